@@ -1,0 +1,78 @@
+// The framed request/reply transaction with the scale. A caller clears the packet, pushes the
+// request fields, executes a command code and pops the reply fields in order. All buffers are
+// fixed areas inside the object: nothing on the wire path allocates.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "link/serial_port.h"
+
+namespace keldaro {
+
+class Packet {
+ public:
+  static constexpr std::size_t kAreaSize = 256;
+  static constexpr std::size_t kFrameSize = 513;
+  static constexpr int kMaxSends = 3;
+
+  // Request building. Position and Length are 8-bit, so a payload holds at most 255 bytes;
+  // pushes past that are dropped and the request is refused at Execute.
+  void Clear();
+  void PushByte(std::uint8_t b);
+  void PushWord(std::uint32_t w);   // low 16 bits, big-endian
+  void PushDword(std::uint32_t d);  // big-endian
+  // Text field of width w: w bytes (cut or zero-filled) and one more zero byte. `bytes` are
+  // already in the scale's code page.
+  void PushText(std::string_view bytes, int width);
+
+  // Runs the transaction for `code` and rewinds for popping. The outcome is in Failed.
+  void Execute(std::uint8_t code);
+
+  bool Open(int port_number, int baud);             // "COM"n
+  bool OpenDevice(const std::string& device, int baud);
+  void Close();
+
+  // Reply reading.
+  void Rewind() { position_ = 0; }
+  std::uint8_t PopByte();
+  std::uint16_t PopWord();
+  std::uint32_t PopDword();
+  std::string PopText(int width);  // code-page bytes before the first zero, at most `width`
+  static std::uint32_t SwapDword(std::uint32_t v);
+
+  // The escaped request frame for the current payload, as Execute sends it. Empty when the
+  // frame would not fit the frame buffer.
+  std::string_view BuildFrame(std::uint8_t code);
+
+  SerialPort& Port() { return port_; }
+  const SerialPort& Port() const { return port_; }
+  bool Failed = false;
+  std::uint8_t Address = 0;
+  int PortNumber() const { return port_number_; }
+  int Baud() const { return baud_; }
+  std::uint8_t Length() const { return length_; }
+  const std::array<std::uint8_t, kAreaSize>& ReplyArea() const { return reply_; }
+
+ private:
+  enum class Reception { kAccepted, kRetry };
+  void Transact();
+  Reception ReceiveReply();
+
+  int port_number_ = 0;
+  int baud_ = 0;
+  std::uint8_t command_ = 0;
+  std::uint8_t checksum_ = 0;
+  std::array<std::uint8_t, kAreaSize> reply_{};
+  std::array<std::uint8_t, kAreaSize> request_{};
+  std::array<std::uint8_t, kFrameSize> frame_{};
+  std::size_t frame_length_ = 0;
+  std::uint8_t position_ = 0;
+  std::uint8_t length_ = 0;
+  bool overflow_ = false;  // a push went past the 255-byte payload
+  SerialPort port_;
+};
+
+}  // namespace keldaro

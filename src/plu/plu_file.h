@@ -1,0 +1,32 @@
+// The tab-separated PLU text file: one record per line in grid column order, CR LF line ends,
+// ";" comment lines, Windows-1254 bytes.
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+#include <string>
+#include <string_view>
+
+#include "plu/plu_sheet.h"
+
+namespace keldaro::plu {
+
+// Field n (from 1) of `line` split at single `separator` characters. Sets `missing` (and
+// returns an empty text) when the line has fewer than n fields; never clears it.
+QString ExtractField(QStringView line, int n, QChar separator, bool& missing);
+
+// The file's bytes: the "; created: " line with `created` (date and time as the user's locale
+// writes them), an empty line, then every row that holds a record.
+std::string SavePluFile(const PluSheet& sheet, const QString& created);
+
+struct PluLoadResult {
+  int loaded = 0;          // record lines written into rows 1..loaded
+  int failed_line = 0;     // 1-based line number of the first line that failed its checks, or 0
+  int ignored_lines = 0;   // record lines past row 1801 that were not loaded
+};
+// Loads record lines into consecutive rows from row 1. A line that fails a check writes
+// nothing and ends the load there.
+PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separator);
+
+}  // namespace keldaro::plu

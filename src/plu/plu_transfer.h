@@ -1,0 +1,49 @@
+// Moving the PLU table between the grid and the scale, one record per command, under a
+// progress display that can stop the run between records.
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+#include "link/scale_session.h"
+#include "plu/plu_sheet.h"
+
+namespace keldaro::plu {
+
+// The progress dialog as the transfer sees it.
+class TransferProgress {
+ public:
+  virtual ~TransferProgress() = default;
+  // Shows the display with the bar at 0 of `maximum`; the run is now running.
+  virtual void Begin(int maximum) = 0;
+  // False once the user has asked to stop.
+  virtual bool Running() const = 0;
+  // Bar at `position`, text `label`; lets pending events through (where a stop is clicked).
+  virtual void Advance(int position, const QString& label) = 0;
+  // Bar at 0, display hidden, not running.
+  virtual void End() = 0;
+};
+
+enum class ReadResult { kShown = 0, kFailed = 1, kEmptySlot = 2 };
+
+struct PluRange {
+  int first = 1;
+  int last = 1799;
+};
+
+// "first above last" message; the runs refuse such a range before sending anything.
+QString InvalidRangeText(const PluRange& range);
+
+ReadResult ReadPlu(ScaleSession& session, PluSheet& sheet, int number, int row, QChar separator);
+bool WritePlu(ScaleSession& session, const PluSheet& sheet, int row, QChar separator);
+
+// "Terazi'den yükle": PLU 0, PLU 1800, then the range, into rows from 1. Returns false when
+// the run could not start (not connected, bad range) or a command failed.
+bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferProgress& progress,
+               QChar separator);
+// "Teraziye gönder": rows 1, 2, then 3 .. last - first + 4, then command 39 whatever happened.
+// Throws ConversionError for a row that does not convert (command 39 is then not sent).
+bool SendRange(ScaleSession& session, const PluSheet& sheet, PluRange range,
+               TransferProgress& progress, QChar separator);
+
+}  // namespace keldaro::plu
