@@ -1,0 +1,21 @@
+// Kept apart from serial_port.cpp: <asm/termbits.h> clashes with <termios.h>.
+#include "link/custom_speed.h"
+
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
+namespace keldaro {
+
+bool SetCustomSpeed(int fd, int baud) {
+  struct termios2 tio {};
+  if (ioctl(fd, TCGETS2, &tio) != 0) return false;
+  tio.c_cflag &= ~CBAUD;
+  tio.c_cflag |= BOTHER;
+  tio.c_cflag &= ~(CBAUD << IBSHIFT);
+  tio.c_cflag |= BOTHER << IBSHIFT;
+  tio.c_ispeed = static_cast<speed_t>(baud);
+  tio.c_ospeed = static_cast<speed_t>(baud);
+  return ioctl(fd, TCSETS2, &tio) == 0;
+}
+
+}  // namespace keldaro
