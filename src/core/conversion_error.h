@@ -17,6 +17,9 @@ class ConversionError : public std::runtime_error {
   static ConversionError NotInteger(const QString& text);
   // "'%s' is not a valid floating point value"
   static ConversionError NotFloat(const QString& text);
+  // "'%s' is not a value from <low> to <high>": a number that converts but does not fit the
+  // field it is meant for (a PLU number outside the table, a price beyond 32 bits).
+  static ConversionError OutOfRange(const QString& text, const QString& low, const QString& high);
 
  private:
   QString message_;

@@ -1,0 +1,46 @@
+#include "core/atomic_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace keldaro {
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+TEST(AtomicFileTest, ReplacesTheContentAndLeavesNoTemporaryBehind) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath("PLU.TXT");
+  QString error;
+  ASSERT_TRUE(WriteFileAtomically(path, std::string("old\r\n"), &error)) << error.toStdString();
+  ASSERT_TRUE(WriteFileAtomically(path, std::string("new\0\xFE", 5), &error));
+  EXPECT_EQ(ReadAll(path), QByteArray("new\0\xFE", 5));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"PLU.TXT"});
+}
+
+TEST(AtomicFileTest, AFailedSaveReportsWhyAndKeepsTheOldFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QString error;
+  EXPECT_FALSE(WriteFileAtomically(dir.filePath("no/such/folder/x.txt"), "x", &error));
+  EXPECT_FALSE(error.isEmpty());
+
+  // A folder where the file should go: the rename fails, nothing is lost.
+  const QString path = dir.filePath("busy");
+  ASSERT_TRUE(QDir(dir.path()).mkdir("busy"));
+  ASSERT_TRUE(WriteFileAtomically(dir.filePath("busy/keep.txt"), "keep", &error));
+  error.clear();
+  EXPECT_FALSE(WriteFileAtomically(path, "replacement", &error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_EQ(ReadAll(dir.filePath("busy/keep.txt")), QByteArray("keep"));
+  EXPECT_FALSE(WriteFileAtomically(path, "again", nullptr));  // a null reason is allowed
+}
+
+}  // namespace
+}  // namespace keldaro
