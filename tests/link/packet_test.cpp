@@ -1,0 +1,260 @@
+// The framed transaction byte for byte: request frames, reply reception, acknowledgements and
+// tries, against a scripted peer on a real pseudo-terminal.
+#include "link/packet.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <chrono>
+
+#include "link/pty_peer.h"
+
+namespace keldaro {
+namespace {
+
+using testing::Bytes;
+using testing::PeerEvent;
+using testing::PtyPeer;
+using testing::ReplyFrame;
+
+Bytes FrameOf(Packet& packet, std::uint8_t code) {
+  const std::string_view frame = packet.BuildFrame(code);
+  return Bytes(frame.begin(), frame.end());
+}
+
+Bytes Concat(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(RequestFrame, WorkedExamples) {
+  Packet packet;
+  packet.Clear();
+  EXPECT_EQ(FrameOf(packet, 1), (Bytes{0xC3, 0x04, 0x00, 0x01, 0x01, 0xC3, 0x02}));
+
+  packet.Clear();
+  for (std::uint8_t b : {0x01, 0x2C, 0x00, 0x36}) packet.PushByte(b);
+  EXPECT_EQ(FrameOf(packet, 4),
+            (Bytes{0xC3, 0x04, 0x00, 0x04, 0x01, 0x2C, 0x00, 0x36, 0x1F, 0xC3, 0x02}));
+
+  packet.Clear();
+  packet.PushWord(0x00C3);
+  packet.PushByte(0x00);
+  packet.PushByte(0x36);
+  EXPECT_EQ(FrameOf(packet, 4),
+            (Bytes{0xC3, 0x04, 0x00, 0x04, 0x00, 0xC3, 0xC3, 0x00, 0x36, 0xF1, 0xC3, 0x02}));
+
+  packet.Clear();
+  packet.PushWord(0x12300F1);  // only the low 16 bits travel
+  packet.PushWord(0x0036);
+  EXPECT_EQ(FrameOf(packet, 4),
+            (Bytes{0xC3, 0x04, 0x00, 0x04, 0x00, 0xF1, 0x00, 0x36, 0xC3, 0xC3, 0xC3, 0x02}));
+}
+
+TEST(RequestFrame, FieldEncodings) {
+  Packet packet;
+  packet.Clear();
+  packet.PushDword(0xFFFFFE0Cu);
+  packet.PushText("ABCDEFGHIJKLMNOPQRSTUVWXYZ123456789", 30);  // 35 characters at width 30
+  packet.PushText("AB", 3);
+  const Bytes frame = FrameOf(packet, 35);
+  ASSERT_EQ(packet.Length(), 4 + 31 + 4);
+  EXPECT_EQ(Bytes(frame.begin() + 4, frame.begin() + 8), (Bytes{0xFF, 0xFF, 0xFE, 0x0C}));
+  EXPECT_EQ(std::string(frame.begin() + 8, frame.begin() + 38), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
+  EXPECT_EQ(frame[38], 0);
+  EXPECT_EQ(Bytes(frame.begin() + 39, frame.begin() + 43), (Bytes{'A', 'B', 0, 0}));
+}
+
+TEST(RequestFrame, OversizeRequestsAreRefusedUnsent) {
+  PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+  Packet packet;
+  ASSERT_TRUE(packet.OpenDevice(peer.SlavePath(), 9600));
+
+  packet.Clear();
+  for (int i = 0; i < 255; ++i) packet.PushByte(0xC3);  // escapes past the frame buffer
+  EXPECT_TRUE(packet.BuildFrame(36).empty());
+  packet.Execute(36);
+  EXPECT_TRUE(packet.Failed);
+
+  packet.Clear();
+  for (int i = 0; i < 256; ++i) packet.PushByte(0x11);  // one more than the 8-bit length holds
+  EXPECT_TRUE(packet.BuildFrame(36).empty());
+  packet.Execute(36);
+  EXPECT_TRUE(packet.Failed);
+
+  packet.Clear();
+  for (int i = 0; i < 255; ++i) packet.PushByte(0x11);  // the largest request still goes
+  EXPECT_EQ(packet.BuildFrame(36).size(), 4u + 255u + 1u + 2u);
+  EXPECT_EQ(peer.FramesSeen(), 0);
+}
+
+// A peer that answers every request frame with ACK and the given reply bytes, and every NAK
+// from the PC with `after_nak`.
+std::function<Bytes(const PeerEvent&)> Answer(Bytes reply, Bytes after_nak = {}) {
+  return [reply, after_nak](const PeerEvent& e) {
+    if (e.is_frame) return Concat({0x06}, reply);
+    if (e.bytes[0] == 0x15) return after_nak;
+    return Bytes{};
+  };
+}
+
+class Transaction : public ::testing::Test {
+ protected:
+  void Connect(PtyPeer& peer) {
+    ASSERT_TRUE(packet_.OpenDevice(peer.SlavePath(), 9600)) << packet_.Port().LastOpenError();
+    packet_.Clear();
+  }
+  // The acknowledgement bytes the peer received; the last one may still be on its way, so wait
+  // briefly for `expected` of them.
+  static std::vector<std::uint8_t> ControlBytes(const PtyPeer& peer, std::size_t expected = 1) {
+    std::vector<std::uint8_t> out;
+    for (int wait = 0; wait < 100; ++wait) {
+      out.clear();
+      for (const PeerEvent& e : peer.Events())
+        if (!e.is_frame) out.push_back(e.bytes[0]);
+      if (out.size() >= expected) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return out;
+  }
+  Packet packet_;
+};
+
+TEST_F(Transaction, AcceptsTheWorkedReplyAndAcknowledgesIt) {
+  PtyPeer peer(Answer({0xC3, 0x04, 0x00, 0x04, 0x00, 0x04, 0xC3, 0x02}));
+  Connect(peer);
+  packet_.Execute(1);
+  ASSERT_FALSE(packet_.Failed);
+  EXPECT_EQ(packet_.PopByte(), 0x04);
+  EXPECT_EQ(packet_.PopByte(), 0x00);
+  EXPECT_EQ(ControlBytes(peer), (std::vector<std::uint8_t>{0x06}));
+  EXPECT_EQ(peer.FramesSeen(), 1);
+}
+
+TEST_F(Transaction, PopsFieldsInOrder) {
+  Bytes body = {0x00, 0x00, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFE};
+  const std::string name = "0123456789";
+  body.insert(body.end(), name.begin(), name.end());
+  body.resize(body.size() + 23, 0);  // text 32: the zero byte and the rest of the field
+  body.push_back(0xC3);              // escaped on the wire, one byte in the reply
+  PtyPeer peer(Answer(ReplyFrame(body)));
+  Connect(peer);
+  packet_.Execute(1);
+  ASSERT_FALSE(packet_.Failed);
+  packet_.PopWord();
+  EXPECT_EQ(packet_.PopWord(), 65534);
+  EXPECT_EQ(static_cast<std::int32_t>(packet_.PopDword()), -2);
+  EXPECT_EQ(packet_.PopText(32), name);
+  EXPECT_EQ(packet_.PopByte(), 0xC3);  // position moved on by 33 whatever the text's length
+}
+
+TEST_F(Transaction, SkipsGarbageOtherAddressesAndRestartsOnANewFrameStart) {
+  const Bytes good = ReplyFrame({0x07, 0x00, 0x42});
+  Bytes noisy = {0x55, 0xC3, 0x99, 0x02};                          // garbage, a stray mark
+  noisy = Concat(noisy, ReplyFrame({0x01, 0x00, 0x11}, 0x05));      // another station's frame
+  noisy = Concat(noisy, {0xC3, 0x04, 0x00, 0x09, 0x09});            // a frame cut short by...
+  noisy = Concat(noisy, good);                                      // ...a new frame start
+  PtyPeer peer(Answer(noisy));
+  Connect(peer);
+  packet_.Execute(1);
+  ASSERT_FALSE(packet_.Failed);
+  EXPECT_EQ(packet_.PopByte(), 0x07);
+  packet_.PopByte();
+  EXPECT_EQ(packet_.PopByte(), 0x42);
+  EXPECT_EQ(ControlBytes(peer), (std::vector<std::uint8_t>{0x06}));
+}
+
+TEST_F(Transaction, BadReplyChecksumIsRefusedAndTheNextGoodCopyAccepted) {
+  Bytes bad = ReplyFrame({0x00, 0x00, 0x10});
+  bad[bad.size() - 3] ^= 0x01;
+  PtyPeer peer(Answer(bad, ReplyFrame({0x00, 0x00, 0x20})));
+  Connect(peer);
+  packet_.Execute(1);
+  ASSERT_FALSE(packet_.Failed);
+  packet_.PopWord();
+  EXPECT_EQ(packet_.PopByte(), 0x20);
+  EXPECT_EQ(peer.FramesSeen(), 1);  // the NAK of a reply does not resend the request
+  EXPECT_EQ(ControlBytes(peer, 2), (std::vector<std::uint8_t>{0x15, 0x06}));
+}
+
+TEST_F(Transaction, NakedRequestIsSentAgain) {
+  int frames = 0;
+  PtyPeer peer([&frames](const PeerEvent& e) {
+    if (!e.is_frame) return Bytes{};
+    return ++frames == 1 ? Bytes{0x15} : Concat({0x06}, ReplyFrame({0x00, 0x00}));
+  });
+  Connect(peer);
+  packet_.Execute(1);
+  EXPECT_FALSE(packet_.Failed);
+  EXPECT_EQ(peer.FramesSeen(), 2);
+}
+
+TEST_F(Transaction, ReplyLongerThanTheReplyAreaIsRefused) {
+  Bytes huge(300, 0x5A);
+  PtyPeer peer(Answer(ReplyFrame(huge), ReplyFrame({0x00, 0x00, 0x33})));
+  Connect(peer);
+  packet_.Execute(1);
+  ASSERT_FALSE(packet_.Failed);
+  packet_.PopWord();
+  EXPECT_EQ(packet_.PopByte(), 0x33);
+  EXPECT_EQ(ControlBytes(peer, 2), (std::vector<std::uint8_t>{0x15, 0x06}));
+}
+
+TEST_F(Transaction, EndlessBadCopiesEndTheTryInsteadOfHanging) {
+  Bytes bad = ReplyFrame({0x00, 0x00, 0x10});
+  bad[bad.size() - 3] ^= 0x01;
+  PtyPeer peer(Answer(bad, bad));
+  Connect(peer);
+  packet_.Execute(1);
+  EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(peer.FramesSeen(), 3);
+}
+
+TEST_F(Transaction, SilentScaleCostsThreeSendsAndAboutThreeSeconds) {
+  PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+  Connect(peer);
+  const auto start = std::chrono::steady_clock::now();
+  packet_.Execute(1);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(peer.FramesSeen(), 3);
+  for (const PeerEvent& e : peer.Events())
+    EXPECT_EQ(e.bytes, (Bytes{0xC3, 0x04, 0x00, 0x01, 0x01, 0xC3, 0x02}));
+  EXPECT_GT(seconds, 3.2);
+  EXPECT_LT(seconds, 3.8);
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST_F(Transaction, PeerHangingUpMidReplyFailsPromptlyWithoutSpinning) {
+  PtyPeer* self = nullptr;
+  PtyPeer peer([&self](const PeerEvent& e) {
+    if (e.is_frame && self != nullptr) {
+      std::thread([self] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        self->HangUp();
+      }).detach();
+      return Bytes{0x06, 0xC3, 0x04, 0x00, 0x01};  // a reply that never ends
+    }
+    return Bytes{};
+  });
+  self = &peer;
+  Connect(peer);
+  const double cpu_before = CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  packet_.Execute(1);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(packet_.Failed);
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_LT(CpuSeconds() - cpu_before, 0.5);
+}
+
+}  // namespace
+}  // namespace keldaro

@@ -1,0 +1,115 @@
+// The serial port on a real pseudo-terminal: line settings, exclusivity, time-outs and the
+// sticky error flag.
+#include "link/serial_port.h"
+
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "link/pty_peer.h"
+
+namespace keldaro {
+namespace {
+
+using testing::Bytes;
+using testing::PeerEvent;
+using testing::PtyPeer;
+
+
+double SecondsOf(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(SerialPort, ComPortNamesMapToDevices) {
+  ::unsetenv("KELDARO_COM3");
+  EXPECT_EQ(ComPortDevice(3), "/dev/ttyS2");
+  ::setenv("KELDARO_COM3", "/dev/ttyUSB0", 1);
+  EXPECT_EQ(ComPortDevice(3), "/dev/ttyUSB0");
+  ::unsetenv("KELDARO_COM3");
+}
+
+TEST(SerialPort, OpensRaw8N1AtTheRequestedSpeedWithTheReadTimeOut) {
+  PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+  for (int baud : {1200, 9600, 115200}) {
+    SerialPort port;
+    ASSERT_TRUE(port.Open(peer.SlavePath(), baud)) << port.LastOpenError();
+    port.RaiseDtr();  // a pty has no modem lines: must not fail the port
+    termios tio{};
+    ASSERT_EQ(tcgetattr(port.Descriptor(), &tio), 0);
+    const speed_t expected = baud == 1200 ? B1200 : baud == 9600 ? B9600 : B115200;
+    EXPECT_EQ(cfgetospeed(&tio), expected);
+    EXPECT_EQ(cfgetispeed(&tio), expected);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS));
+    EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP));
+    EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
+    EXPECT_FALSE(tio.c_oflag & OPOST);
+    EXPECT_EQ(tio.c_cc[VMIN], 0);
+    EXPECT_EQ(tio.c_cc[VTIME], 11);
+    EXPECT_TRUE(port.IsOpen());
+  }
+}
+
+TEST(SerialPort, MissingDeviceFailsWithAReason) {
+  SerialPort port;
+  EXPECT_FALSE(port.Open("/dev/ttyKELDARO-none", 9600));
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_NE(port.LastOpenError().find("no serial port"), std::string::npos);
+}
+
+TEST(SerialPort, PortInUseIsRefusedEvenForRootAndFreedByClose) {
+  PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+  SerialPort first;
+  SerialPort second;
+  ASSERT_TRUE(first.Open(peer.SlavePath(), 9600));
+  EXPECT_FALSE(second.Open(peer.SlavePath(), 9600));
+  EXPECT_NE(second.LastOpenError().find("in use by another program"), std::string::npos);
+  // Opening again while open releases the earlier handle first.
+  EXPECT_TRUE(first.Open(peer.SlavePath(), 9600)) << first.LastOpenError();
+  first.Close();
+  EXPECT_FALSE(first.IsOpen());
+  EXPECT_TRUE(second.Open(peer.SlavePath(), 9600)) << second.LastOpenError();
+}
+
+TEST(SerialPort, ReadTimesOutOnceThenFailsAtOnceUntilCleared) {
+  PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+  SerialPort port;
+  ASSERT_TRUE(port.Open(peer.SlavePath(), 9600));
+  const double first = SecondsOf([&] { port.ReadByte(); });
+  EXPECT_TRUE(port.Error);
+  EXPECT_GT(first, 1.0);
+  EXPECT_LT(first, 1.4);
+  EXPECT_LT(SecondsOf([&] { EXPECT_EQ(port.ReadByte(), 0); }), 0.05);
+}
+
+TEST(SerialPort, ReadOnAPortNeverOpenedSetsTheErrorFlag) {
+  SerialPort port;
+  EXPECT_EQ(port.ReadByte(), 0);
+  EXPECT_TRUE(port.Error);
+  port.WriteByte(0x06);  // nothing to write to: must simply return
+}
+
+TEST(SerialPort, BytesWrittenArriveAndTheTapSeesBothDirections) {
+  PtyPeer peer([](const PeerEvent& e) { return e.is_frame ? Bytes{0x06} : Bytes{}; });
+  SerialPort port;
+  ASSERT_TRUE(port.Open(peer.SlavePath(), 9600));
+  std::vector<std::pair<LineDirection, Bytes>> seen;
+  port.SetTap([&](LineDirection d, const std::uint8_t* b, std::size_t n) {
+    seen.emplace_back(d, Bytes(b, b + n));
+  });
+  const Bytes frame = {0xC3, 0x04, 0x00, 0x01, 0x01, 0xC3, 0x02};
+  port.WriteBlock(frame.data(), frame.size());
+  EXPECT_EQ(port.ReadByte(), 0x06);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].first, LineDirection::kSent);
+  EXPECT_EQ(seen[0].second, frame);
+  EXPECT_EQ(seen[1].first, LineDirection::kReceived);
+  EXPECT_EQ(seen[1].second, Bytes{0x06});
+}
+
+}  // namespace
+}  // namespace keldaro
