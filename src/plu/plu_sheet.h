@@ -50,6 +50,7 @@ class PluSheet : public QAbstractTableModel {
   // FlushChanges(), so a 1801-record transfer does not repaint the grid once per cell.
   void DeferChanges(bool defer);
   void FlushChanges();
+  bool ChangesDeferred() const { return deferred_; }
 
   // QAbstractTableModel: model row r is grid row r + 1.
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -31,7 +31,10 @@ struct PluRange {
   int last = 1799;
 };
 
-// "first above last" message; the runs refuse such a range before sending anything.
+// A range the runs accept: first not above last, both within 1 .. 1799 (PLUs 0 and 1800 are
+// always transferred; a wider range would run past the grid's last row).
+bool IsValidRange(const PluRange& range);
+// The message for a range that is not valid; the runs refuse it before sending anything.
 QString InvalidRangeText(const PluRange& range);
 
 ReadResult ReadPlu(ScaleSession& session, PluSheet& sheet, int number, int row, QChar separator);

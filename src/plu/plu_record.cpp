@@ -1,0 +1,138 @@
+#include "plu/plu_record.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "core/conversion_error.h"
+#include "core/cp1254.h"
+#include "core/numbers.h"
+
+namespace keldaro::plu {
+namespace {
+
+// The scale keeps PLUs 0 .. 1800; a number outside would land on another PLU once cut to the
+// 16-bit wire field, so it is refused instead.
+constexpr std::int32_t kLastPluNumber = 1800;
+
+QString Number(std::int64_t value) { return QString::number(value); }
+
+// The write request's fields, converted from the cells before anything is pushed.
+struct WriteFields {
+  std::int32_t number = 0;
+  std::int32_t price = 0;
+  std::int32_t code = 0;
+  std::int32_t department = 0;
+  std::int32_t tax_class = 0;
+  std::uint32_t flags = 0;
+  std::string name;
+  std::int32_t shelf_life = 0;
+};
+
+// Converted in the record's field order, so the first cell that fails is the one reported.
+WriteFields ConvertRow(const PluSheet& sheet, int row, QChar separator) {
+  WriteFields f;
+  const QString& number_text = sheet.Cell(row, kNo);
+  f.number = StrToInt(number_text);
+  if (f.number < 0 || f.number > kLastPluNumber) {
+    throw ConversionError::OutOfRange(number_text, Number(0), Number(kLastPluNumber));
+  }
+  const QString& price_text = sheet.Cell(row, kPrice);
+  const std::int64_t hundredths = HundredthsOf(price_text, separator);
+  // The price travels as a signed 32-bit number of hundredths.
+  if (hundredths < std::numeric_limits<std::int32_t>::min() ||
+      hundredths > std::numeric_limits<std::int32_t>::max()) {
+    throw ConversionError::OutOfRange(
+        price_text, FormatHundredthsShort(std::numeric_limits<std::int32_t>::min(), separator),
+        FormatHundredthsShort(std::numeric_limits<std::int32_t>::max(), separator));
+  }
+  f.price = static_cast<std::int32_t>(hundredths);
+  f.code = StrToInt(sheet.Cell(row, kCode));
+  f.department = StrToInt(sheet.Cell(row, kDepartment));
+  f.tax_class = StrToInt(sheet.Cell(row, kTaxClass));
+  const auto weightless = static_cast<std::uint32_t>(StrToInt(sheet.Cell(row, kWeightless)));
+  const auto fixed = static_cast<std::uint32_t>(StrToInt(sheet.Cell(row, kFixedFlag)));
+  const auto bar = static_cast<std::uint32_t>(StrToInt(sheet.Cell(row, kBarFlag)));
+  f.flags = weightless | (fixed << 1) | (bar << 2);
+  f.name = ToCp1254(sheet.Cell(row, kName));
+  f.shelf_life = StrToInt(sheet.Cell(row, kShelfLife));
+  return f;
+}
+
+QString Bit(std::uint8_t flags, int bit) {
+  return (flags >> bit) & 1 ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+}  // namespace
+
+void PushReadRequest(Packet& packet, int number) {
+  packet.PushWord(static_cast<std::uint32_t>(number));
+  packet.PushByte(0);
+  packet.PushByte(kReadRecordSize);
+}
+
+std::int32_t PopPrice(Packet& packet) { return static_cast<std::int32_t>(packet.PopDword()); }
+
+void PopRecordInto(Packet& packet, int number, std::int32_t price, PluSheet& sheet, int row,
+                   QChar separator) {
+  sheet.SetCell(row, kPrice, FormatFixed(price / 100.0, 2, separator));
+  sheet.SetCell(row, kCode, Number(static_cast<std::int32_t>(packet.PopDword())));
+  sheet.SetCell(row, kDepartment, Number(packet.PopByte()));
+  sheet.SetCell(row, kTaxClass, Number(packet.PopByte()));
+  const std::uint8_t flags = packet.PopByte();
+  sheet.SetCell(row, kWeightless, Bit(flags, 0));
+  sheet.SetCell(row, kFixedFlag, Bit(flags, 1));
+  sheet.SetCell(row, kBarFlag, Bit(flags, 2));
+  sheet.SetCell(row, kName, FromCp1254(packet.PopText(kNameWidth)));
+  sheet.SetCell(row, kShelfLife, Number(static_cast<std::int16_t>(packet.PopWord())));
+  const auto quantity = static_cast<std::int32_t>(packet.PopDword());
+  // Weightless items count pieces; weighed ones carry thousandths of the weight unit.
+  const bool weightless = sheet.Cell(row, kWeightless) != QLatin1String("0");
+  sheet.SetCell(row, kQuantity,
+                weightless ? Number(quantity) : FormatFixed(quantity / 1000.0, 3, separator));
+  const auto amount = static_cast<std::int32_t>(packet.PopDword());
+  sheet.SetCell(row, kAmount, FormatFixed(amount / 100.0, 2, separator));
+  sheet.SetCell(row, kTransactions, Number(static_cast<std::int16_t>(packet.PopWord())));
+  sheet.SetCell(row, kNo, Number(number));
+}
+
+void PushWriteRecord(Packet& packet, const PluSheet& sheet, int row, QChar separator) {
+  const WriteFields f = ConvertRow(sheet, row, separator);
+  // Department, tax class, flags and shelf life travel as their low 8 or 16 bits.
+  packet.PushWord(static_cast<std::uint32_t>(f.number));
+  packet.PushByte(0);
+  packet.PushDword(static_cast<std::uint32_t>(f.price));
+  packet.PushDword(static_cast<std::uint32_t>(f.code));
+  packet.PushByte(static_cast<std::uint8_t>(f.department));
+  packet.PushByte(static_cast<std::uint8_t>(f.tax_class));
+  packet.PushByte(static_cast<std::uint8_t>(f.flags));
+  packet.PushText(f.name, kNameWidth);
+  packet.PushWord(static_cast<std::uint32_t>(f.shelf_life));
+  packet.PushByte(0);
+}
+
+bool AcceptsTypedText(int column, QStringView value, QChar separator) {
+  if (column < kNo || column > kShelfLife) return false;  // the sales totals are never typed
+  if (column == kNo || value.isEmpty()) return true;
+  const auto float_at_most = [&](double limit) {
+    double v = 0;
+    return ParseFloat(value, v, separator) && v <= limit;
+  };
+  const auto int_at_most = [&](std::int32_t limit) {
+    std::int32_t v = 0;
+    return ParseInt(value, v) && v <= limit;
+  };
+  switch (column) {
+    case kPrice: return float_at_most(9999.99);
+    case kCode: return float_at_most(999999);
+    case kDepartment: return int_at_most(40);
+    case kTaxClass: return int_at_most(8);
+    case kWeightless:
+    case kFixedFlag:
+    case kBarFlag: return int_at_most(1);
+    case kName: return value.size() <= kNameWidth;
+    case kShelfLife: return float_at_most(999);
+    default: return false;
+  }
+}
+
+}  // namespace keldaro::plu
