@@ -1,0 +1,150 @@
+#include "plu/plu_file.h"
+
+#include <gtest/gtest.h>
+
+#include "plu/plu_test_support.h"
+
+namespace keldaro::plu {
+namespace {
+
+using testing::FillRow;
+using testing::RowCells;
+
+TEST(ExtractFieldTest, SplitsAtSingleSeparators) {
+  const QString line = u"a\tb\t\td"_qs;
+  bool missing = false;
+  EXPECT_EQ(ExtractField(line, 1, u'\t', missing), u"a"_qs);
+  EXPECT_EQ(ExtractField(line, 3, u'\t', missing), u""_qs);
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(ExtractField(line, 4, u'\t', missing), u"d"_qs);
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(ExtractField(line, 5, u'\t', missing), u""_qs);
+  EXPECT_TRUE(missing);
+  EXPECT_EQ(ExtractField(line, 2, u'\t', missing), u"b"_qs);
+  EXPECT_TRUE(missing) << "the flag is never cleared";
+
+  missing = false;
+  EXPECT_EQ(ExtractField(u"whole line", 1, u'\t', missing), u"whole line"_qs);
+  EXPECT_EQ(ExtractField(u"x\t", 2, u'\t', missing), u""_qs);  // trailing separator: empty field
+  EXPECT_FALSE(missing);
+  ExtractField(u"whole line", 2, u'\t', missing);
+  EXPECT_TRUE(missing);
+}
+
+class PluFileTest : public ::testing::TestWithParam<QChar> {
+ protected:
+  QChar sep() const { return GetParam(); }
+  QString Dec(const char* c_form) const {
+    return QString::fromUtf8(c_form).replace(QLatin1Char('.'), sep());
+  }
+  // File bytes from C-form text: '|' becomes TAB and '.' the separator under test.
+  std::string Bytes(std::string text) const {
+    for (char& c : text) {
+      if (c == '|') c = '\t';
+      if (c == '.') c = static_cast<char>(sep().unicode());
+    }
+    return text;
+  }
+  std::string Line(const char* fields) const { return Bytes(fields) + "\r\n"; }
+  PluSheet sheet_;
+};
+INSTANTIATE_TEST_SUITE_P(PointAndComma, PluFileTest, ::testing::Values(QChar(u'.'), QChar(u',')));
+
+TEST_P(PluFileTest, SavesTheHeaderAndEveryRecordRowInCp1254) {
+  FillRow(sheet_, 1, {"0", Dec("0.00"), "0", "0", "0", "0", "0", "0", "", "0", Dec("0.000"),
+                      Dec("0.00"), "0"});
+  FillRow(sheet_, 4, {"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1", u"DOMATES Ş"_qs, "5",
+                      Dec("2.345"), Dec("29.31"), "4"});
+  sheet_.SetCell(3, kName, u"no price, left out"_qs);
+  EXPECT_EQ(SavePluFile(sheet_, u"07.12.2026 14:05:09"_qs),
+            "; created: 07.12.2026 14:05:09\r\n\r\n" + Line("0|0.00|0|0|0|0|0|0||0|0.000|0.00|0|") +
+                Line("17|12.50|1017|3|1|0|0|1|DOMATES \xDE|5|2.345|29.31|4|"));
+  EXPECT_EQ(SavePluFile(PluSheet(), u"x"_qs), "; created: x\r\n\r\n");
+}
+
+TEST_P(PluFileTest, LoadsRecordsIntoConsecutiveRowsAndSkipsComments) {
+  sheet_.SetCell(1, kQuantity, u"kept"_qs);
+  sheet_.SetCell(4, kName, u"untouched"_qs);
+  const std::string file = "; created: now\r\n\r\n" + Line("17|12.50|1017|3|1|0|0|1|DOMATES|5|x|y") +
+                           ";comment\r\n" + "\n" +
+                           Line("1801|-3.00|999999|40|8|1|1|1|\xDE" "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234|999") +
+                           Bytes("0.5|99999.99|0|0|0|0|0|0||0");  // the last line has no CR LF
+  const PluLoadResult r = LoadPluFile(file, sheet_, sep());
+  EXPECT_EQ(r.loaded, 3);
+  EXPECT_EQ(r.failed_line, 0);
+  EXPECT_EQ(r.ignored_lines, 0);
+  EXPECT_EQ(RowCells(sheet_, 1), (QStringList{"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1",
+                                              "DOMATES", "5", "kept", "", ""}));
+  EXPECT_EQ(sheet_.Cell(2, kName), u"ŞABCDEFGHIJKLMNOPQRSTUVWXYZ1234"_qs);
+  EXPECT_EQ(sheet_.Cell(3, kNo), Dec("0.5"));
+  EXPECT_EQ(sheet_.Cell(4, kName), u"untouched"_qs);
+}
+
+TEST_P(PluFileTest, ASavedGridLoadsBackUnchanged) {
+  for (int row = 1; row <= 30; ++row) {
+    FillRow(sheet_, row, {QString::number(row), Dec("0.53"), QString::number(row * 7), "3", "8",
+                          "1", "0", "1", u"İsim ğüşıöç €"_qs, "12", "5", Dec("1.25"), "2"});
+  }
+  PluSheet loaded;
+  const PluLoadResult r = LoadPluFile(SavePluFile(sheet_, u"01.01.2026 00:00:00"_qs), loaded, sep());
+  EXPECT_EQ(r.loaded, 30);
+  EXPECT_EQ(r.failed_line, 0);
+  for (int row = 1; row <= 31; ++row) {
+    EXPECT_EQ(RowCells(loaded, row, 10), RowCells(sheet_, row, 10)) << row;
+  }
+}
+
+TEST_P(PluFileTest, AFailingLineWritesNothingAndStopsTheLoad) {
+  FillRow(sheet_, 3, {"old", "old", "old", "old", "old", "old"});
+  const std::string file = Line("1|1|1|1|1|0|0|0|A|1") + ";\r\n" + Line("2|2|2|2|2|0|0|0|B|2") +
+                           Line("3|3|3|3|9|0|0|0|C|3") +  // "VRG" 9
+                           Line("4|4|4|4|4|0|0|0|D|4");
+  const PluLoadResult r = LoadPluFile(file, sheet_, sep());
+  EXPECT_EQ(r.loaded, 2);
+  EXPECT_EQ(r.failed_line, 4);  // file lines count comments too
+  EXPECT_EQ(RowCells(sheet_, 3, 6), (QStringList{"old", "old", "old", "old", "old", "old"}));
+  EXPECT_TRUE(sheet_.Cell(4, kNo).isEmpty());
+}
+
+TEST_P(PluFileTest, FieldChecksOfTheLoader) {
+  struct Case {
+    const char* line;
+    bool passes;
+  };
+  const Case cases[] = {
+      {"1801|1|1|1|1|0|0|0|A|1", true},     {"1802|1|1|1|1|0|0|0|A|1", false},
+      {"-1|1|1|1|1|0|0|0|A|1", false},      {"1|100000|1|1|1|0|0|0|A|1", false},
+      {"1|-3.00|1|1|1|0|0|0|A|1", true},    {"1|1|12.5|1|1|0|0|0|A|1", false},
+      {"1|1|1000000|1|1|0|0|0|A|1", false}, {"1|1|-1|1|1|0|0|0|A|1", false},
+      {"1|1|1|41|1|0|0|0|A|1", false},      {"1|1|1|1|1|2|0|0|A|1", false},
+      {"1|1|1|1|1|0|-1|0|A|1", false},      {"1|1|1|1|1|0|0|1|A|999.5", false},
+      {"1|1|1|1|1|0|0|0|A|12.5", true},     {"1|1|1|1|1|0|0|0|A", false},  // nine fields
+      {"1|1|1|1|1|0|0|0|A|", false},        {"|1|1|1|1|0|0|0|A|1", false},
+      {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ012345|1", true},
+      {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456|1", false},
+  };
+  for (const Case& c : cases) {
+    PluSheet sheet;
+    const PluLoadResult r = LoadPluFile(Line(c.line), sheet, sep());
+    EXPECT_EQ(r.loaded, c.passes ? 1 : 0) << c.line;
+    EXPECT_EQ(r.failed_line, c.passes ? 0 : 1) << c.line;
+  }
+  // A file from a PC with the other separator fails at its first price with decimals.
+  const QChar other = sep() == u'.' ? u',' : u'.';
+  const std::string foreign =
+      "1\t1" + std::string(1, static_cast<char>(other.unicode())) + "50\t1\t1\t1\t0\t0\t0\tA\t1\r\n";
+  EXPECT_EQ(LoadPluFile(foreign, sheet_, sep()).failed_line, 1);
+}
+
+TEST_P(PluFileTest, LinesPastTheLastRowAreCountedNotLoaded) {
+  std::string file;
+  for (int i = 0; i < 1805; ++i) file += Line("1|1|1|1|1|0|0|0|A|1") + "; between\r\n";
+  const PluLoadResult r = LoadPluFile(file, sheet_, sep());
+  EXPECT_EQ(r.loaded, 1801);
+  EXPECT_EQ(r.ignored_lines, 4);
+  EXPECT_EQ(r.failed_line, 0);
+  EXPECT_EQ(sheet_.Cell(1801, kNo), u"1"_qs);
+}
+
+}  // namespace
+}  // namespace keldaro::plu

@@ -1,0 +1,42 @@
+// A Notifier for tests: records every message box as (title, text, detail) and counts beeps,
+// so a test can press a button that would show a modal box and look at what it said.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "link/notifier.h"
+
+namespace keldaro::testing {
+
+struct RecordedError {
+  std::string title;
+  std::string text;
+  std::string detail;
+  bool operator==(const RecordedError&) const = default;
+};
+
+class RecordingNotifier : public Notifier {
+ public:
+  void Error(const std::string& title, const std::string& text,
+             const std::string& detail) override {
+    errors.push_back({title, text, detail});
+  }
+  void Beep() override { ++beeps; }
+
+  // How many boxes carried `text`.
+  int CountOf(const std::string& text) const {
+    int n = 0;
+    for (const RecordedError& e : errors) n += e.text == text ? 1 : 0;
+    return n;
+  }
+  void Reset() {
+    errors.clear();
+    beeps = 0;
+  }
+
+  std::vector<RecordedError> errors;
+  int beeps = 0;
+};
+
+}  // namespace keldaro::testing
