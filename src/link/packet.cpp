@@ -181,6 +181,7 @@ Packet::Reception Packet::ReceiveReply() {
 
     if (port_.Error) return Reception::kRetry;
     if (checksum_ == 0 && !too_long) {
+      reply_length_ = stored;
       port_.WriteByte(wire::kAck);
       return Reception::kAccepted;
     }

@@ -55,6 +55,9 @@ class Packet {
   int Baud() const { return baud_; }
   std::uint8_t Length() const { return length_; }
   const std::array<std::uint8_t, kAreaSize>& ReplyArea() const { return reply_; }
+  // Bytes of the last accepted reply body, its checksum byte included. Callers pop exactly the
+  // fields their command defines; this serves diagnostics that show a whole reply.
+  std::size_t ReplyLength() const { return reply_length_; }
 
  private:
   enum class Reception { kAccepted, kRetry };
@@ -69,6 +72,7 @@ class Packet {
   std::array<std::uint8_t, kAreaSize> request_{};
   std::array<std::uint8_t, kFrameSize> frame_{};
   std::size_t frame_length_ = 0;
+  std::size_t reply_length_ = 0;
   std::uint8_t position_ = 0;
   std::uint8_t length_ = 0;
   bool overflow_ = false;  // a push went past the 255-byte payload

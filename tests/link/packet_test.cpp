@@ -146,6 +146,7 @@ TEST_F(Transaction, PopsFieldsInOrder) {
   EXPECT_EQ(static_cast<std::int32_t>(packet_.PopDword()), -2);
   EXPECT_EQ(packet_.PopText(32), name);
   EXPECT_EQ(packet_.PopByte(), 0xC3);  // position moved on by 33 whatever the text's length
+  EXPECT_EQ(packet_.ReplyLength(), body.size() + 1);  // the checksum byte is stored too
 }
 
 TEST_F(Transaction, SkipsGarbageOtherAddressesAndRestartsOnANewFrameStart) {

@@ -14,6 +14,7 @@ namespace {
 using testing::Bytes;
 using testing::PeerEvent;
 using testing::PtyPeer;
+using testing::RecordingNotifier;
 using testing::ReplyFrame;
 
 Bytes IdentityReply(std::uint8_t status, const std::string& identity) {

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds into one folder per configuration, incrementally:
+#   scripts/build.sh            -> build/        (debug, with the GUI)
+#   scripts/build.sh sanitize   -> build-asan/   (address + undefined behaviour sanitizers)
+#   scripts/build.sh fuzz       -> build-fuzz/   (clang, libFuzzer targets)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+case "${1:-debug}" in
+  debug)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    cmake --build build -j "$jobs" ;;
+  release)
+    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build-release -j "$jobs" ;;
+  sanitize)
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELDARO_SANITIZE=ON >/dev/null
+    cmake --build build-asan -j "$jobs" ;;
+  fuzz)
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELDARO_GUI=OFF \
+      -DKELDARO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+    cmake --build build-fuzz -j "$jobs" --target fuzz_reply ;;
+  *)
+    echo "usage: scripts/build.sh [debug|release|sanitize|fuzz]" >&2
+    exit 2 ;;
+esac

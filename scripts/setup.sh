@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the benchmarks and the demo need.
+# Safe to run again: it only calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang-14 libclang-rt-14-dev
+  xvfb xauth fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "setup: installing ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the debug build, the sanitizer build, and a replay of the
+# fuzz corpus. Exits non-zero at the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+
+echo "== debug build and tests"
+bash scripts/build.sh debug
+ctest --test-dir build --output-on-failure -j 2
+
+echo "== sanitizer build and tests (address, undefined)"
+bash scripts/build.sh sanitize
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j 2
+
+echo "== fuzz corpus replay"
+bash scripts/build.sh fuzz
+build-fuzz/fuzz/fuzz_reply -runs=0 fuzz/corpus/reply

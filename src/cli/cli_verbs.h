@@ -1,0 +1,22 @@
+// The verbs of keldaro-cli, over the same link and feature code as the desktop program.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace keldaro::cli {
+
+// Exit codes: 0 done, 1 the scale or the port failed, 2 bad usage or bad input.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitLinkFailure = 1;
+inline constexpr int kExitBadInput = 2;
+
+// Runs a whole command line (without the program name); reply data goes to `out`, messages and
+// the line trace to `err`.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Asks a running PLU transfer to stop after the record in hand (the CLI's SIGINT handler).
+void RequestStop();
+
+}  // namespace keldaro::cli

@@ -1,0 +1,31 @@
+// Message boxes of the link and the features, written to stderr for the shell: the system's own
+// text on one line, then the reason in plain words.
+#pragma once
+
+#include <ostream>
+
+#include "link/notifier.h"
+#include "link/scale_session.h"
+
+namespace keldaro::cli {
+
+class StderrNotifier : public Notifier {
+ public:
+  explicit StderrNotifier(std::ostream& err) : err_(err) {}
+  void Error(const std::string&, const std::string& text, const std::string& detail) override {
+    err_ << text << '\n';
+    const std::string reason =
+        !detail.empty() ? detail
+        : text == kCommunicationErrorText
+            ? "the scale did not answer after three tries: check the cable, the port and the "
+              "line speed, and that the scale is switched on"
+            : "";
+    if (!reason.empty()) err_ << "  " << reason << '\n';
+  }
+  void Beep() override {}
+
+ private:
+  std::ostream& err_;
+};
+
+}  // namespace keldaro::cli
