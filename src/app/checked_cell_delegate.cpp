@@ -1,0 +1,46 @@
+#include "app/checked_cell_delegate.h"
+
+namespace keldaro::app {
+
+CheckedCellDelegate::CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier,
+                                         Check accepts, QObject* parent)
+    : QStyledItemDelegate(parent),
+      remembered_(remembered),
+      notifier_(notifier),
+      accepts_(std::move(accepts)) {}
+
+QWidget* CheckedCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                           const QModelIndex& index) const {
+  QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+  if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+    const QPersistentModelIndex cell(index);
+    // textEdited, not textChanged: only the user's keystrokes are checked, not our own setText.
+    connect(line, &QLineEdit::textEdited, this,
+            [this, line, cell](const QString& value) { SetEditText(line, cell, value); });
+  }
+  return editor;
+}
+
+void CheckedCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  // Every keystroke is written to the cell, and the view then hands the cell back to the
+  // editor; setting the same text again would move the cursor to the end and drop the undo list.
+  auto* line = qobject_cast<QLineEdit*>(editor);
+  if (line && line->text() == index.data(Qt::EditRole).toString()) return;
+  QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void CheckedCellDelegate::SetEditText(QLineEdit* editor, const QPersistentModelIndex& index,
+                                      const QString& value) const {
+  if (!index.isValid()) return;
+  auto* model = const_cast<QAbstractItemModel*>(index.model());
+  if (accepts_(index.column(), value)) {
+    remembered_.text = value;
+    model->setData(index, value, Qt::EditRole);
+    return;
+  }
+  editor->setText(remembered_.text);
+  model->setData(index, remembered_.text, Qt::EditRole);
+  notifier_.Beep();
+}
+
+}  // namespace keldaro::app

@@ -1,0 +1,38 @@
+// Cell editor whose every typed change is checked at once: an accepted text goes straight into
+// the cell and becomes the remembered cell text; a rejected one is replaced, in the editor and
+// the cell, by the remembered text, with a beep and no message.
+#pragma once
+
+#include <QLineEdit>
+#include <QPersistentModelIndex>
+#include <QStringView>
+#include <QStyledItemDelegate>
+#include <functional>
+
+#include "app/remembered_cell_text.h"
+#include "link/notifier.h"
+
+namespace keldaro::app {
+
+class CheckedCellDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+ public:
+  using Check = std::function<bool(int column, QStringView text)>;
+
+  CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier, Check accepts,
+                      QObject* parent = nullptr);
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+
+ private:
+  void SetEditText(QLineEdit* editor, const QPersistentModelIndex& index,
+                   const QString& value) const;
+
+  RememberedCellText& remembered_;
+  Notifier& notifier_;
+  Check accepts_;
+};
+
+}  // namespace keldaro::app

@@ -1,0 +1,25 @@
+// Choosing a file to open or save. The desktop shows the file dialogs; tests answer with a name.
+#pragma once
+
+#include <QString>
+
+namespace keldaro::app {
+
+struct FileDialogSpec {
+  QString filter;             // "Description|*.EXT", one pair
+  QString default_extension;  // appended when the chosen name has none
+  QString initial_folder;
+};
+
+// The PLU text file dialogs (OpenDialog1, SaveDialog1).
+inline const FileDialogSpec kPluFileDialog{"TAB separated Text Files|*.TXT", "TXT", "."};
+
+class FileChooser {
+ public:
+  virtual ~FileChooser() = default;
+  // The chosen file's name, or an empty text when the user cancelled.
+  virtual QString OpenFileName(const FileDialogSpec& spec) = 0;
+  virtual QString SaveFileName(const FileDialogSpec& spec) = 0;
+};
+
+}  // namespace keldaro::app

@@ -1,0 +1,25 @@
+// Every event handler runs inside RunGuarded, so no exception leaves a Qt slot: a control text
+// that does not convert ends the handler with the conversion error's message in the general
+// error box, under the title kGeneralErrorTitle.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+#include "link/notifier.h"
+
+namespace keldaro::app {
+
+inline constexpr const char* kGeneralErrorTitle = "Error";
+
+void RunGuarded(Notifier& notifier, const std::function<void()>& handler);
+
+// Connects `signal` of `sender` to `handler` (a callable taking no arguments) run guarded.
+template <typename Sender, typename Signal, typename Handler>
+void ConnectGuarded(Notifier& notifier, Sender* sender, Signal signal, QObject* context,
+                    Handler handler) {
+  QObject::connect(sender, signal, context,
+                   [&notifier, handler] { RunGuarded(notifier, handler); });
+}
+
+}  // namespace keldaro::app

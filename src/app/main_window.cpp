@@ -1,0 +1,183 @@
+#include "app/main_window.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "app/handler_guard.h"
+#include "app/progress_dialog.h"
+#include "core/cp1254.h"
+#include "core/numbers.h"
+
+namespace keldaro::app {
+namespace {
+
+const QStringList kPorts = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
+const QStringList kSpeeds = {"1200",  "2400",  "4800",  "9600",  "14400",
+                             "19200", "28800", "38400", "57600", "115200"};
+constexpr int kDefaultSpeedIndex = 3;  // 9600
+constexpr int kDefaultPortIndex = 0;   // COM1
+
+QFrame* Separator(QFrame::Shape shape, QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setFrameShape(shape);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
+}
+
+template <typename W>
+W* Named(W* widget, const char* name, const char* hint = nullptr) {
+  widget->setObjectName(name);
+  if (hint != nullptr) widget->setToolTip(hint);
+  return widget;
+}
+
+QComboBox* EditableList(const QStringList& items, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->addItems(items);
+  return box;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ScaleSession& session, const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      session_(session),
+      services_(services) {
+  setObjectName("Form1");
+  setWindowTitle("VUN KELDARO UTILITY ZIR1.70");
+  setFixedSize(785, 470);
+
+  BuildTopBar();
+  BuildTabs();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(ComboBox2);
+  bar->addWidget(ComboBox1);
+  bar->addWidget(Edit5);
+  bar->addWidget(Separator(QFrame::VLine, this));
+  bar->addWidget(Button11);
+  bar->addWidget(Shape1);
+  bar->addWidget(Separator(QFrame::VLine, this));
+  bar->addWidget(Button16);
+  bar->addWidget(Separator(QFrame::VLine, this));
+  bar->addWidget(Label4, 1);
+  bar->addWidget(Separator(QFrame::VLine, this));
+  bar->addWidget(Button15);
+  bar->addWidget(Button10);
+  layout->addLayout(bar);
+  layout->addWidget(Separator(QFrame::HLine, this));
+  layout->addWidget(PageControl1, 1);
+
+  session_.SetStatusCallback([this](std::uint8_t status) { ShowStatus(status); });
+  Notifier& notifier = services_.notifier;
+  ConnectGuarded(notifier, Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
+  ConnectGuarded(notifier, Button10, &QPushButton::clicked, this, [this] { Button10Click(); });
+  ConnectGuarded(notifier, Button15, &QPushButton::clicked, this, [this] { Button15Click(); });
+  ConnectGuarded(notifier, Button16, &QPushButton::clicked, this, [this] { Button16Click(); });
+
+  FormCreate();
+}
+
+void MainWindow::BuildTopBar() {
+  ComboBox2 = Named(EditableList(kPorts, this), "ComboBox2", "choice the comport");
+  ComboBox1 = Named(EditableList(kSpeeds, this), "ComboBox1", "choice the baudrate");
+  ComboBox2->setFixedWidth(70);
+  ComboBox1->setFixedWidth(80);
+  Edit5 = Named(new QLineEdit("0", this), "Edit5");
+  Edit5->setEnabled(false);
+  Edit5->setFixedWidth(30);
+  Button11 = Named(new QPushButton(kConnectCaption, this), "Button11",
+                   "connect/disconnect to the scale");
+  Button11->setMinimumWidth(100);
+  Shape1 = Named(new Lamp(this), "Shape1", "indicator, light-green if connect");
+  Button16 = Named(new QPushButton("TERMINAL", this), "Button16", "scale terminal");
+  Label4 = Named(new QLabel("Son durum: ", this), "Label4", "last transmision status");
+  Button15 = Named(new QPushButton("Yardım", this), "Button15");
+  Button10 = Named(new QPushButton("Kapat", this), "Button10");
+}
+
+void MainWindow::BuildTabs() {
+  PageControl1 = Named(new QTabWidget(this), "PageControl1");
+  TabSheet1 = new plu::PluTab(session_, services_, remembered_, PageControl1);
+  TabSheet2 = Named(new QWidget(PageControl1), "TabSheet2");
+  TabSheet3 = Named(new QWidget(PageControl1), "TabSheet3");
+  TabSheet4 = Named(new QWidget(PageControl1), "TabSheet4");
+  PageControl1->addTab(TabSheet1, "PLU");
+  PageControl1->addTab(TabSheet2, "Ayarlar");
+  PageControl1->addTab(TabSheet3, "Raporlar");
+  PageControl1->addTab(TabSheet4, "SYSTEM");
+
+  StaticText1 = Named(new QLabel(PageControl1), "StaticText1");
+  StaticText1->setFixedWidth(309);
+  StaticText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  PageControl1->setCornerWidget(StaticText1, Qt::TopRightCorner);
+}
+
+void MainWindow::AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& help) {
+  TabSheet1->SetProgress(progress);
+  terminal_ = &terminal;
+  help_ = &help;
+}
+
+void MainWindow::FormCreate() {
+  PageControl1->setCurrentIndex(kPluTab);
+  PageControl1->setTabVisible(kSystemTab, false);
+  ComboBox1->setCurrentIndex(kDefaultSpeedIndex);
+  ComboBox2->setCurrentIndex(kDefaultPortIndex);
+  TabSheet1->Button12Click();
+}
+
+void MainWindow::ShowStatus(std::uint8_t status) {
+  Label4->setText(QString::fromStdString(StatusText(status)));
+  PageControl1->setTabVisible(kSystemTab, (status & kSystemTabStatusBit) != 0);
+}
+
+int MainWindow::SelectedPortIndex() const {
+  // An editable box keeps its last index while another text is typed; the typed text decides.
+  return ComboBox2->findText(ComboBox2->currentText(), Qt::MatchFixedString);
+}
+
+void MainWindow::Button11Click() {
+  if (Button11->text() == kDisconnectCaption) {
+    Disconnect();
+  } else {
+    Connect();
+  }
+}
+
+void MainWindow::Connect() {
+  const int baud = StrToInt(ComboBox1->currentText());
+  const int port_number = SelectedPortIndex() + 1;
+  std::string identity;
+  if (!session_.Connect(port_number, baud, identity)) return;
+  StaticText1->setText("Terazi ID: " + FromCp1254(identity));
+  Button11->setText(kDisconnectCaption);
+  Shape1->SetColor(kLampOn);
+}
+
+void MainWindow::Disconnect() {
+  StaticText1->clear();
+  Button11->setText(kConnectCaption);
+  Shape1->SetColor(kLampOff);
+  PageControl1->setCurrentIndex(kPluTab);
+  PageControl1->setTabVisible(kSystemTab, false);
+  session_.Disconnect();
+}
+
+void MainWindow::Button10Click() { close(); }
+
+void MainWindow::Button15Click() {
+  if (help_ != nullptr) help_->show();
+}
+
+void MainWindow::Button16Click() {
+  if (terminal_ != nullptr && session_.RequireConnection()) terminal_->show();
+}
+
+}  // namespace keldaro::app

@@ -1,0 +1,75 @@
+// Form1 "VUN KELDARO UTILITY ZIR1.70": the connection bar across the top, the scale's identity
+// beside the tab row, and the tab set PageControl1 with the feature tabs.
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWidget>
+
+#include "app/lamp.h"
+#include "app/remembered_cell_text.h"
+#include "app/services.h"
+#include "link/scale_session.h"
+#include "plu/plu_tab.h"
+
+namespace keldaro::app {
+
+class ProgressDialog;
+
+inline constexpr const char* kConnectCaption = "Bağlan";
+inline constexpr const char* kDisconnectCaption = "Bağlantıyı kes";
+inline constexpr std::uint8_t kSystemTabStatusBit = 0x04;
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  enum Tab { kPluTab = 0, kSettingsTab, kReportsTab, kSystemTab };
+
+  MainWindow(ScaleSession& session, const Services& services, QWidget* parent = nullptr);
+
+  // The subsidiary windows, created after this one.
+  void AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& help);
+
+  void FormCreate();
+  void Button11Click();  // connect/disconnect
+  void Button10Click();  // "Kapat"
+  void Button15Click();  // "Yardım"
+  void Button16Click();  // "TERMINAL"
+  // The status label and the SYSTEM tab follow every command's status byte.
+  void ShowStatus(std::uint8_t status);
+
+  QComboBox* ComboBox2;  // port
+  QComboBox* ComboBox1;  // line speed
+  QLineEdit* Edit5;      // station address, always 0
+  QPushButton* Button11;
+  Lamp* Shape1;
+  QPushButton* Button16;
+  QLabel* Label4;  // last status
+  QPushButton* Button15;
+  QPushButton* Button10;
+  QLabel* StaticText1;  // scale identity
+  QTabWidget* PageControl1;
+  plu::PluTab* TabSheet1;
+  QWidget* TabSheet2;
+  QWidget* TabSheet3;
+  QWidget* TabSheet4;
+
+ private:
+  void BuildTopBar();
+  void BuildTabs();
+  void Connect();
+  void Disconnect();
+  // The port box's item index as the typed text selects it: -1 when no item matches.
+  int SelectedPortIndex() const;
+
+  ScaleSession& session_;
+  Services services_;
+  RememberedCellText remembered_;
+  QWidget* terminal_ = nullptr;
+  QWidget* help_ = nullptr;
+};
+
+}  // namespace keldaro::app

@@ -1,0 +1,41 @@
+#include "app/program.h"
+
+namespace keldaro::app {
+namespace {
+
+// The terminal and logo windows' frames; their contents are added with their features.
+std::unique_ptr<QWidget> FrameWindow(const char* name, const QString& caption) {
+  auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
+  window->setObjectName(name);
+  window->setWindowTitle(caption);
+  return window;
+}
+
+}  // namespace
+
+Program::Program(const Services& services)
+    : session_(services.notifier),
+      form1_(std::make_unique<MainWindow>(session_, services)),
+      form2_(std::make_unique<ProgressDialog>()),
+      form3_(FrameWindow("Form3", "TERMINAL")),
+      form4_(FrameWindow("Form4", QStringLiteral("Logo yükle"))),
+      form5_(std::make_unique<HelpWindow>()) {
+  // Only the main window keeps the program running; the others are closed by hiding them.
+  for (QWidget* window : {static_cast<QWidget*>(form2_.get()), form3_.get(), form4_.get(),
+                          static_cast<QWidget*>(form5_.get())}) {
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+  }
+  form1_->AttachWindows(*form2_, *form3_, *form5_);
+}
+
+// The subsidiary windows go first: the main window's status callback lives in the session.
+Program::~Program() {
+  form5_.reset();
+  form4_.reset();
+  form3_.reset();
+  form2_.reset();
+  session_.SetStatusCallback({});
+  form1_.reset();
+}
+
+}  // namespace keldaro::app

@@ -1,0 +1,38 @@
+// The program's windows and its one link to the scale. The five windows are created once, in
+// the order main, progress, terminal, logo, help, and live for the whole run; only the main
+// window is shown at start, and closing it ends the program.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "app/help_window.h"
+#include "app/main_window.h"
+#include "app/progress_dialog.h"
+#include "app/services.h"
+#include "link/scale_session.h"
+
+namespace keldaro::app {
+
+class Program {
+ public:
+  explicit Program(const Services& services);
+  ~Program();
+
+  ScaleSession& session() { return session_; }
+  MainWindow& form1() { return *form1_; }
+  ProgressDialog& form2() { return *form2_; }
+  QWidget& form3() { return *form3_; }  // "TERMINAL"
+  QWidget& form4() { return *form4_; }  // "Logo yükle"
+  HelpWindow& form5() { return *form5_; }
+
+ private:
+  ScaleSession session_;
+  std::unique_ptr<MainWindow> form1_;
+  std::unique_ptr<ProgressDialog> form2_;
+  std::unique_ptr<QWidget> form3_;
+  std::unique_ptr<QWidget> form4_;
+  std::unique_ptr<HelpWindow> form5_;
+};
+
+}  // namespace keldaro::app

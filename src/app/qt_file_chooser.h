@@ -1,0 +1,27 @@
+// FileChooser over QFileDialog.
+#pragma once
+
+#include <QWidget>
+
+#include "app/file_chooser.h"
+
+namespace keldaro::app {
+
+// "TAB separated Text Files|*.TXT" -> "TAB separated Text Files (*.TXT *.txt)": the patterns
+// are taken in both cases, since Linux file names are case-sensitive.
+QString QtNameFilter(const QString& filter);
+// `name` with "." + `extension` appended when its last path part has no extension.
+QString WithDefaultExtension(const QString& name, const QString& extension);
+
+class QtFileChooser : public FileChooser {
+ public:
+  explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
+  void SetParent(QWidget* parent) { parent_ = parent; }
+  QString OpenFileName(const FileDialogSpec& spec) override;
+  QString SaveFileName(const FileDialogSpec& spec) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace keldaro::app

@@ -1,0 +1,22 @@
+// Notifier over QMessageBox: one OK button, the reason (if any) as the box's informative text.
+#pragma once
+
+#include <QWidget>
+
+#include "link/notifier.h"
+
+namespace keldaro::app {
+
+class QtNotifier : public Notifier {
+ public:
+  explicit QtNotifier(QWidget* parent = nullptr) : parent_(parent) {}
+  void SetParent(QWidget* parent) { parent_ = parent; }
+  void Error(const std::string& title, const std::string& text,
+             const std::string& detail) override;
+  void Beep() override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace keldaro::app

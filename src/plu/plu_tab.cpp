@@ -1,0 +1,234 @@
+#include "plu/plu_tab.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QVBoxLayout>
+#include <array>
+
+#include "app/checked_cell_delegate.h"
+#include "app/handler_guard.h"
+#include "core/atomic_file.h"
+#include "plu/plu_file.h"
+#include "plu/plu_record.h"
+
+namespace keldaro::plu {
+namespace {
+
+constexpr const char* kFileErrorTitle = "ERROR!";
+const QString kIoErrorText = QStringLiteral("I/O Error!");
+const QString kInputErrorText = QStringLiteral("error in input file");
+
+constexpr std::array<int, kColumnCount> kColumnWidths = {39, 43, 44, 27, 32, 42, 28,
+                                                         28, 235, 60, 54, 51, 43};
+constexpr int kRowHeight = 21;
+constexpr int kRangeMin = 1;
+constexpr int kRangeMax = 1799;
+
+// The transfers hold back the grid's change signals for the whole run. This lets the grid show
+// the records as they arrive, a few times a second, instead of repainting once per record
+// (which would make a full read several times slower) or only at the end.
+class GridFollowingProgress : public TransferProgress {
+ public:
+  static constexpr qint64 kFlushIntervalMs = 100;
+
+  GridFollowingProgress(TransferProgress& dialog, PluSheet& sheet)
+      : dialog_(dialog), sheet_(sheet) {}
+
+  void Begin(int maximum) override {
+    since_flush_.start();
+    dialog_.Begin(maximum);
+  }
+  bool Running() const override { return dialog_.Running(); }
+  void Advance(int position, const QString& label) override {
+    if (since_flush_.elapsed() >= kFlushIntervalMs) {
+      sheet_.FlushChanges();
+      since_flush_.restart();
+    }
+    dialog_.Advance(position, label);
+  }
+  void End() override {
+    sheet_.FlushChanges();
+    dialog_.End();
+  }
+
+ private:
+  TransferProgress& dialog_;
+  PluSheet& sheet_;
+  QElapsedTimer since_flush_;
+};
+
+void FileError(Notifier& notifier, const QString& text, const QString& detail) {
+  notifier.Error(kFileErrorTitle, text.toStdString(), detail.toStdString());
+}
+
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QSpinBox* RangeSpin(const char* name, QWidget* parent) {
+  auto* spin = new QSpinBox(parent);
+  spin->setObjectName(name);
+  spin->setRange(kRangeMin, kRangeMax);
+  spin->setValue(kRangeMin);
+  return spin;
+}
+
+}  // namespace
+
+QString NotLoadedLinesText(int ignored_lines) {
+  return QStringLiteral("The file holds more records than the table has rows: the first %1 were "
+                        "loaded, the remaining %2 were not.")
+      .arg(kRecordRows)
+      .arg(ignored_lines);
+}
+
+PluTab::PluTab(ScaleSession& session, const app::Services& services,
+               app::RememberedCellText& remembered, QWidget* parent)
+    : QWidget(parent), session_(session), services_(services), remembered_(remembered) {
+  setObjectName("TabSheet1");
+
+  SpinEdit1 = RangeSpin("SpinEdit1", this);
+  SpinEdit2 = RangeSpin("SpinEdit2", this);
+  Button12 = NamedButton("Button12", QStringLiteral("Tümü"), this);
+  Button17 = NamedButton("Button17", QStringLiteral("Sil"), this);
+  Button5 = NamedButton("Button5", QStringLiteral("PC'den yükle"), this);
+  Button6 = NamedButton("Button6", QStringLiteral("PC'ye kaydet"), this);
+  Button7 = NamedButton("Button7", QStringLiteral("Terazi'den yükle"), this);
+  Button8 = NamedButton("Button8", QStringLiteral("Teraziye gönder"), this);
+  BuildGrid();
+
+  auto* range_row = new QHBoxLayout;
+  range_row->addWidget(new QLabel(QStringLiteral("İlk"), this));
+  range_row->addWidget(SpinEdit1);
+  range_row->addWidget(new QLabel(QStringLiteral("Son"), this));
+  range_row->addWidget(SpinEdit2);
+  range_row->addWidget(Button12);
+  range_row->addWidget(Button17);
+  range_row->addStretch();
+  range_row->addWidget(Button5);
+  range_row->addWidget(Button6);
+
+  auto* transfer_row = new QHBoxLayout;
+  transfer_row->addStretch();
+  transfer_row->addWidget(Button7);
+  transfer_row->addWidget(Button8);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addLayout(range_row);
+  layout->addWidget(StringGrid1, 1);
+  layout->addLayout(transfer_row);
+
+  Notifier& notifier = services_.notifier;
+  using app::ConnectGuarded;
+  ConnectGuarded(notifier, Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
+  ConnectGuarded(notifier, Button17, &QPushButton::clicked, this, [this] { Button17Click(); });
+  ConnectGuarded(notifier, Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+  ConnectGuarded(notifier, Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+  ConnectGuarded(notifier, Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
+  ConnectGuarded(notifier, Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
+}
+
+void PluTab::BuildGrid() {
+  StringGrid1 = new QTableView(this);
+  StringGrid1->setObjectName("StringGrid1");
+  StringGrid1->setModel(&sheet_);
+  StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
+  StringGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed |
+                               QAbstractItemView::DoubleClicked |
+                               QAbstractItemView::EditKeyPressed);
+  StringGrid1->setTabKeyNavigation(true);
+  StringGrid1->setWordWrap(false);
+  StringGrid1->verticalHeader()->hide();
+  QHeaderView* rows = StringGrid1->verticalHeader();
+  rows->setMinimumSectionSize(kRowHeight);
+  rows->setDefaultSectionSize(kRowHeight);
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  QHeaderView* columns = StringGrid1->horizontalHeader();
+  columns->setMinimumSectionSize(10);
+  columns->setFixedHeight(kRowHeight);
+  columns->setHighlightSections(false);
+  for (int column = 0; column < kColumnCount; ++column) {
+    columns->resizeSection(column, kColumnWidths[static_cast<std::size_t>(column)]);
+  }
+
+  const QChar separator = services_.decimal_separator;
+  StringGrid1->setItemDelegate(new app::CheckedCellDelegate(
+      remembered_, services_.notifier,
+      [separator](int column, QStringView text) {
+        return AcceptsTypedText(column, text, separator);
+      },
+      StringGrid1));
+  connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) StringGrid1SelectCell(current.column(), current.row() + 1);
+          });
+}
+
+void PluTab::StringGrid1SelectCell(int column, int row) {
+  remembered_.text = sheet_.Cell(row, column);
+}
+
+void PluTab::Button12Click() {
+  SpinEdit1->setValue(kRangeMin);
+  SpinEdit2->setValue(kRangeMax);
+}
+
+void PluTab::Button17Click() { sheet_.ClearAll(); }
+
+void PluTab::Button5Click() {
+  const QString name = services_.files.OpenFileName(app::kPluFileDialog);
+  if (name.isEmpty()) return;
+  QFile file(name);
+  if (!file.open(QIODevice::ReadOnly)) {
+    FileError(services_.notifier, kIoErrorText, file.errorString());
+    return;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    FileError(services_.notifier, kIoErrorText, file.errorString());
+    return;
+  }
+  const PluLoadResult result = LoadPluFile(std::string_view(bytes.constData(), bytes.size()),
+                                           sheet_, services_.decimal_separator);
+  if (result.failed_line > 0) {
+    FileError(services_.notifier, kInputErrorText,
+              QStringLiteral("line %1").arg(result.failed_line));
+  } else if (result.ignored_lines > 0) {
+    FileError(services_.notifier, NotLoadedLinesText(result.ignored_lines), {});
+  }
+}
+
+void PluTab::Button6Click() {
+  const QString name = services_.files.SaveFileName(app::kPluFileDialog);
+  if (name.isEmpty()) return;
+  const QDateTime now = services_.clock.Now();
+  const QLocale locale;
+  const QString created = locale.toString(now.date(), QLocale::ShortFormat) + " " +
+                          locale.toString(now.time(), QLocale::LongFormat);
+  QString error;
+  if (!WriteFileAtomically(name, SavePluFile(sheet_, created), &error)) {
+    FileError(services_.notifier, kIoErrorText, error);
+  }
+}
+
+void PluTab::Button7Click() {
+  if (progress_ == nullptr) return;
+  GridFollowingProgress progress(*progress_, sheet_);
+  ReadRange(session_, sheet_, Range(), progress, services_.decimal_separator);
+}
+
+void PluTab::Button8Click() {
+  if (progress_ == nullptr) return;
+  GridFollowingProgress progress(*progress_, sheet_);
+  SendRange(session_, sheet_, Range(), progress, services_.decimal_separator);
+}
+
+}  // namespace keldaro::plu
