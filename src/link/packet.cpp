@@ -1,15 +1,18 @@
 #include "link/packet.h"
 
+#include "link/reply_receiver.h"
 #include "link/wire.h"
 
 namespace keldaro {
 namespace {
 
-// Bounds that keep a try finite on a line that never settles: a scale that answers every NAK
-// with another bad copy, or noise that never forms a frame. A real reply is at most a few
-// hundred bytes and is refused at most once or twice.
-constexpr int kMaxRefusedRepliesPerTry = 8;
-constexpr int kMaxBytesPerTry = 8192;
+// The serial port as the reply receiver's line.
+struct PortLine {
+  SerialPort& port;
+  std::uint8_t ReadByte() { return port.ReadByte(); }
+  void WriteByte(std::uint8_t b) { port.WriteByte(b); }
+  bool Error() const { return port.Error; }
+};
 
 }  // namespace
 
@@ -125,68 +128,11 @@ void Packet::Transact() {
     port_.WriteBlock(frame_.data(), frame_length_);
     const std::uint8_t acknowledgement = port_.ReadByte();  // anything but NAK counts as ACK
     if (port_.Error || acknowledgement == wire::kNak) continue;
-    if (ReceiveReply() == Reception::kAccepted) {
+    PortLine line{port_};
+    if (ReceiveReply(line, Address, reply_, reply_length_) == Reception::kAccepted) {
       Failed = false;
       return;
     }
-  }
-}
-
-Packet::Reception Packet::ReceiveReply() {
-  int budget = kMaxBytesPerTry;
-  int refused = 0;
-  auto read = [&]() -> std::uint8_t {
-    --budget;
-    return port_.ReadByte();
-  };
-
-  int in_hand = -1;  // a byte already read that must be looked at as a possible frame start
-  for (;;) {
-    // Hunt for C3 04 <address>.
-    if (port_.Error || budget <= 0) return Reception::kRetry;
-    std::uint8_t b;
-    if (in_hand < 0) {
-      if (read() != wire::kMark) continue;
-      b = read();
-    } else {
-      b = static_cast<std::uint8_t>(in_hand);
-      in_hand = -1;
-    }
-    if (b != wire::kFrameStart) continue;
-    if (read() != Address) continue;
-
-    // Receive the body up to C3 02, unescaping C3 C3.
-    checksum_ = Address;
-    std::size_t stored = 0;
-    bool too_long = false;
-    for (;;) {
-      b = read();
-      if (port_.Error || budget <= 0) return Reception::kRetry;
-      if (b == wire::kMark) {
-        b = read();
-        if (b == wire::kFrameEnd) break;
-        if (b != wire::kMark) {
-          in_hand = b;  // C3 04 inside a body starts a new frame; anything else: hunt again
-          break;
-        }
-      }
-      if (stored < reply_.size()) {
-        reply_[stored++] = b;
-      } else {
-        too_long = true;  // never written past the reply area; refused at the frame's end
-      }
-      checksum_ ^= b;
-    }
-    if (in_hand >= 0) continue;
-
-    if (port_.Error) return Reception::kRetry;
-    if (checksum_ == 0 && !too_long) {
-      reply_length_ = stored;
-      port_.WriteByte(wire::kAck);
-      return Reception::kAccepted;
-    }
-    port_.WriteByte(wire::kNak);  // the scale sends its reply again
-    if (++refused >= kMaxRefusedRepliesPerTry) return Reception::kRetry;
   }
 }
 

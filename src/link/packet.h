@@ -60,9 +60,7 @@ class Packet {
   std::size_t ReplyLength() const { return reply_length_; }
 
  private:
-  enum class Reception { kAccepted, kRetry };
   void Transact();
-  Reception ReceiveReply();
 
   int port_number_ = 0;
   int baud_ = 0;
