@@ -3,7 +3,8 @@
 namespace keldaro {
 
 ConversionError ConversionError::NotInteger(const QString& text) {
-  return ConversionError(QLatin1Char('\'') + text + QStringLiteral("' is not a valid integer value"));
+  return ConversionError(QLatin1Char('\'') + text +
+                         QStringLiteral("' is not a valid integer value"));
 }
 
 ConversionError ConversionError::NotFloat(const QString& text) {
@@ -13,8 +14,8 @@ ConversionError ConversionError::NotFloat(const QString& text) {
 
 ConversionError ConversionError::OutOfRange(const QString& text, const QString& low,
                                             const QString& high) {
-  return ConversionError(QLatin1Char('\'') + text + QStringLiteral("' is not a value from ") +
-                         low + QStringLiteral(" to ") + high);
+  return ConversionError(QLatin1Char('\'') + text + QStringLiteral("' is not a value from ") + low +
+                         QStringLiteral(" to ") + high);
 }
 
 }  // namespace keldaro

@@ -17,13 +17,20 @@ constexpr std::array<char16_t, 32> kHighControls = {
 // From 0xA0 on the code page is Latin-1 except for six Turkish letters.
 char16_t TurkishLetterAt(unsigned byte) {
   switch (byte) {
-    case 0xD0: return 0x011E;  // Ğ
-    case 0xDD: return 0x0130;  // İ
-    case 0xDE: return 0x015E;  // Ş
-    case 0xF0: return 0x011F;  // ğ
-    case 0xFD: return 0x0131;  // ı
-    case 0xFE: return 0x015F;  // ş
-    default: return static_cast<char16_t>(byte);
+    case 0xD0:
+      return 0x011E;  // Ğ
+    case 0xDD:
+      return 0x0130;  // İ
+    case 0xDE:
+      return 0x015E;  // Ş
+    case 0xF0:
+      return 0x011F;  // ğ
+    case 0xFD:
+      return 0x0131;  // ı
+    case 0xFE:
+      return 0x015F;  // ş
+    default:
+      return static_cast<char16_t>(byte);
   }
 }
 

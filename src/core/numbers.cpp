@@ -137,9 +137,9 @@ QString FormatFixed(double value, int decimals, QChar separator) {
 QString FormatHundredthsShort(std::int64_t hundredths, QChar separator) {
   const bool negative = hundredths < 0;
   // Unsigned so that the most negative value has a magnitude too.
-  const std::uint64_t magnitude =
-      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(hundredths)
-               : static_cast<std::uint64_t>(hundredths);
+  const std::uint64_t magnitude = negative
+                                      ? std::uint64_t{0} - static_cast<std::uint64_t>(hundredths)
+                                      : static_cast<std::uint64_t>(hundredths);
   QString text = negative ? QStringLiteral("-") : QString();
   text += QString::number(magnitude / 100);
   const std::uint64_t cents = magnitude % 100;

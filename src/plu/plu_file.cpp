@@ -26,20 +26,28 @@ bool IntWithin(QStringView text, std::int32_t low, std::int32_t high) {
 
 bool FieldPasses(int column, QStringView text, QChar separator) {
   switch (column) {
-    case kNo: return FloatWithin(text, separator, 0, 1801);
+    case kNo:
+      return FloatWithin(text, separator, 0, 1801);
     case kPrice: {
       double v = 0;
       return ParseFloat(text, v, separator) && v <= 99999.99;
     }
-    case kCode: return IntWithin(text, 0, 999999);
-    case kDepartment: return IntWithin(text, 0, 40);
-    case kTaxClass: return IntWithin(text, 0, 8);
+    case kCode:
+      return IntWithin(text, 0, 999999);
+    case kDepartment:
+      return IntWithin(text, 0, 40);
+    case kTaxClass:
+      return IntWithin(text, 0, 8);
     case kWeightless:
     case kFixedFlag:
-    case kBarFlag: return IntWithin(text, 0, 1);
-    case kName: return text.size() <= kFileNameWidth;
-    case kShelfLife: return FloatWithin(text, separator, 0, 999);
-    default: return false;
+    case kBarFlag:
+      return IntWithin(text, 0, 1);
+    case kName:
+      return text.size() <= kFileNameWidth;
+    case kShelfLife:
+      return FloatWithin(text, separator, 0, 999);
+    default:
+      return false;
   }
 }
 
@@ -106,7 +114,8 @@ PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separat
       }
     }
     if (result.failed_line != 0) break;
-    for (int column = 0; column < kCheckedFields; ++column) sheet.SetCell(row, column, fields[column]);
+    for (int column = 0; column < kCheckedFields; ++column)
+      sheet.SetCell(row, column, fields[column]);
     result.loaded = row++;
   }
   sheet.DeferChanges(was_deferred);  // ending the deferral announces the changed rows

@@ -122,16 +122,24 @@ bool AcceptsTypedText(int column, QStringView value, QChar separator) {
     return ParseInt(value, v) && v <= limit;
   };
   switch (column) {
-    case kPrice: return float_at_most(9999.99);
-    case kCode: return float_at_most(999999);
-    case kDepartment: return int_at_most(40);
-    case kTaxClass: return int_at_most(8);
+    case kPrice:
+      return float_at_most(9999.99);
+    case kCode:
+      return float_at_most(999999);
+    case kDepartment:
+      return int_at_most(40);
+    case kTaxClass:
+      return int_at_most(8);
     case kWeightless:
     case kFixedFlag:
-    case kBarFlag: return int_at_most(1);
-    case kName: return value.size() <= kNameWidth;
-    case kShelfLife: return float_at_most(999);
-    default: return false;
+    case kBarFlag:
+      return int_at_most(1);
+    case kName:
+      return value.size() <= kNameWidth;
+    case kShelfLife:
+      return float_at_most(999);
+    default:
+      return false;
   }
 }
 

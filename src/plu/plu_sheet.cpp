@@ -4,9 +4,9 @@ namespace keldaro::plu {
 
 const QStringList& Headings() {
   static const QStringList headings = {
-      QStringLiteral("No"),   QStringLiteral("Fiyat"),    QStringLiteral("Kod"),
-      QStringLiteral("Kıs"),  QStringLiteral("VRG"),      QStringLiteral("AĞ'SIZ"),
-      QStringLiteral("Sbt"),  QStringLiteral("BAR"),      QStringLiteral("İsim"),
+      QStringLiteral("No"),       QStringLiteral("Fiyat"),  QStringLiteral("Kod"),
+      QStringLiteral("Kıs"),      QStringLiteral("VRG"),    QStringLiteral("AĞ'SIZ"),
+      QStringLiteral("Sbt"),      QStringLiteral("BAR"),    QStringLiteral("İsim"),
       QStringLiteral("Raf ömrü"), QStringLiteral("Miktar"), QStringLiteral("Tutar"),
       QStringLiteral("İşlem")};
   return headings;

@@ -27,7 +27,8 @@ class ProgressScope {
 // Holds back the grid's change signals for a run and announces them in one go at its end.
 class DeferredChanges {
  public:
-  explicit DeferredChanges(PluSheet& sheet) : sheet_(sheet), was_deferred_(sheet.ChangesDeferred()) {
+  explicit DeferredChanges(PluSheet& sheet)
+      : sheet_(sheet), was_deferred_(sheet.ChangesDeferred()) {
     sheet_.DeferChanges(true);
   }
   ~DeferredChanges() {
@@ -62,8 +63,9 @@ bool IsValidRange(const PluRange& range) {
 }
 
 QString InvalidRangeText(const PluRange& range) {
-  return QStringLiteral("Invalid PLU range %1 - %2: the first PLU must not be above the last, "
-                        "and both must lie within %3 - %4!")
+  return QStringLiteral(
+             "Invalid PLU range %1 - %2: the first PLU must not be above the last, "
+             "and both must lie within %3 - %4!")
       .arg(range.first)
       .arg(range.last)
       .arg(kFirstRangeNumber)

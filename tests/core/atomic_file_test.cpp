@@ -1,9 +1,10 @@
 #include "core/atomic_file.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace keldaro {
 namespace {

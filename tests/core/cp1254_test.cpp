@@ -23,7 +23,10 @@ TEST(Cp1254Test, EveryByteSurvivesTheRoundTrip) {
 TEST(Cp1254Test, CharactersTheCodePageLacksBecomeQuestionMarks) {
   // Latin-1 letters that the Turkish page replaced, a C1 control it reassigned, Cyrillic,
   // and one character outside the Basic Multilingual Plane (two UTF-16 units, one '?').
-  EXPECT_EQ(ToCp1254(u"\u00D0\u00DD\u00FE\u0080Ж😀x"), "???" "???" "x");
+  EXPECT_EQ(ToCp1254(u"\u00D0\u00DD\u00FE\u0080Ж😀x"),
+            "???"
+            "???"
+            "x");
   EXPECT_EQ(ToCp1254(QString(QChar(0xD800))), "?");  // a lone surrogate
 }
 

@@ -17,8 +17,7 @@ class WithSeparator : public ::testing::TestWithParam<QChar> {
   }
   QChar other() const { return sep() == QLatin1Char('.') ? QLatin1Char(',') : QLatin1Char('.'); }
 };
-INSTANTIATE_TEST_SUITE_P(PointAndComma, WithSeparator,
-                         ::testing::Values(QChar(u'.'), QChar(u',')));
+INSTANTIATE_TEST_SUITE_P(PointAndComma, WithSeparator, ::testing::Values(QChar(u'.'), QChar(u',')));
 
 TEST(ParseIntTest, AcceptsSignsBlanksAndTheWhole32BitRange) {
   std::int32_t v = 0;
@@ -58,9 +57,9 @@ TEST_P(WithSeparator, ParseFloatReadsTheUsersSeparator) {
 }
 
 TEST_P(WithSeparator, ParseFloatRejectsNonNumbersAndTheOtherSeparator) {
-  const QString bad[] = {u""_qs,       u"-"_qs,       Dec("."),      Dec("-."),
-                         Dec("1.2.3"), u"1e"_qs,      u"1e+"_qs,     u"abc"_qs,
-                         u"inf"_qs,    u"nan"_qs,     u"1e999"_qs,   u"3"_qs + other() + u"5"_qs,
+  const QString bad[] = {u""_qs,       u"-"_qs,    Dec("."),    Dec("-."),
+                         Dec("1.2.3"), u"1e"_qs,   u"1e+"_qs,   u"abc"_qs,
+                         u"inf"_qs,    u"nan"_qs,  u"1e999"_qs, u"3"_qs + other() + u"5"_qs,
                          u"0x10"_qs,   Dec("1. 5")};
   for (const QString& text : bad) {
     double v = 7.0;

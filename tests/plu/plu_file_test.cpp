@@ -51,10 +51,12 @@ class PluFileTest : public ::testing::TestWithParam<QChar> {
 INSTANTIATE_TEST_SUITE_P(PointAndComma, PluFileTest, ::testing::Values(QChar(u'.'), QChar(u',')));
 
 TEST_P(PluFileTest, SavesTheHeaderAndEveryRecordRowInCp1254) {
-  FillRow(sheet_, 1, {"0", Dec("0.00"), "0", "0", "0", "0", "0", "0", "", "0", Dec("0.000"),
-                      Dec("0.00"), "0"});
-  FillRow(sheet_, 4, {"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1", u"DOMATES Ş"_qs, "5",
-                      Dec("2.345"), Dec("29.31"), "4"});
+  FillRow(
+      sheet_, 1,
+      {"0", Dec("0.00"), "0", "0", "0", "0", "0", "0", "", "0", Dec("0.000"), Dec("0.00"), "0"});
+  FillRow(sheet_, 4,
+          {"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1", u"DOMATES Ş"_qs, "5", Dec("2.345"),
+           Dec("29.31"), "4"});
   sheet_.SetCell(3, kName, u"no price, left out"_qs);
   EXPECT_EQ(SavePluFile(sheet_, u"07.12.2026 14:05:09"_qs),
             "; created: 07.12.2026 14:05:09\r\n\r\n" + Line("0|0.00|0|0|0|0|0|0||0|0.000|0.00|0|") +
@@ -65,9 +67,11 @@ TEST_P(PluFileTest, SavesTheHeaderAndEveryRecordRowInCp1254) {
 TEST_P(PluFileTest, LoadsRecordsIntoConsecutiveRowsAndSkipsComments) {
   sheet_.SetCell(1, kQuantity, u"kept"_qs);
   sheet_.SetCell(4, kName, u"untouched"_qs);
-  const std::string file = "; created: now\r\n\r\n" + Line("17|12.50|1017|3|1|0|0|1|DOMATES|5|x|y") +
-                           ";comment\r\n" + "\n" +
-                           Line("1801|-3.00|999999|40|8|1|1|1|\xDE" "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234|999") +
+  const std::string file = "; created: now\r\n\r\n" +
+                           Line("17|12.50|1017|3|1|0|0|1|DOMATES|5|x|y") + ";comment\r\n" + "\n" +
+                           Line(
+                               "1801|-3.00|999999|40|8|1|1|1|\xDE"
+                               "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234|999") +
                            Bytes("0.5|99999.99|0|0|0|0|0|0||0");  // the last line has no CR LF
   const PluLoadResult r = LoadPluFile(file, sheet_, sep());
   EXPECT_EQ(r.loaded, 3);
@@ -82,11 +86,13 @@ TEST_P(PluFileTest, LoadsRecordsIntoConsecutiveRowsAndSkipsComments) {
 
 TEST_P(PluFileTest, ASavedGridLoadsBackUnchanged) {
   for (int row = 1; row <= 30; ++row) {
-    FillRow(sheet_, row, {QString::number(row), Dec("0.53"), QString::number(row * 7), "3", "8",
-                          "1", "0", "1", u"İsim ğüşıöç €"_qs, "12", "5", Dec("1.25"), "2"});
+    FillRow(sheet_, row,
+            {QString::number(row), Dec("0.53"), QString::number(row * 7), "3", "8", "1", "0", "1",
+             u"İsim ğüşıöç €"_qs, "12", "5", Dec("1.25"), "2"});
   }
   PluSheet loaded;
-  const PluLoadResult r = LoadPluFile(SavePluFile(sheet_, u"01.01.2026 00:00:00"_qs), loaded, sep());
+  const PluLoadResult r =
+      LoadPluFile(SavePluFile(sheet_, u"01.01.2026 00:00:00"_qs), loaded, sep());
   EXPECT_EQ(r.loaded, 30);
   EXPECT_EQ(r.failed_line, 0);
   for (int row = 1; row <= 31; ++row) {
@@ -112,14 +118,22 @@ TEST_P(PluFileTest, FieldChecksOfTheLoader) {
     bool passes;
   };
   const Case cases[] = {
-      {"1801|1|1|1|1|0|0|0|A|1", true},     {"1802|1|1|1|1|0|0|0|A|1", false},
-      {"-1|1|1|1|1|0|0|0|A|1", false},      {"1|100000|1|1|1|0|0|0|A|1", false},
-      {"1|-3.00|1|1|1|0|0|0|A|1", true},    {"1|1|12.5|1|1|0|0|0|A|1", false},
-      {"1|1|1000000|1|1|0|0|0|A|1", false}, {"1|1|-1|1|1|0|0|0|A|1", false},
-      {"1|1|1|41|1|0|0|0|A|1", false},      {"1|1|1|1|1|2|0|0|A|1", false},
-      {"1|1|1|1|1|0|-1|0|A|1", false},      {"1|1|1|1|1|0|0|1|A|999.5", false},
-      {"1|1|1|1|1|0|0|0|A|12.5", true},     {"1|1|1|1|1|0|0|0|A", false},  // nine fields
-      {"1|1|1|1|1|0|0|0|A|", false},        {"|1|1|1|1|0|0|0|A|1", false},
+      {"1801|1|1|1|1|0|0|0|A|1", true},
+      {"1802|1|1|1|1|0|0|0|A|1", false},
+      {"-1|1|1|1|1|0|0|0|A|1", false},
+      {"1|100000|1|1|1|0|0|0|A|1", false},
+      {"1|-3.00|1|1|1|0|0|0|A|1", true},
+      {"1|1|12.5|1|1|0|0|0|A|1", false},
+      {"1|1|1000000|1|1|0|0|0|A|1", false},
+      {"1|1|-1|1|1|0|0|0|A|1", false},
+      {"1|1|1|41|1|0|0|0|A|1", false},
+      {"1|1|1|1|1|2|0|0|A|1", false},
+      {"1|1|1|1|1|0|-1|0|A|1", false},
+      {"1|1|1|1|1|0|0|1|A|999.5", false},
+      {"1|1|1|1|1|0|0|0|A|12.5", true},
+      {"1|1|1|1|1|0|0|0|A", false},  // nine fields
+      {"1|1|1|1|1|0|0|0|A|", false},
+      {"|1|1|1|1|0|0|0|A|1", false},
       {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ012345|1", true},
       {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456|1", false},
   };
@@ -131,8 +145,8 @@ TEST_P(PluFileTest, FieldChecksOfTheLoader) {
   }
   // A file from a PC with the other separator fails at its first price with decimals.
   const QChar other = sep() == u'.' ? u',' : u'.';
-  const std::string foreign =
-      "1\t1" + std::string(1, static_cast<char>(other.unicode())) + "50\t1\t1\t1\t0\t0\t0\tA\t1\r\n";
+  const std::string foreign = "1\t1" + std::string(1, static_cast<char>(other.unicode())) +
+                              "50\t1\t1\t1\t0\t0\t0\tA\t1\r\n";
   EXPECT_EQ(LoadPluFile(foreign, sheet_, sep()).failed_line, 1);
 }
 

@@ -47,13 +47,13 @@ TEST_P(WriteRecordTest, LaysOutThe48ByteRequest) {
   const std::vector<std::uint8_t> p = Encode();
   ASSERT_EQ(p.size(), std::size_t(kWriteRecordSize));
   EXPECT_EQ(std::vector<std::uint8_t>(p.begin(), p.begin() + 14),
-            (std::vector<std::uint8_t>{0x07, 0x08, 0,                       // No 1800, 0
-                                       0, 0, 0, 53,                         // price 0.53
-                                       0xFF, 0xFF, 0xFF, 0xFE,              // code -2
-                                       40, 8, 0x05}));                      // dept, tax, flags
+            (std::vector<std::uint8_t>{0x07, 0x08, 0,           // No 1800, 0
+                                       0, 0, 0, 53,             // price 0.53
+                                       0xFF, 0xFF, 0xFF, 0xFE,  // code -2
+                                       40, 8, 0x05}));          // dept, tax, flags
   EXPECT_EQ(std::string(p.begin() + 14, p.begin() + 23), "\xDE\xDD\xDE KEBAP");
   for (int i = 23; i < 45; ++i) EXPECT_EQ(p[i], 0) << i;  // zero-filled name, closing zero
-  EXPECT_EQ(p[45], 0x03);  // shelf life 999
+  EXPECT_EQ(p[45], 0x03);                                 // shelf life 999
   EXPECT_EQ(p[46], 0xE7);
   EXPECT_EQ(p[47], 0);
 }
@@ -65,7 +65,7 @@ TEST_P(WriteRecordTest, PricesAreTruncatedHundredthsAndNamesAreCutTo30) {
   ASSERT_EQ(p.size(), std::size_t(kWriteRecordSize));
   EXPECT_EQ(std::vector<std::uint8_t>(p.begin() + 3, p.begin() + 7),
             (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFE, 0x0C}));  // -500
-  EXPECT_EQ(p[13], 0x02);                                         // "Sbt" alone
+  EXPECT_EQ(p[13], 0x02);                                          // "Sbt" alone
   EXPECT_EQ(std::string(p.begin() + 14, p.begin() + 44), name32.left(30).toStdString());
   EXPECT_EQ(p[44], 0);
   EXPECT_EQ(p[45], 0xFF);

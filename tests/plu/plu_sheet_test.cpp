@@ -50,7 +50,7 @@ TEST_F(PluSheetTest, RowsOutsideTheGridReadEmptyAndIgnoreWrites) {
 }
 
 TEST_F(PluSheetTest, HeadingsAndFlags) {
-  const QStringList expected = {"No",  "Fiyat", "Kod",         "Kıs",    "VRG",   "AĞ'SIZ", "Sbt",
+  const QStringList expected = {"No",  "Fiyat", "Kod",      "Kıs",    "VRG",   "AĞ'SIZ", "Sbt",
                                 "BAR", "İsim",  "Raf ömrü", "Miktar", "Tutar", "İşlem"};
   for (int c = 0; c < kColumnCount; ++c) {
     EXPECT_EQ(sheet_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), expected[c]);
