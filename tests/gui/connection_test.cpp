@@ -1,0 +1,151 @@
+// Connecting and disconnecting from the main window, the status label and the SYSTEM tab.
+#include <QTest>
+
+#include "app/handler_guard.h"
+#include "core/conversion_error.h"
+#include "gui_fixture.h"
+#include "link/scale_session.h"
+
+namespace keldaro::gui_testing {
+namespace {
+
+using app::MainWindow;
+
+TEST_F(GuiTest, StartsDisconnectedOnThePluTabWithTheSystemTabHidden) {
+  MainWindow& w = form1();
+  EXPECT_EQ(w.windowTitle(), "VUN KELDARO UTILITY ZIR1.70");
+  EXPECT_EQ(w.PageControl1->currentIndex(), MainWindow::kPluTab);
+  EXPECT_FALSE(w.PageControl1->isTabVisible(MainWindow::kSystemTab));
+  EXPECT_EQ(w.ComboBox1->currentText(), "9600");
+  EXPECT_EQ(w.ComboBox2->currentText(), "COM1");
+  EXPECT_EQ(w.Button11->text(), QString(app::kConnectCaption));
+  EXPECT_EQ(w.Shape1->color(), app::kLampOff);
+  EXPECT_EQ(plu_tab().SpinEdit1->value(), 1);
+  EXPECT_EQ(plu_tab().SpinEdit2->value(), 1799);
+  EXPECT_EQ(w.findChild<QWidget*>("StringGrid1"), plu_tab().StringGrid1);
+  EXPECT_EQ(scale->FramesReceived(), 0);  // nothing is sent before the user connects
+}
+
+TEST_F(GuiTest, ConnectShowsTheIdentityAndDisconnectPutsTheWindowBack) {
+  ConnectToScale();
+  MainWindow& w = form1();
+  EXPECT_EQ(w.Button11->text(), QString(app::kDisconnectCaption));
+  EXPECT_EQ(w.Shape1->color(), app::kLampOn);
+  EXPECT_EQ(w.StaticText1->text(), "Terazi ID: KELDARO SIM 1.0");
+  EXPECT_EQ(w.Label4->text(), "STATUS:00");
+  EXPECT_TRUE(notifier.errors.empty()) << LastError();
+
+  Click(w.Button11);
+  EXPECT_FALSE(program->session().IsConnected());
+  EXPECT_EQ(w.Button11->text(), QString(app::kConnectCaption));
+  EXPECT_EQ(w.Shape1->color(), app::kLampOff);
+  EXPECT_TRUE(w.StaticText1->text().isEmpty());
+  EXPECT_EQ(w.Label4->text(), "STATUS:00");  // the last status stays
+
+  // Disconnected, a scale action is refused before anything is sent.
+  scale->ClearLog();
+  Click(plu_tab().Button7);
+  EXPECT_EQ(notifier.CountOf(kNotConnectedText), 1);
+  EXPECT_EQ(scale->FramesReceived(), 0);
+}
+
+TEST_F(GuiTest, ATurkishIdentityIsShownFromItsCodePage) {
+  scale->WithState([](sim::ScaleState& s) { s.identity = "TERAZ\xDD \xDE" "UBE"; });  // İ, Ş
+  ConnectToScale();
+  EXPECT_EQ(form1().StaticText1->text(), QStringLiteral("Terazi ID: TERAZİ ŞUBE"));
+}
+
+TEST_F(GuiTest, ASilentScaleLeavesTheWindowDisconnected) {
+  sim::FaultOptions faults;
+  faults.silent = true;
+  scale->SetFaults(faults);
+  Click(form1().Button11);
+  EXPECT_EQ(notifier.CountOf(kCommunicationErrorText), 1);
+  EXPECT_FALSE(program->session().IsConnected());
+  EXPECT_EQ(form1().Button11->text(), QString(app::kConnectCaption));
+  EXPECT_EQ(form1().Shape1->color(), app::kLampOff);
+  EXPECT_TRUE(form1().StaticText1->text().isEmpty());
+}
+
+TEST_F(GuiTest, TheSystemTabFollowsBitTwoOfTheStatus) {
+  scale->SetStatus(0x04);
+  ConnectToScale();
+  MainWindow& w = form1();
+  EXPECT_EQ(w.Label4->text(), "STATUS:04");
+  EXPECT_TRUE(w.PageControl1->isTabVisible(MainWindow::kSystemTab));
+
+  // Any later command decides again: a one-PLU read with status 0x00 hides it.
+  scale->SetStatus(0x00);
+  plu_tab().SpinEdit1->setValue(5);
+  plu_tab().SpinEdit2->setValue(5);
+  Click(plu_tab().Button7);
+  EXPECT_EQ(w.Label4->text(), "STATUS:00");
+  EXPECT_FALSE(w.PageControl1->isTabVisible(MainWindow::kSystemTab));
+
+  scale->SetStatus(0xAB);  // bit 2 clear, other bits shown as they are
+  Click(plu_tab().Button7);
+  EXPECT_EQ(w.Label4->text(), "STATUS:AB");
+  EXPECT_FALSE(w.PageControl1->isTabVisible(MainWindow::kSystemTab));
+}
+
+TEST_F(GuiTest, DisconnectingOnTheSystemTabShowsThePluTab) {
+  scale->SetStatus(0x04);
+  ConnectToScale();
+  MainWindow& w = form1();
+  w.PageControl1->setCurrentIndex(MainWindow::kSystemTab);
+  ASSERT_EQ(w.PageControl1->currentIndex(), MainWindow::kSystemTab);
+  Click(w.Button11);
+  EXPECT_EQ(w.PageControl1->currentIndex(), MainWindow::kPluTab);
+  EXPECT_FALSE(w.PageControl1->isTabVisible(MainWindow::kSystemTab));
+  EXPECT_EQ(w.Label4->text(), "STATUS:04");
+}
+
+TEST_F(GuiTest, ATypedPortWithNoMatchingItemOpensNoPort) {
+  MainWindow& w = form1();
+  w.ComboBox2->setCurrentText("");
+  QTest::keyClicks(w.ComboBox2->lineEdit(), "USB");
+  Click(w.Button11);
+  EXPECT_EQ(notifier.CountOf(kCannotOpenPortText), 1);
+  EXPECT_FALSE(program->session().IsConnected());
+  EXPECT_EQ(scale->FramesReceived(), 0);
+
+  // The typed name of an item selects it again.
+  w.ComboBox2->setCurrentText("COM1");
+  ConnectToScale();
+}
+
+TEST_F(GuiTest, ASpeedThatIsNotANumberShowsTheConversionErrorAndOpensNothing) {
+  form1().ComboBox1->setCurrentText("96OO");
+  Click(form1().Button11);
+  ASSERT_EQ(notifier.errors.size(), 1u);
+  EXPECT_EQ(notifier.errors[0].title, app::kGeneralErrorTitle);
+  EXPECT_EQ(notifier.errors[0].text, "'96OO' is not a valid integer value");
+  EXPECT_FALSE(program->session().IsConnected());
+  EXPECT_EQ(scale->FramesReceived(), 0);
+}
+
+TEST_F(GuiTest, HelpOpensWithoutAConnectionTerminalNeedsOne) {
+  Click(form1().Button15);
+  EXPECT_TRUE(program->form5().isVisible());
+  EXPECT_EQ(program->form5().Memo1->toPlainText().split('\n').size(), 20);
+
+  Click(form1().Button16);
+  EXPECT_EQ(notifier.CountOf(kNotConnectedText), 1);
+  EXPECT_FALSE(program->form3().isVisible());
+  ConnectToScale();
+  Click(form1().Button16);
+  EXPECT_TRUE(program->form3().isVisible());
+  EXPECT_EQ(program->form3().windowTitle(), "TERMINAL");
+}
+
+TEST(HandlerGuard, ShowsAConversionErrorAndLetsNoExceptionThrough) {
+  keldaro::testing::RecordingNotifier notifier;
+  app::RunGuarded(notifier, [] { throw ConversionError::NotFloat("1,5"); });
+  app::RunGuarded(notifier, [] { throw std::logic_error("broken"); });
+  ASSERT_EQ(notifier.errors.size(), 2u);
+  EXPECT_EQ(notifier.errors[0].text, "'1,5' is not a valid floating point value");
+  EXPECT_EQ(notifier.errors[1].text, "broken");
+}
+
+}  // namespace
+}  // namespace keldaro::gui_testing

@@ -1,0 +1,102 @@
+// The whole program on the offscreen platform, with a virtual scale behind COM1 and recorders
+// in place of message boxes, file dialogs and the clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <deque>
+#include <memory>
+
+#include "app/program.h"
+#include "sim/virtual_scale.h"
+#include "support/recording_notifier.h"
+
+namespace keldaro::gui_testing {
+
+// Answers each dialog with the next queued name (an empty name is a cancel), and keeps the
+// dialog specs it was shown.
+class ScriptedFileChooser : public app::FileChooser {
+ public:
+  QString OpenFileName(const app::FileDialogSpec& spec) override { return Next(spec); }
+  QString SaveFileName(const app::FileDialogSpec& spec) override { return Next(spec); }
+
+  std::deque<QString> answers;
+  std::vector<app::FileDialogSpec> shown;
+
+ private:
+  QString Next(const app::FileDialogSpec& spec) {
+    shown.push_back(spec);
+    if (answers.empty()) return {};
+    QString name = answers.front();
+    answers.pop_front();
+    return name;
+  }
+};
+
+class FixedClock : public app::Clock {
+ public:
+  QDateTime Now() const override { return now; }
+  QDateTime now{QDate(2026, 12, 7), QTime(14, 5, 9)};
+};
+
+class GuiTest : public ::testing::Test {
+ protected:
+  // Starts the scale and points COM1 at it; the program is created by MakeProgram so a test can
+  // choose the decimal separator.
+  void StartScale(sim::ScaleOptions options = {}) {
+    scale = std::make_unique<sim::VirtualScale>(options);
+    std::string error;
+    ASSERT_TRUE(scale->Start(&error)) << error;
+    qputenv("KELDARO_COM1", QByteArray::fromStdString(scale->SlavePath()));
+  }
+
+  void MakeProgram(QChar separator = '.') {
+    program = std::make_unique<app::Program>(
+        app::Services{notifier, files, clock, separator});
+    program->form1().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&program->form1()));
+  }
+
+  void SetUp() override {
+    StartScale();
+    MakeProgram();
+  }
+
+  void TearDown() override {
+    program.reset();
+    scale.reset();
+  }
+
+  app::MainWindow& form1() { return program->form1(); }
+  plu::PluTab& plu_tab() { return *program->form1().TabSheet1; }
+  plu::PluSheet& sheet() { return plu_tab().sheet(); }
+  void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+  void ConnectToScale() {
+    Click(form1().Button11);
+    ASSERT_TRUE(program->session().IsConnected()) << LastError();
+  }
+
+  std::string LastError() const {
+    return notifier.errors.empty() ? "(no message)" : notifier.errors.back().text;
+  }
+
+  // How many requests of `code` the scale has received.
+  int RequestCount(std::uint8_t code) const {
+    int n = 0;
+    for (const sim::ReceivedRequest& r : scale->Requests()) n += r.code == code ? 1 : 0;
+    return n;
+  }
+
+  keldaro::testing::RecordingNotifier notifier;
+  ScriptedFileChooser files;
+  FixedClock clock;
+  std::unique_ptr<sim::VirtualScale> scale;
+  std::unique_ptr<app::Program> program;
+};
+
+}  // namespace keldaro::gui_testing
