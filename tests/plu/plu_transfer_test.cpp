@@ -169,13 +169,6 @@ TEST_P(PluTransferTest, StopEndsAReadAfterTheRecordInHand) {
   EXPECT_EQ(sheet_.Cell(5, kNo), u"7"_qs);
   EXPECT_TRUE(sheet_.Cell(6, kNo).isEmpty());
   EXPECT_EQ(progress.ends, 1);
-
-  // A second run starts running again.
-  FakeProgress again;
-  scale_->ClearLog();
-  ASSERT_TRUE(ReadRange(session_, sheet_, {5, 5}, again, sep()));
-  EXPECT_EQ(PluNumbers(cmd::kReadPlu), (std::vector<int>{0, 1800, 5}));
-  EXPECT_EQ(again.maximum, 0);
 }
 
 TEST_P(PluTransferTest, ASendCoversTwoRowsMoreThanTheRangeThenCloses) {
