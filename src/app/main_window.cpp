@@ -92,8 +92,8 @@ void MainWindow::BuildTopBar() {
   Edit5 = Named(new QLineEdit("0", this), "Edit5");
   Edit5->setEnabled(false);
   Edit5->setFixedWidth(30);
-  Button11 = Named(new QPushButton(kConnectCaption, this), "Button11",
-                   "connect/disconnect to the scale");
+  Button11 =
+      Named(new QPushButton(kConnectCaption, this), "Button11", "connect/disconnect to the scale");
   Button11->setMinimumWidth(100);
   Shape1 = Named(new Lamp(this), "Shape1", "indicator, light-green if connect");
   Button16 = Named(new QPushButton("TERMINAL", this), "Button16", "scale terminal");
@@ -134,8 +134,14 @@ void MainWindow::FormCreate() {
 }
 
 void MainWindow::ShowStatus(std::uint8_t status) {
-  Label4->setText(QString::fromStdString(StatusText(status)));
-  PageControl1->setTabVisible(kSystemTab, (status & kSystemTabStatusBit) != 0);
+  // This runs after every command, 1801 times in a PLU read: setting a tab's visibility relays
+  // out and repaints the whole tab set even when nothing changes, so only changes are made.
+  const QString text = QString::fromStdString(StatusText(status));
+  if (Label4->text() != text) Label4->setText(text);
+  const bool system_visible = (status & kSystemTabStatusBit) != 0;
+  if (PageControl1->isTabVisible(kSystemTab) != system_visible) {
+    PageControl1->setTabVisible(kSystemTab, system_visible);
+  }
 }
 
 int MainWindow::SelectedPortIndex() const {

@@ -23,14 +23,14 @@ QString WithDefaultExtension(const QString& name, const QString& extension) {
 }
 
 QString QtFileChooser::OpenFileName(const FileDialogSpec& spec) {
-  const QString name = QFileDialog::getOpenFileName(parent_, {}, spec.initial_folder,
-                                                    QtNameFilter(spec.filter));
+  const QString name =
+      QFileDialog::getOpenFileName(parent_, {}, spec.initial_folder, QtNameFilter(spec.filter));
   return WithDefaultExtension(name, spec.default_extension);
 }
 
 QString QtFileChooser::SaveFileName(const FileDialogSpec& spec) {
-  const QString name = QFileDialog::getSaveFileName(parent_, {}, spec.initial_folder,
-                                                    QtNameFilter(spec.filter));
+  const QString name =
+      QFileDialog::getSaveFileName(parent_, {}, spec.initial_folder, QtNameFilter(spec.filter));
   return WithDefaultExtension(name, spec.default_extension);
 }
 

@@ -11,8 +11,7 @@ class QtNotifier : public Notifier {
  public:
   explicit QtNotifier(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
-  void Error(const std::string& title, const std::string& text,
-             const std::string& detail) override;
+  void Error(const std::string& title, const std::string& text, const std::string& detail) override;
   void Beep() override;
 
  private:

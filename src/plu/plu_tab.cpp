@@ -22,7 +22,7 @@ constexpr const char* kFileErrorTitle = "ERROR!";
 const QString kIoErrorText = QStringLiteral("I/O Error!");
 const QString kInputErrorText = QStringLiteral("error in input file");
 
-constexpr std::array<int, kColumnCount> kColumnWidths = {39, 43, 44, 27, 32, 42, 28,
+constexpr std::array<int, kColumnCount> kColumnWidths = {39, 43,  44, 27, 32, 42, 28,
                                                          28, 235, 60, 54, 51, 43};
 constexpr int kRowHeight = 21;
 constexpr int kRangeMin = 1;
@@ -82,8 +82,9 @@ QSpinBox* RangeSpin(const char* name, QWidget* parent) {
 }  // namespace
 
 QString NotLoadedLinesText(int ignored_lines) {
-  return QStringLiteral("The file holds more records than the table has rows: the first %1 were "
-                        "loaded, the remaining %2 were not.")
+  return QStringLiteral(
+             "The file holds more records than the table has rows: the first %1 were "
+             "loaded, the remaining %2 were not.")
       .arg(kRecordRows)
       .arg(ignored_lines);
 }
@@ -141,8 +142,7 @@ void PluTab::BuildGrid() {
   StringGrid1->setModel(&sheet_);
   StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
   StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-  StringGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed |
-                               QAbstractItemView::DoubleClicked |
+  StringGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                                QAbstractItemView::EditKeyPressed);
   StringGrid1->setTabKeyNavigation(true);
   StringGrid1->setWordWrap(false);

@@ -22,8 +22,8 @@ QString NotLoadedLinesText(int ignored_lines);
 class PluTab : public QWidget {
   Q_OBJECT
  public:
-  PluTab(ScaleSession& session, const app::Services& services,
-         app::RememberedCellText& remembered, QWidget* parent = nullptr);
+  PluTab(ScaleSession& session, const app::Services& services, app::RememberedCellText& remembered,
+         QWidget* parent = nullptr);
 
   // The progress dialog, created after the main window.
   void SetProgress(TransferProgress& progress) { progress_ = &progress; }

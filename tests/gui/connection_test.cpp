@@ -50,7 +50,11 @@ TEST_F(GuiTest, ConnectShowsTheIdentityAndDisconnectPutsTheWindowBack) {
 }
 
 TEST_F(GuiTest, ATurkishIdentityIsShownFromItsCodePage) {
-  scale->WithState([](sim::ScaleState& s) { s.identity = "TERAZ\xDD \xDE" "UBE"; });  // İ, Ş
+  scale->WithState([](sim::ScaleState& s) {
+    s.identity =
+        "TERAZ\xDD \xDE"
+        "UBE";
+  });  // İ, Ş
   ConnectToScale();
   EXPECT_EQ(form1().StaticText1->text(), QStringLiteral("Terazi ID: TERAZİ ŞUBE"));
 }

@@ -55,8 +55,7 @@ class GuiTest : public ::testing::Test {
   }
 
   void MakeProgram(QChar separator = '.') {
-    program = std::make_unique<app::Program>(
-        app::Services{notifier, files, clock, separator});
+    program = std::make_unique<app::Program>(app::Services{notifier, files, clock, separator});
     program->form1().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&program->form1()));
   }

@@ -41,11 +41,32 @@ class PluFileGuiTest : public GuiTest, public ::testing::WithParamInterface<QCha
 };
 
 TEST_P(PluFileGuiTest, ASavedGridLoadsBackIntoTheSameCells) {
-  const QStringList first = {"0", Decimal("0.00"), "0", "0", "0", "0", "0", "0", "", "0",
-                             Decimal("0.000"), Decimal("0.00"), "0"};
-  const QStringList second = {"17", Decimal("12.50"), "1017", "3", "1", "0", "0", "1",
-                              QStringLiteral("DOMATES ÇİĞ"), "5", Decimal("2.345"),
-                              Decimal("29.31"), "4"};
+  const QStringList first = {"0",
+                             Decimal("0.00"),
+                             "0",
+                             "0",
+                             "0",
+                             "0",
+                             "0",
+                             "0",
+                             "",
+                             "0",
+                             Decimal("0.000"),
+                             Decimal("0.00"),
+                             "0"};
+  const QStringList second = {"17",
+                              Decimal("12.50"),
+                              "1017",
+                              "3",
+                              "1",
+                              "0",
+                              "0",
+                              "1",
+                              QStringLiteral("DOMATES ÇİĞ"),
+                              "5",
+                              Decimal("2.345"),
+                              Decimal("29.31"),
+                              "4"};
   for (int c = 0; c < plu::kColumnCount; ++c) {
     sheet().SetCell(1, c, first[c]);
     sheet().SetCell(3, c, second[c]);  // row 2 has no price: it is left out
@@ -60,7 +81,8 @@ TEST_P(PluFileGuiTest, ASavedGridLoadsBackIntoTheSameCells) {
   const QLocale locale;
   const QString stamp = locale.toString(clock.now.date(), QLocale::ShortFormat) + " " +
                         locale.toString(clock.now.time(), QLocale::LongFormat);
-  EXPECT_TRUE(bytes.startsWith(("; created: " + stamp + "\r\n\r\n").toUtf8())) << bytes.left(60).data();
+  EXPECT_TRUE(bytes.startsWith(("; created: " + stamp + "\r\n\r\n").toUtf8()))
+      << bytes.left(60).data();
   EXPECT_TRUE(bytes.contains("DOMATES \xC7\xDD\xD0\t"));  // names in the Turkish code page
   EXPECT_EQ(bytes.count("\r\n"), 4);
 

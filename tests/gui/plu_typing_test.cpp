@@ -75,9 +75,13 @@ TEST_P(PluTypingTest, AMinusSignStandsInFrontOfANumberButNotAlone) {
   QTest::keyClick(editor, Qt::Key_Home);
   QTest::keyClicks(editor, "-");
   EXPECT_EQ(editor->text(), "-5");
+  QTest::keyClicks(editor, "1");  // the cursor stays where the user put it
+  EXPECT_EQ(editor->text(), "-15");
+  QTest::keyClick(editor, Qt::Key_Delete);
+  QTest::keyClick(editor, Qt::Key_Delete);
   EXPECT_EQ(notifier.beeps, 0);
   QTest::keyClick(editor, Qt::Key_Return);
-  EXPECT_EQ(sheet().Cell(1, plu::kDepartment), "-5");
+  EXPECT_EQ(sheet().Cell(1, plu::kDepartment), "-1");
 
   EXPECT_EQ(Type(2, plu::kPrice, "-"), "");
   EXPECT_EQ(notifier.beeps, 1);

@@ -1,0 +1,119 @@
+// Times the desktop program: start-up to the shown main window, and a full PLU read (PLU 0,
+// PLU 1800 and the range 1..1799, 1801 transactions) through "Terazi'den yükle" against an
+// unpaced virtual scale, beside the same read with no window at all.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/program.h"
+#include "sim/virtual_scale.h"
+
+namespace {
+
+class StderrNotifier : public keldaro::Notifier {
+ public:
+  void Error(const std::string& title, const std::string& text,
+             const std::string& detail) override {
+    std::fprintf(stderr, "%s: %s %s\n", title.c_str(), text.c_str(), detail.c_str());
+    ++errors;
+  }
+  void Beep() override {}
+  int errors = 0;
+};
+
+class NoFiles : public keldaro::app::FileChooser {
+ public:
+  QString OpenFileName(const keldaro::app::FileDialogSpec&) override { return {}; }
+  QString SaveFileName(const keldaro::app::FileDialogSpec&) override { return {}; }
+};
+
+class SilentProgress : public keldaro::plu::TransferProgress {
+ public:
+  void Begin(int) override {}
+  bool Running() const override { return true; }
+  void Advance(int, const QString&) override {}
+  void End() override {}
+};
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+constexpr int kRuns = 5;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QElapsedTimer startup;
+  startup.start();
+  QApplication application(argc, argv);
+
+  keldaro::sim::VirtualScale scale;
+  std::string error;
+  if (!scale.Start(&error)) {
+    std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
+    return 1;
+  }
+  scale.WithState([](keldaro::sim::ScaleState& state) {
+    for (int n = 0; n < keldaro::sim::ScaleState::kPluSlots; ++n) {
+      keldaro::sim::PluSlot& slot = state.plu[static_cast<std::size_t>(n)];
+      slot.price = 100 + n;
+      slot.code = n;
+      slot.name = "URUN " + std::to_string(n);
+    }
+  });
+  qputenv("KELDARO_COM1", QByteArray::fromStdString(scale.SlavePath()));
+
+  StderrNotifier notifier;
+  NoFiles files;
+  keldaro::app::SystemClock clock;
+  keldaro::app::Program program({notifier, files, clock, '.'});
+  keldaro::app::MainWindow& window = program.form1();
+  window.show();
+  while (window.windowHandle() == nullptr || !window.windowHandle()->isExposed()) {
+    QCoreApplication::processEvents();
+  }
+  const double startup_ms = static_cast<double>(startup.nsecsElapsed()) / 1e6;
+
+  window.ComboBox1->setCurrentText("115200");
+  window.Button11Click();
+  if (!program.session().IsConnected()) return 1;
+
+  keldaro::plu::PluTab& tab = *window.TabSheet1;
+  tab.Button12Click();
+  std::vector<double> gui_ms;
+  std::vector<double> bare_ms;
+  for (int run = 0; run < kRuns; ++run) {
+    tab.Button17Click();
+    QElapsedTimer timer;
+    timer.start();
+    tab.Button7Click();
+    gui_ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+
+    keldaro::plu::PluSheet sheet;
+    SilentProgress progress;
+    timer.restart();
+    keldaro::plu::ReadRange(program.session(), sheet, {1, 1799}, progress, '.');
+    bare_ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+  }
+  if (notifier.errors > 0 || tab.sheet().Cell(1801, keldaro::plu::kNo) != "1799") {
+    std::fprintf(stderr, "the read did not fill the grid\n");
+    return 1;
+  }
+
+  const double gui = Median(gui_ms);
+  const double bare = Median(bare_ms);
+  std::printf("start-up to shown main window: %.1f ms\n", startup_ms);
+  std::printf("full PLU read, 1801 records, median of %d runs:\n", kRuns);
+  std::printf("  GUI (Button7Click, dialog and grid): %.1f ms (%.1f us per record)\n", gui,
+              gui * 1000 / 1801);
+  std::printf("  no window (ReadRange alone):         %.1f ms (%.1f us per record)\n", bare,
+              bare * 1000 / 1801);
+  std::printf("  GUI / no window: %.2f\n", gui / bare);
+  return 0;
+}
