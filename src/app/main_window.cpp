@@ -51,6 +51,10 @@ MainWindow::MainWindow(ScaleSession& session, const Services& services, QWidget*
   setObjectName("Form1");
   setWindowTitle("VUN KELDARO UTILITY ZIR1.70");
   setFixedSize(785, 470);
+  // The grid's column widths are laid out for an 8-point font.
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
 
   BuildTopBar();
   BuildTabs();

@@ -11,6 +11,9 @@ ProgressDialog::ProgressDialog(QWidget* parent)
   setObjectName("Form2");
   setWindowTitle("WORK...");
   setFixedSize(410, 80);
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
   // Shown without a nested event loop, yet the other windows take no input meanwhile: the
   // events let through between records must not start a second transfer or close the port.
   setWindowModality(Qt::ApplicationModal);
