@@ -172,13 +172,6 @@ std::optional<PluArguments> ParsePluArguments(const std::vector<std::string>& ve
   return parsed;
 }
 
-QString CreatedStamp() {
-  const QLocale locale = QLocale::system();
-  const QDateTime now = QDateTime::currentDateTime();
-  return locale.toString(now.date(), QLocale::ShortFormat) + ' ' +
-         locale.toString(now.time(), QLocale::LongFormat);
-}
-
 int PluRead(const CliOptions& options, std::ostream& out, std::ostream& err) {
   std::string error;
   const auto args = ParsePluArguments(options.verb, false, error);
@@ -192,7 +185,8 @@ int PluRead(const CliOptions& options, std::ostream& out, std::ostream& err) {
   if (!plu::ReadRange(link.session(), sheet, args->range, progress, separator)) {
     return kExitLinkFailure;
   }
-  const std::string file = plu::SavePluFile(sheet, CreatedStamp());
+  const std::string file = plu::SavePluFile(
+      sheet, plu::CreatedStamp(QDateTime::currentDateTime(), QLocale::system()));
   if (args->file.empty()) {
     out << file << std::flush;
     return kExitOk;

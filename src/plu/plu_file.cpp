@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include <QRegularExpression>
+
 #include "core/cp1254.h"
 #include "core/numbers.h"
 
@@ -120,6 +122,13 @@ PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separat
   }
   sheet.DeferChanges(was_deferred);  // ending the deferral announces the changed rows
   return result;
+}
+
+QString CreatedStamp(const QDateTime& now, const QLocale& locale) {
+  QString time_format = locale.timeFormat(QLocale::LongFormat);
+  time_format.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
+  return locale.toString(now.date(), QLocale::ShortFormat) + ' ' +
+         locale.toString(now.time(), time_format.trimmed());
 }
 
 }  // namespace keldaro::plu

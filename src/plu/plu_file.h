@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QChar>
+#include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringView>
 #include <string>
@@ -15,6 +17,10 @@ namespace keldaro::plu {
 // Field n (from 1) of `line` split at single `separator` characters. Sets `missing` (and
 // returns an empty text) when the line has fewer than n fields; never clears it.
 QString ExtractField(QStringView line, int n, QChar separator, bool& missing);
+
+// The date and time of the "; created: " line: the locale's short date, a blank, and its long
+// time without the time zone (the zone is not part of the time a user reads off the clock).
+QString CreatedStamp(const QDateTime& now, const QLocale& locale);
 
 // The file's bytes: the "; created: " line with `created` (date and time as the user's locale
 // writes them), an empty line, then every row that holds a record.

@@ -209,10 +209,7 @@ void PluTab::Button5Click() {
 void PluTab::Button6Click() {
   const QString name = services_.files.SaveFileName(app::kPluFileDialog);
   if (name.isEmpty()) return;
-  const QDateTime now = services_.clock.Now();
-  const QLocale locale;
-  const QString created = locale.toString(now.date(), QLocale::ShortFormat) + " " +
-                          locale.toString(now.time(), QLocale::LongFormat);
+  const QString created = CreatedStamp(services_.clock.Now(), QLocale());
   QString error;
   if (!WriteFileAtomically(name, SavePluFile(sheet_, created), &error)) {
     FileError(services_.notifier, kIoErrorText, error);
