@@ -18,8 +18,8 @@ class FileChooser {
  public:
   virtual ~FileChooser() = default;
   // The chosen file's name, or an empty text when the user cancelled.
-  virtual QString OpenFileName(const FileDialogSpec& spec) = 0;
-  virtual QString SaveFileName(const FileDialogSpec& spec) = 0;
+  virtual QString OpenFileName(const FileDialogSpec& dialog) = 0;
+  virtual QString SaveFileName(const FileDialogSpec& dialog) = 0;
 };
 
 }  // namespace keldaro::app

@@ -22,16 +22,16 @@ QString WithDefaultExtension(const QString& name, const QString& extension) {
   return name + "." + extension;
 }
 
-QString QtFileChooser::OpenFileName(const FileDialogSpec& spec) {
+QString QtFileChooser::OpenFileName(const FileDialogSpec& dialog) {
   const QString name =
-      QFileDialog::getOpenFileName(parent_, {}, spec.initial_folder, QtNameFilter(spec.filter));
-  return WithDefaultExtension(name, spec.default_extension);
+      QFileDialog::getOpenFileName(parent_, {}, dialog.initial_folder, QtNameFilter(dialog.filter));
+  return WithDefaultExtension(name, dialog.default_extension);
 }
 
-QString QtFileChooser::SaveFileName(const FileDialogSpec& spec) {
+QString QtFileChooser::SaveFileName(const FileDialogSpec& dialog) {
   const QString name =
-      QFileDialog::getSaveFileName(parent_, {}, spec.initial_folder, QtNameFilter(spec.filter));
-  return WithDefaultExtension(name, spec.default_extension);
+      QFileDialog::getSaveFileName(parent_, {}, dialog.initial_folder, QtNameFilter(dialog.filter));
+  return WithDefaultExtension(name, dialog.default_extension);
 }
 
 }  // namespace keldaro::app

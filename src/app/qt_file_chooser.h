@@ -17,8 +17,8 @@ class QtFileChooser : public FileChooser {
  public:
   explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
-  QString OpenFileName(const FileDialogSpec& spec) override;
-  QString SaveFileName(const FileDialogSpec& spec) override;
+  QString OpenFileName(const FileDialogSpec& dialog) override;
+  QString SaveFileName(const FileDialogSpec& dialog) override;
 
  private:
   QWidget* parent_;

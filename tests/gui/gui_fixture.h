@@ -18,18 +18,18 @@
 namespace keldaro::gui_testing {
 
 // Answers each dialog with the next queued name (an empty name is a cancel), and keeps the
-// dialog specs it was shown.
+// dialogs it was shown.
 class ScriptedFileChooser : public app::FileChooser {
  public:
-  QString OpenFileName(const app::FileDialogSpec& spec) override { return Next(spec); }
-  QString SaveFileName(const app::FileDialogSpec& spec) override { return Next(spec); }
+  QString OpenFileName(const app::FileDialogSpec& dialog) override { return Next(dialog); }
+  QString SaveFileName(const app::FileDialogSpec& dialog) override { return Next(dialog); }
 
   std::deque<QString> answers;
   std::vector<app::FileDialogSpec> shown;
 
  private:
-  QString Next(const app::FileDialogSpec& spec) {
-    shown.push_back(spec);
+  QString Next(const app::FileDialogSpec& dialog) {
+    shown.push_back(dialog);
     if (answers.empty()) return {};
     QString name = answers.front();
     answers.pop_front();
