@@ -133,7 +133,10 @@ bool SerialPort::Open(const std::string& device, int baud) {
 
 void SerialPort::Close() {
   if (fd_ >= 0) {
-    ::close(fd_);  // also drops the lock and the exclusive flag
+    // The exclusive flag belongs to the tty, not to this descriptor: on a pty whose other end
+    // keeps the slave open it would outlive the close and refuse the next open.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);  // also drops the lock
     fd_ = -1;
   }
   is_open_ = false;

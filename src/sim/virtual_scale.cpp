@@ -1,0 +1,636 @@
+#include "sim/virtual_scale.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "link/wire.h"
+#include "sim/line_speed.h"
+#include "sim/scale_framing.h"
+
+namespace keldaro::sim {
+namespace {
+
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+constexpr std::int64_t kAckWaitNs = 1'200'000'000;      // how long a reply waits for ACK/NAK
+constexpr std::int64_t kWriteGiveUpNs = 2'000'000'000;  // a line nobody reads
+// A sleep wakes some tens of microseconds late; the last byte of a paced reply is waited for on
+// the clock over this stretch instead, since the PC only acts on that byte.
+constexpr std::int64_t kLastByteSpinNs = 50'000;
+
+std::int64_t NowNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return std::int64_t{ts.tv_sec} * kNsPerSecond + ts.tv_nsec;
+}
+
+// Sleeps to an absolute point of the monotonic clock, so that the errors of many sleeps do not
+// add up.
+void SleepUntil(std::int64_t deadline_ns) {
+  timespec ts{};
+  ts.tv_sec = static_cast<time_t>(deadline_ns / kNsPerSecond);
+  ts.tv_nsec = static_cast<long>(deadline_ns % kNsPerSecond);
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+// Bits per second of a termios speed code; 0 for BOTHER (a speed given as a number through
+// termios2) and for codes not listed.
+long BaudOf(speed_t speed) {
+  switch (speed) {
+    case B50:
+      return 50;
+    case B75:
+      return 75;
+    case B110:
+      return 110;
+    case B134:
+      return 134;
+    case B150:
+      return 150;
+    case B200:
+      return 200;
+    case B300:
+      return 300;
+    case B600:
+      return 600;
+    case B1200:
+      return 1200;
+    case B1800:
+      return 1800;
+    case B2400:
+      return 2400;
+    case B4800:
+      return 4800;
+    case B9600:
+      return 9600;
+    case B19200:
+      return 19200;
+    case B38400:
+      return 38400;
+    case B57600:
+      return 57600;
+    case B115200:
+      return 115200;
+    case B230400:
+      return 230400;
+    case B460800:
+      return 460800;
+    case B500000:
+      return 500000;
+    case B576000:
+      return 576000;
+    case B921600:
+      return 921600;
+    case B1000000:
+      return 1000000;
+    case B1152000:
+      return 1152000;
+    case B1500000:
+      return 1500000;
+    case B2000000:
+      return 2000000;
+    default:
+      return 0;
+  }
+}
+
+void CloseFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+void SetError(std::string* error, const std::string& what) {
+  if (error != nullptr) *error = what;
+}
+
+}  // namespace
+
+struct VirtualScale::Impl {
+  explicit Impl(ScaleOptions opts) : options(std::move(opts)) {
+    state.identity = options.identity;
+    if (options.sample_data) {
+      state.FillSample();
+    } else {
+      state.EmptyPluTable();
+      state.RefreshDisplay();
+    }
+    ResetFaultRun();
+  }
+
+  // Counters and the random draws start over whenever the faults are set.
+  void ResetFaultRun() {
+    nak_left = options.faults.nak_first;
+    bad_left = options.faults.bad_checksum;
+    rng.seed(options.faults.seed);
+  }
+
+  bool Open(std::string* error);
+  void Close();
+  void Serve(bool return_on_signal);
+  void EndServing();
+
+  enum class Next { kByte, kTimeout, kStop, kSignal };
+  Next NextByte(std::int64_t until_ns, std::uint8_t* byte);
+  Next HandleFrame(const RequestFrame& frame);
+  Next AwaitAcknowledgement(const std::vector<std::uint8_t>& resend);
+  void Transmit(const std::vector<std::uint8_t>& bytes);
+  bool WriteAll(const std::uint8_t* bytes, std::size_t count);
+  std::int64_t ByteTimeNs() const;
+  void ReadInotify();
+  bool Pacing() {
+    std::lock_guard<std::mutex> lock(mu);
+    return options.faults.pace;
+  }
+
+  // Guarded by mu: everything another thread may look at or change.
+  mutable std::mutex mu;
+  ScaleOptions options;
+  ScaleState state;
+  std::vector<ReceivedRequest> log;
+  int frames = 0;
+  int nak_left = 0;
+  int bad_left = 0;
+  std::mt19937 rng;
+
+  // The pseudo-terminal. Set up by Open before serving starts; closed by Close after it ended.
+  int master = -1;
+  int slave = -1;  // our own descriptor on the slave, held for the whole run
+  int wake_read = -1;
+  int wake_write = -1;
+  int watch = -1;  // inotify descriptor watching closes of the slave
+  std::string slave_path;
+  std::string link_made;  // the symbolic link we placed, removed on Close
+
+  std::thread thread;
+  std::atomic<bool> stop{false};
+  std::mutex run_mu;
+  std::condition_variable run_cv;
+  bool serving = false;  // guarded by run_mu
+
+  // Used by the serving thread only.
+  bool return_on_signal = false;
+  RequestReceiver receiver;
+  std::vector<std::uint8_t> rx;
+  std::size_t rx_pos = 0;
+  std::int64_t rx_deadline = 0;  // completion of the latest received byte (paced)
+  std::int64_t tx_deadline = 0;  // completion of the latest sent byte (paced)
+};
+
+bool VirtualScale::Impl::Open(std::string* error) {
+  rx.clear();
+  rx_pos = 0;
+  rx_deadline = 0;
+  tx_deadline = 0;
+  master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master < 0) {
+    SetError(error, std::string("posix_openpt: ") + std::strerror(errno));
+    return false;
+  }
+  char name[128] = {};
+  if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
+    SetError(error, std::string("pseudo-terminal set-up: ") + std::strerror(errno));
+    Close();
+    return false;
+  }
+  slave_path = name;
+  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+
+  // Our own descriptor on the slave keeps the line up while the PC closes and reopens the port:
+  // without it the master sees EIO/hang-up and the slave's settings are lost at the last close.
+  slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (slave < 0) {
+    SetError(error, slave_path + ": " + std::strerror(errno));
+    Close();
+    return false;
+  }
+  // Raw 8N1 once, before anyone else opens the slave. Never again: from now on the settings
+  // belong to the PC (a tcsetattr here would rewrite what the PC has chosen).
+  termios tio{};
+  if (tcgetattr(slave, &tio) == 0) {
+    cfmakeraw(&tio);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    tcsetattr(slave, TCSANOW, &tio);
+  }
+
+  int pipe_fds[2];
+  if (::pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+    SetError(error, std::string("pipe: ") + std::strerror(errno));
+    Close();
+    return false;
+  }
+  wake_read = pipe_fds[0];
+  wake_write = pipe_fds[1];
+
+  // A PC that opened the port with TIOCEXCL could not open it again after closing it, since our
+  // descriptor keeps the terminal (and its exclusive flag) alive; so every close of the slave by
+  // someone else clears the flag. Without inotify the sim still works, only without that help.
+  watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch >= 0 && inotify_add_watch(watch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    CloseFd(watch);
+  }
+
+  std::string link_path;
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    link_path = options.link_path;
+  }
+  if (!link_path.empty()) {
+    struct stat st {};
+    if (::lstat(link_path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+      SetError(error, link_path + ": exists and is not a symbolic link");
+      Close();
+      return false;
+    }
+    const std::string temporary = link_path + ".tmp" + std::to_string(::getpid());
+    ::unlink(temporary.c_str());
+    if (::symlink(slave_path.c_str(), temporary.c_str()) != 0 ||
+        ::rename(temporary.c_str(), link_path.c_str()) != 0) {
+      SetError(error, link_path + ": " + std::strerror(errno));
+      ::unlink(temporary.c_str());
+      Close();
+      return false;
+    }
+    link_made = link_path;
+  }
+  return true;
+}
+
+void VirtualScale::Impl::Close() {
+  if (!link_made.empty()) {
+    char target[256] = {};
+    const ssize_t n = ::readlink(link_made.c_str(), target, sizeof target - 1);
+    if (n >= 0 && slave_path == std::string(target, static_cast<std::size_t>(n))) {
+      ::unlink(link_made.c_str());
+    }
+    link_made.clear();
+  }
+  CloseFd(watch);
+  CloseFd(wake_read);
+  CloseFd(wake_write);
+  CloseFd(slave);
+  CloseFd(master);
+}
+
+std::int64_t VirtualScale::Impl::ByteTimeNs() const {
+  // The master reports the slave's settings: the speed the PC opened the port with. Speeds
+  // without a Bnnn constant (14400, 28800) read as BOTHER here and are asked of termios2.
+  termios tio{};
+  if (tcgetattr(master, &tio) != 0) return 0;
+  long baud = BaudOf(cfgetospeed(&tio));
+  if (baud == 0) baud = LineSpeed(master);
+  return baud > 0 ? 10 * kNsPerSecond / baud : 0;  // 8N1: ten bits a byte
+}
+
+void VirtualScale::Impl::ReadInotify() {
+  alignas(inotify_event) char buffer[1024];
+  bool closed = false;
+  for (;;) {
+    const ssize_t n = ::read(watch, buffer, sizeof buffer);
+    if (n <= 0) break;
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+      inotify_event event{};
+      std::memcpy(&event, buffer + at, sizeof event);
+      if (event.mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) closed = true;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
+    }
+  }
+  if (closed) ::ioctl(slave, TIOCNXCL);
+}
+
+VirtualScale::Impl::Next VirtualScale::Impl::NextByte(std::int64_t until_ns, std::uint8_t* byte) {
+  for (;;) {
+    if (rx_pos < rx.size()) {
+      *byte = rx[rx_pos];
+      if (++rx_pos == rx.size()) {
+        rx.clear();
+        rx_pos = 0;
+      }
+      return Next::kByte;
+    }
+    if (stop.load()) return Next::kStop;
+    int timeout_ms = -1;
+    if (until_ns >= 0) {
+      const std::int64_t left = until_ns - NowNs();
+      if (left <= 0) return Next::kTimeout;
+      timeout_ms = static_cast<int>((left + 999'999) / 1'000'000);
+    }
+    pollfd fds[3] = {{master, POLLIN, 0}, {wake_read, POLLIN, 0}, {watch, POLLIN, 0}};
+    const nfds_t count = watch >= 0 ? 3 : 2;
+    const int ready = ::poll(fds, count, timeout_ms);
+    if (ready < 0) {
+      if (errno == EINTR) {
+        if (return_on_signal) return Next::kSignal;
+        continue;
+      }
+      SleepUntil(NowNs() + 10'000'000);
+      continue;
+    }
+    if (count == 3 && (fds[2].revents & POLLIN)) ReadInotify();
+    if (fds[1].revents & POLLIN) {
+      char drain[64];
+      while (::read(wake_read, drain, sizeof drain) > 0) {
+      }
+    }
+    if (fds[0].revents & POLLIN) {
+      std::uint8_t buffer[1024];
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n > 0) {
+        const std::int64_t arrival = NowNs();
+        const std::int64_t byte_time = Pacing() ? ByteTimeNs() : 0;
+        // Paced, a byte is complete one byte time after the line was free and it had arrived;
+        // nothing is sent in answer before the latest received byte is complete.
+        if (byte_time > 0) {
+          rx_deadline = std::max(rx_deadline, arrival) + n * byte_time;
+        }
+        rx.insert(rx.end(), buffer, buffer + n);
+      } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        SleepUntil(NowNs() + 5'000'000);  // EIO cannot happen while we hold the slave; be safe
+      }
+    } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      SleepUntil(NowNs() + 5'000'000);
+    }
+  }
+}
+
+bool VirtualScale::Impl::WriteAll(const std::uint8_t* bytes, std::size_t count) {
+  std::int64_t give_up = NowNs() + kWriteGiveUpNs;
+  while (count > 0) {
+    const ssize_t n = ::write(master, bytes, count);
+    if (n > 0) {
+      bytes += n;
+      count -= static_cast<std::size_t>(n);
+      give_up = NowNs() + kWriteGiveUpNs;
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return false;
+    if (stop.load() || NowNs() > give_up) return false;  // nobody drains the line
+    pollfd fd{master, POLLOUT, 0};
+    ::poll(&fd, 1, 20);
+  }
+  return true;
+}
+
+void VirtualScale::Impl::Transmit(const std::vector<std::uint8_t>& bytes) {
+  // The line's faults: each byte may be lost, or arrive with one bit flipped.
+  std::vector<std::uint8_t> out = bytes;
+  std::vector<bool> kept(out.size(), true);
+  bool pace = false;
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    const FaultOptions& f = options.faults;
+    pace = f.pace;
+    if (f.drop_rate > 0 || f.bit_error_rate > 0) {
+      auto draw = [this] { return static_cast<double>(rng()) / 4294967296.0; };
+      for (std::size_t i = 0; i < out.size(); ++i) {
+        if (f.drop_rate > 0 && draw() < f.drop_rate) {
+          kept[i] = false;
+          continue;
+        }
+        if (f.bit_error_rate > 0 && draw() < f.bit_error_rate) {
+          out[i] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+        }
+      }
+    }
+  }
+  const std::int64_t byte_time = pace ? ByteTimeNs() : 0;
+  if (byte_time <= 0) {
+    std::vector<std::uint8_t> sent;
+    sent.reserve(out.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      if (kept[i]) sent.push_back(out[i]);
+    }
+    WriteAll(sent.data(), sent.size());
+    return;
+  }
+  // Paced: the first byte starts when the line is free (the request's last byte is complete) and
+  // the scale is ready; every byte is written when it would be complete on the wire, at absolute
+  // deadlines so that late wake-ups do not add up. A lost byte keeps its time slot.
+  // The last byte is the one the PC acts on, so its lateness is the only one that adds to the
+  // exchange: it is slept to shortly before its deadline and the rest is waited out on the clock.
+  const std::int64_t start = std::max({rx_deadline, tx_deadline, NowNs()});
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const std::int64_t deadline = start + static_cast<std::int64_t>(i + 1) * byte_time;
+    if (i + 1 == out.size()) {
+      SleepUntil(deadline - kLastByteSpinNs);
+      while (NowNs() < deadline) {
+      }
+    } else {
+      SleepUntil(deadline);
+    }
+    if (stop.load()) break;
+    if (kept[i] && !WriteAll(&out[i], 1)) break;
+  }
+  tx_deadline = start + static_cast<std::int64_t>(out.size()) * byte_time;
+}
+
+VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& frame) {
+  enum class Answer { kNone, kNak, kReply } answer = Answer::kNone;
+  std::vector<std::uint8_t> first;   // ACK, garbage and the (maybe corrupted) reply frame
+  std::vector<std::uint8_t> resend;  // garbage and a good copy, for the PC's NAK
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    ++frames;
+    if (frame.address != wire::kStationAddress) return Next::kByte;
+    const FaultOptions& f = options.faults;
+    if (!frame.checksum_ok) {
+      answer = f.silent ? Answer::kNone : Answer::kNak;
+    } else {
+      log.push_back(ReceivedRequest{frame.code, frame.payload});
+      if (f.silent) {
+        answer = Answer::kNone;
+      } else if (nak_left > 0) {
+        --nak_left;
+        answer = Answer::kNak;
+      } else {
+        answer = Answer::kReply;
+        const std::vector<std::uint8_t> fields = state.Execute(frame.code, frame.payload);
+        const bool corrupt = bad_left > 0;
+        if (corrupt) --bad_left;
+        std::vector<std::uint8_t> good =
+            EncodeReply(wire::kStationAddress, options.status, fields, false);
+        first.push_back(wire::kAck);
+        first.insert(first.end(), f.garbage.begin(), f.garbage.end());
+        resend = f.garbage;
+        if (corrupt) {
+          const std::vector<std::uint8_t> bad =
+              EncodeReply(wire::kStationAddress, options.status, fields, true);
+          first.insert(first.end(), bad.begin(), bad.end());
+        } else {
+          first.insert(first.end(), good.begin(), good.end());
+        }
+        resend.insert(resend.end(), good.begin(), good.end());
+      }
+    }
+  }
+  switch (answer) {
+    case Answer::kNone:
+      return Next::kByte;
+    case Answer::kNak:
+      Transmit({wire::kNak});
+      return Next::kByte;
+    case Answer::kReply:
+      Transmit(first);
+      return AwaitAcknowledgement(resend);
+  }
+  return Next::kByte;
+}
+
+// After a reply: the PC's ACK ends the exchange, its NAK asks for the reply again (a good copy).
+// Anything else is taken as the start of the next request.
+VirtualScale::Impl::Next VirtualScale::Impl::AwaitAcknowledgement(
+    const std::vector<std::uint8_t>& resend) {
+  for (;;) {
+    const std::int64_t sent = std::max(tx_deadline, NowNs());
+    std::uint8_t byte = 0;
+    const Next next = NextByte(sent + kAckWaitNs, &byte);
+    if (next == Next::kTimeout) return Next::kByte;
+    if (next != Next::kByte) return next;
+    if (byte == wire::kNak) {
+      Transmit(resend);
+      continue;
+    }
+    if (byte != wire::kAck) receiver.Feed(byte);
+    return Next::kByte;
+  }
+}
+
+void VirtualScale::Impl::EndServing() {
+  {
+    std::lock_guard<std::mutex> lock(run_mu);
+    serving = false;
+  }
+  run_cv.notify_all();
+}
+
+// The caller has set `serving`; it is cleared when the loop ends.
+void VirtualScale::Impl::Serve(bool returns_on_signal) {
+  return_on_signal = returns_on_signal;
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);  // paced sleeps wake on time
+  receiver.Reset();
+  for (;;) {
+    std::uint8_t byte = 0;
+    Next next = NextByte(-1, &byte);
+    if (next != Next::kByte) break;
+    if (!receiver.Feed(byte)) continue;
+    const RequestFrame frame = receiver.frame();
+    next = HandleFrame(frame);
+    if (next == Next::kStop || next == Next::kSignal) break;
+  }
+  EndServing();
+}
+
+VirtualScale::VirtualScale(ScaleOptions options)
+    : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+VirtualScale::~VirtualScale() { Stop(); }
+
+bool VirtualScale::Start(std::string* error) {
+  Impl* impl = impl_.get();
+  {
+    std::lock_guard<std::mutex> lock(impl->run_mu);
+    if (impl->serving) return true;  // already serving (on its own thread or in Run)
+    impl->serving = true;            // so that a Stop right after Start waits for the thread
+  }
+  if (impl->thread.joinable()) impl->thread.join();  // a thread that ended on its own
+  if (impl->master < 0 && !Open(error)) {
+    impl->EndServing();
+    return false;
+  }
+  impl->thread = std::thread([impl] { impl->Serve(false); });
+  return true;
+}
+
+bool VirtualScale::Open(std::string* error) {
+  if (impl_->master >= 0) return true;
+  impl_->stop = false;
+  return impl_->Open(error);
+}
+
+void VirtualScale::Stop() {
+  Impl& impl = *impl_;
+  impl.stop = true;
+  if (impl.wake_write >= 0) {
+    const char wake = 1;
+    [[maybe_unused]] const ssize_t n = ::write(impl.wake_write, &wake, 1);
+  }
+  if (impl.thread.joinable()) impl.thread.join();
+  // Run() on another thread: wait until it has left the loop before closing its descriptors.
+  {
+    std::unique_lock<std::mutex> lock(impl.run_mu);
+    impl.run_cv.wait(lock, [&impl] { return !impl.serving; });
+  }
+  impl.Close();
+}
+
+const std::string& VirtualScale::SlavePath() const { return impl_->slave_path; }
+
+void VirtualScale::Run() {
+  Impl* impl = impl_.get();
+  {
+    std::lock_guard<std::mutex> lock(impl->run_mu);
+    if (impl->serving) return;  // already serving on its own thread
+    impl->serving = true;
+  }
+  if (impl->master < 0 && !Open(nullptr)) {
+    impl->EndServing();
+    return;
+  }
+  impl->Serve(true);
+}
+
+void VirtualScale::WithState(const std::function<void(ScaleState&)>& change) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  change(impl_->state);
+}
+
+void VirtualScale::SetStatus(std::uint8_t status) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->options.status = status;
+}
+
+void VirtualScale::SetFaults(const FaultOptions& faults) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->options.faults = faults;
+  impl_->ResetFaultRun();
+}
+
+std::vector<ReceivedRequest> VirtualScale::Requests() const {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->log;
+}
+
+int VirtualScale::FramesReceived() const {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->frames;
+}
+
+void VirtualScale::ClearLog() {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->log.clear();
+  impl_->frames = 0;
+}
+
+}  // namespace keldaro::sim
