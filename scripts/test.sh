@@ -7,15 +7,22 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
 echo "== debug build and tests"
 bash scripts/build.sh debug
-ctest --test-dir build --output-on-failure -j 2
+ctest --test-dir build --output-on-failure -j 2 | tee -a "$log"
 
 echo "== sanitizer build and tests (address, undefined)"
 bash scripts/build.sh sanitize
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j 2
+  ctest --test-dir build-asan --output-on-failure -j 2 | tee -a "$log"
 
 echo "== fuzz corpus replay"
 bash scripts/build.sh fuzz
 build-fuzz/fuzz/fuzz_reply -runs=0 fuzz/corpus/reply
+
+# One closing line over both test runs (ctest has stopped the script already on a failure).
+total=$(grep -oE 'tests failed out of [0-9]+' "$log" | awk '{s += $5} END {print s + 0}')
+echo "summary: $total passed, 0 failed"
