@@ -1,5 +1,6 @@
 // Reading and sending the PLU table from the PLU tab, with the real progress dialog.
 #include <QTest>
+#include <array>
 #include <QTimer>
 
 #include "gui_fixture.h"
@@ -90,6 +91,40 @@ TEST_F(PluTransferGuiTest, AReadFillsRowsWithoutGapsAndLeavesTheRest) {
   EXPECT_FALSE(program->form2().isVisible());
   EXPECT_FALSE(program->form2().Running());
   EXPECT_EQ(program->form2().Label1->text(), "1799 PLUs");
+}
+
+TEST_F(PluTransferGuiTest, ReadThenSendGivesTheScaleBackEveryRecordUnchanged) {
+  std::array<sim::PluSlot, sim::ScaleState::kPluSlots> before;
+  scale->WithState([&before](sim::ScaleState& s) {
+    s.plu[12] = Slot(53, "\xDE" "EKER");  // 0.53 must stay 0.53 through text and back
+    s.plu[12].flags = 0xFF;                 // bits 3 to 7 are not the PC's: they go back as 0
+    before = s.plu;
+  });
+  Click(plu_tab().Button7);
+  scale->WithState([](sim::ScaleState& s) { s.EmptyPluTable(); });
+  Click(plu_tab().Button8);
+  ASSERT_TRUE(notifier.errors.empty()) << LastError();
+
+  scale->WithState([&before](sim::ScaleState& s) {
+    int records = 0;
+    for (int n = 0; n < sim::ScaleState::kPluSlots; ++n) {
+      const sim::PluSlot& was = before[n];
+      const sim::PluSlot& now = s.plu[n];
+      if (was.price < 0 && n != 0) {
+        EXPECT_LT(now.price, 0) << "PLU " << n;
+        continue;
+      }
+      ++records;
+      EXPECT_EQ(now.price, was.price) << "PLU " << n;
+      EXPECT_EQ(now.code, was.code) << "PLU " << n;
+      EXPECT_EQ(now.department, was.department) << "PLU " << n;
+      EXPECT_EQ(now.tax_class, was.tax_class) << "PLU " << n;
+      EXPECT_EQ(now.flags, was.flags & 0x07) << "PLU " << n;
+      EXPECT_EQ(now.name, was.name) << "PLU " << n;
+      EXPECT_EQ(now.shelf_life, was.shelf_life) << "PLU " << n;
+    }
+    EXPECT_GT(records, 20);
+  });
 }
 
 // Counts the paint events a widget receives.
