@@ -22,6 +22,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 echo "== fuzz corpus replay"
 bash scripts/build.sh fuzz
 build-fuzz/fuzz/fuzz_reply -runs=0 fuzz/corpus/reply
+build-fuzz/fuzz/fuzz_plu_file -runs=0 fuzz/corpus/plu_file
 
 # One closing line over both test runs (ctest has stopped the script already on a failure).
 total=$(grep -oE 'tests failed out of [0-9]+' "$log" | awk '{s += $5} END {print s + 0}')
