@@ -22,8 +22,10 @@ constexpr const char* kFileErrorTitle = "ERROR!";
 const QString kIoErrorText = QStringLiteral("I/O Error!");
 const QString kInputErrorText = QStringLiteral("error in input file");
 
-constexpr std::array<int, kColumnCount> kColumnWidths = {39, 43,  44, 27, 32, 42, 28,
-                                                         28, 235, 60, 54, 51, 43};
+// "Fiyat" and "Kod" are wide enough for 9999.99 and 999999 in the platform's 8-point font (a
+// narrower layout cut them to "200..."); "İsim" gives up the room, so the grid keeps its width.
+constexpr std::array<int, kColumnCount> kColumnWidths = {39, 55,  55, 27, 32, 42, 28,
+                                                         28, 213, 60, 54, 51, 43};
 constexpr int kRowHeight = 21;
 constexpr int kRangeMin = 1;
 constexpr int kRangeMax = 1799;
