@@ -114,9 +114,11 @@ TEST_F(Cli, PluReadThenWriteRoundTripsTheTable) {
   std::ifstream in(path, std::ios::binary);
   const std::string file((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(file.rfind("; created: ", 0), 0u);
-  EXPECT_NE(file.find("\r\n5\t0.53\t1005\t2\t1\t1\t0\t1\t\xDE" "EKER\t7\t12\t6.36\t3\t\r\n"),
-            std::string::npos)
-      << file;
+  // The CLI writes numbers with the user's decimal separator, as the desktop program does.
+  const std::string sep = QLocale::system().decimalPoint().toStdString();
+  const std::string line =
+      "\r\n5\t0" + sep + "53\t1005\t2\t1\t1\t0\t1\t\xDE" "EKER\t7\t12\t6" + sep + "36\t3\t\r\n";
+  EXPECT_NE(file.find(line), std::string::npos) << file;
 
   scale_.WithState([](sim::ScaleState& s) { s.plu[5].price = 999; });
   scale_.ClearLog();
