@@ -9,33 +9,15 @@
 #include <vector>
 
 #include "app/program.h"
+#include "bench_support.h"
 #include "sim/virtual_scale.h"
 
 namespace {
-
-class StderrNotifier : public keldaro::Notifier {
- public:
-  void Error(const std::string& title, const std::string& text,
-             const std::string& detail) override {
-    std::fprintf(stderr, "%s: %s %s\n", title.c_str(), text.c_str(), detail.c_str());
-    ++errors;
-  }
-  void Beep() override {}
-  int errors = 0;
-};
 
 class NoFiles : public keldaro::app::FileChooser {
  public:
   QString OpenFileName(const keldaro::app::FileDialogSpec&) override { return {}; }
   QString SaveFileName(const keldaro::app::FileDialogSpec&) override { return {}; }
-};
-
-class SilentProgress : public keldaro::plu::TransferProgress {
- public:
-  void Begin(int) override {}
-  bool Running() const override { return true; }
-  void Advance(int, const QString&) override {}
-  void End() override {}
 };
 
 double Median(std::vector<double> values) {
@@ -69,7 +51,7 @@ int main(int argc, char** argv) {
   });
   qputenv("KELDARO_COM1", QByteArray::fromStdString(scale.SlavePath()));
 
-  StderrNotifier notifier;
+  keldaro::bench::StderrNotifier notifier;
   NoFiles files;
   keldaro::app::SystemClock clock;
   keldaro::app::Program program({notifier, files, clock, '.'});
@@ -96,7 +78,7 @@ int main(int argc, char** argv) {
     gui_ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
     keldaro::plu::PluSheet sheet;
-    SilentProgress progress;
+    keldaro::bench::UnstoppedProgress progress;
     timer.restart();
     keldaro::plu::ReadRange(program.session(), sheet, {1, 1799}, progress, '.');
     bare_ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);

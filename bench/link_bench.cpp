@@ -16,6 +16,8 @@
 
 #include "link/commands.h"
 #include "link/scale_session.h"
+#include "bench_support.h"
+#include "plu/plu_record.h"
 #include "plu/plu_sheet.h"
 #include "plu/plu_transfer.h"
 #include "sim/virtual_scale.h"
@@ -27,22 +29,6 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
-
-class SilentNotifier : public keldaro::Notifier {
- public:
-  void Error(const std::string&, const std::string& text, const std::string&) override {
-    std::fprintf(stderr, "bench: %s\n", text.c_str());
-  }
-  void Beep() override {}
-};
-
-class NoProgress : public keldaro::plu::TransferProgress {
- public:
-  void Begin(int) override {}
-  bool Running() const override { return true; }
-  void Advance(int, const QString&) override {}
-  void End() override {}
-};
 
 // Round trips per second of one byte each way: an echo thread on the master, the PC's own
 // serial port on the slave.
@@ -76,7 +62,7 @@ double PingPongPerSecond(int rounds) {
 double TransactionsPerSecond(int rounds) {
   keldaro::sim::VirtualScale scale;
   if (!scale.Start()) return 0;
-  SilentNotifier notifier;
+  keldaro::bench::StderrNotifier notifier;
   keldaro::ScaleSession session(notifier);
   std::string identity;
   if (!session.ConnectDevice(scale.SlavePath(), 115200, identity)) return 0;
@@ -84,9 +70,7 @@ double TransactionsPerSecond(int rounds) {
   for (int i = 0; i < rounds; ++i) {
     keldaro::Packet& packet = session.packet();
     packet.Clear();
-    packet.PushWord(static_cast<std::uint32_t>(i % 1801));
-    packet.PushByte(0);
-    packet.PushByte(54);
+    keldaro::plu::PushReadRequest(packet, i % 1801);
     if (!session.ExecuteCommand(keldaro::cmd::kReadPlu)) return 0;
   }
   return rounds / Seconds(start);
@@ -105,7 +89,7 @@ int main() {
   options.faults.pace = true;
   keldaro::sim::VirtualScale scale(options);
   if (!scale.Start()) return 1;
-  SilentNotifier notifier;
+  keldaro::bench::StderrNotifier notifier;
   keldaro::ScaleSession session(notifier);
   std::string identity;
   if (!session.ConnectDevice(scale.SlavePath(), 115200, identity)) return 1;
@@ -113,7 +97,7 @@ int main() {
   session.packet().Port().SetTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes_on_line += n; });
   keldaro::plu::PluSheet sheet;
-  NoProgress progress;
+  keldaro::bench::UnstoppedProgress progress;
   const auto start = Clock::now();
   const bool ok = keldaro::plu::ReadRange(session, sheet, {1, 1799}, progress,
                                           QLocale::system().decimalPoint().at(0));

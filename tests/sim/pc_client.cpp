@@ -220,4 +220,18 @@ Bytes Fields(PcPort& port, std::uint8_t code, const Bytes& payload) {
   return ex.fields;
 }
 
+void ExpectPluReply(const Bytes& reply, const PluSlot& slot) {
+  ASSERT_EQ(reply.size(), 54u);
+  EXPECT_EQ(static_cast<std::int32_t>(DwordAt(reply, 0)), slot.price);
+  EXPECT_EQ(static_cast<std::int32_t>(DwordAt(reply, 4)), slot.code);
+  EXPECT_EQ(reply[8], slot.department);
+  EXPECT_EQ(reply[9], slot.tax_class);
+  EXPECT_EQ(reply[10], slot.flags);
+  EXPECT_EQ(TextAt(reply, 11, 30), slot.name);
+  EXPECT_EQ(static_cast<std::int16_t>(WordAt(reply, 42)), slot.shelf_life);
+  EXPECT_EQ(static_cast<std::int32_t>(DwordAt(reply, 44)), slot.quantity);
+  EXPECT_EQ(static_cast<std::int32_t>(DwordAt(reply, 48)), slot.amount);
+  EXPECT_EQ(static_cast<std::int16_t>(WordAt(reply, 52)), slot.transactions);
+}
+
 }  // namespace keldaro::sim::testing

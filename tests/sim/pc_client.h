@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/scale_state.h"
+
 namespace keldaro::sim::testing {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -25,6 +27,9 @@ void AddText(Bytes& out, const std::string& text, std::size_t width);
 std::uint16_t WordAt(const Bytes& b, std::size_t at);
 std::uint32_t DwordAt(const Bytes& b, std::size_t at);
 std::string TextAt(const Bytes& b, std::size_t at, std::size_t width);
+
+// Checks every field of a 54-byte PLU read reply against the slot it should carry.
+void ExpectPluReply(const Bytes& reply, const PluSlot& slot);
 
 class PcPort {
  public:

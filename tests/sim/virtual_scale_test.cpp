@@ -27,6 +27,7 @@ using testing::AddText;
 using testing::AddWord;
 using testing::Bytes;
 using testing::DwordAt;
+using testing::ExpectPluReply;
 using testing::Exchange;
 using testing::Fields;
 using testing::PcPort;
@@ -320,18 +321,18 @@ TEST_F(VirtualScaleTest, PluWriteThenReadRoundTripKeepsSalesTotals) {
   EXPECT_TRUE(Fields(port_, cmd::kWritePlu, p).empty());
   EXPECT_TRUE(Fields(port_, cmd::kEndPluWrite).empty());
 
-  const Bytes r = Fields(port_, cmd::kReadPlu, PluRequest(5));
-  ASSERT_EQ(r.size(), 54u);
-  EXPECT_EQ(DwordAt(r, 0), 53u);
-  EXPECT_EQ(DwordAt(r, 4), 123456u);
-  EXPECT_EQ(r[8], 3);
-  EXPECT_EQ(r[9], 2);
-  EXPECT_EQ(r[10], 0x05);
-  EXPECT_EQ(TextAt(r, 11, 30), "PEYN\xDDR");
-  EXPECT_EQ(WordAt(r, 42), 7u);
-  EXPECT_EQ(DwordAt(r, 44), 1234u);
-  EXPECT_EQ(DwordAt(r, 48), 5678u);
-  EXPECT_EQ(WordAt(r, 52), 9u);
+  PluSlot expected;  // the fields just written, with the sales totals the scale kept
+  expected.price = 53;
+  expected.code = 123456;
+  expected.department = 3;
+  expected.tax_class = 2;
+  expected.flags = 0x05;
+  expected.name = "PEYN\xDDR";
+  expected.shelf_life = 7;
+  expected.quantity = 1234;
+  expected.amount = 5678;
+  expected.transactions = 9;
+  ExpectPluReply(Fields(port_, cmd::kReadPlu, PluRequest(5)), expected);
   int ends = 0;
   scale_->WithState([&](ScaleState& s) { ends = s.plu_write_ends; });
   EXPECT_EQ(ends, 1);
