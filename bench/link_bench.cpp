@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <thread>
 
+#include "bench_support.h"
 #include "link/commands.h"
 #include "link/scale_session.h"
-#include "bench_support.h"
 #include "plu/plu_record.h"
 #include "plu/plu_sheet.h"
 #include "plu/plu_transfer.h"

@@ -15,8 +15,7 @@ struct CliOptions {
 };
 
 // Parses argv; on bad usage returns nothing and puts the reason in `error`.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
-                                          std::string& error);
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
 
 // "COM3" -> 3; anything else (a device path) -> 0.
 int ComPortNumber(const std::string& port);

@@ -1,5 +1,7 @@
 #include "cli/cli_verbs.h"
 
+#include <unistd.h>
+
 #include <QDateTime>
 #include <QLocale>
 #include <atomic>
@@ -9,7 +11,6 @@
 #include <memory>
 #include <optional>
 #include <sstream>
-#include <unistd.h>
 
 #include "cli/cli_options.h"
 #include "cli/line_trace.h"
@@ -49,12 +50,11 @@ class CliProgress : public plu::TransferProgress {
 // One connected scale for the duration of a verb, with the line trace when asked for.
 class Connection {
  public:
-  Connection(const CliOptions& options, std::ostream& err)
-      : notifier_(err), session_(notifier_) {
+  Connection(const CliOptions& options, std::ostream& err) : notifier_(err), session_(notifier_) {
     if (options.trace) {
       trace_ = std::make_unique<LineTrace>(err);
-      session_.packet().Port().SetTap(
-          [this](LineDirection d, const std::uint8_t* b, std::size_t n) { trace_->Record(d, b, n); });
+      session_.packet().Port().SetTap([this](LineDirection d, const std::uint8_t* b,
+                                             std::size_t n) { trace_->Record(d, b, n); });
     }
     session_.SetStatusCallback([this](std::uint8_t s) { status_ = s; });
     const int com = ComPortNumber(options.port);
@@ -185,8 +185,8 @@ int PluRead(const CliOptions& options, std::ostream& out, std::ostream& err) {
   if (!plu::ReadRange(link.session(), sheet, args->range, progress, separator)) {
     return kExitLinkFailure;
   }
-  const std::string file = plu::SavePluFile(
-      sheet, plu::CreatedStamp(QDateTime::currentDateTime(), QLocale::system()));
+  const std::string file =
+      plu::SavePluFile(sheet, plu::CreatedStamp(QDateTime::currentDateTime(), QLocale::system()));
   if (args->file.empty()) {
     out << file << std::flush;
     return kExitOk;

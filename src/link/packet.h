@@ -31,7 +31,7 @@ class Packet {
   // Runs the transaction for `code` and rewinds for popping. The outcome is in Failed.
   void Execute(std::uint8_t code);
 
-  bool Open(int port_number, int baud);             // "COM"n
+  bool Open(int port_number, int baud);  // "COM"n
   bool OpenDevice(const std::string& device, int baud);
   void Close();
 

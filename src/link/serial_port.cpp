@@ -1,7 +1,5 @@
 #include "link/serial_port.h"
 
-#include "link/custom_speed.h"
-
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -15,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/custom_speed.h"
+
 namespace keldaro {
 namespace {
 
@@ -24,16 +24,26 @@ constexpr int kWriteGiveUpMs = 2000;
 
 speed_t SpeedConstant(int baud) {
   switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    default: return 0;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    case 230400:
+      return B230400;
+    default:
+      return 0;
   }
 }
 
@@ -46,7 +56,8 @@ std::string OpenFailureReason(const std::string& device, int error) {
     case EACCES:
     case EPERM:
       return "permission denied on " + device +
-             ": add yourself to the dialout group (sudo usermod -aG dialout $USER) and log in again";
+             ": add yourself to the dialout group (sudo usermod -aG dialout $USER) and log in "
+             "again";
     case EBUSY:
     case EWOULDBLOCK:
       return device + " is in use by another program: close that program and try again";

@@ -50,8 +50,8 @@ class SerialPort {
   int Descriptor() const { return fd_; }
   void SetTap(LineTap tap) { tap_ = std::move(tap); }
 
-  bool Error = false;       // sticky read failure flag
-  int TimeoutFactor = 20;   // read time-out in units of 55 ms
+  bool Error = false;      // sticky read failure flag
+  int TimeoutFactor = 20;  // read time-out in units of 55 ms
 
  private:
   bool Fail(std::string reason);

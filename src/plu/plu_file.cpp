@@ -1,9 +1,8 @@
 #include "plu/plu_file.h"
 
+#include <QRegularExpression>
 #include <array>
 #include <cstdint>
-
-#include <QRegularExpression>
 
 #include "core/cp1254.h"
 #include "core/numbers.h"

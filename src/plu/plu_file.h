@@ -27,9 +27,9 @@ QString CreatedStamp(const QDateTime& now, const QLocale& locale);
 std::string SavePluFile(const PluSheet& sheet, const QString& created);
 
 struct PluLoadResult {
-  int loaded = 0;          // record lines written into rows 1..loaded
-  int failed_line = 0;     // 1-based line number of the first line that failed its checks, or 0
-  int ignored_lines = 0;   // record lines past row 1801 that were not loaded
+  int loaded = 0;         // record lines written into rows 1..loaded
+  int failed_line = 0;    // 1-based line number of the first line that failed its checks, or 0
+  int ignored_lines = 0;  // record lines past row 1801 that were not loaded
 };
 // Loads record lines into consecutive rows from row 1. A line that fails a check writes
 // nothing and ends the load there.

@@ -14,8 +14,8 @@ struct PluSlot {
   std::int32_t code = 0;
   std::uint8_t department = 0;
   std::uint8_t tax_class = 0;
-  std::uint8_t flags = 0;   // bit 0 weightless, bit 1 "Sbt", bit 2 "BAR"
-  std::string name;         // Windows-1254 bytes, at most 30
+  std::uint8_t flags = 0;  // bit 0 weightless, bit 1 "Sbt", bit 2 "BAR"
+  std::string name;        // Windows-1254 bytes, at most 30
   std::int16_t shelf_life = 0;
   std::int32_t quantity = 0;  // count for weightless items, else thousandths
   std::int32_t amount = 0;    // hundredths
@@ -26,28 +26,28 @@ struct ScaleState {
   static constexpr int kPluSlots = 1801;
   std::string identity;
   std::array<PluSlot, kPluSlots> plu{};
-  std::array<std::uint8_t, 51> settings{};     // the settings block as sent with command 34
-  std::array<std::string, 4> clerks;           // text 16 each
-  std::array<std::string, 8> receipt_lines;    // lines 1..8 at index 0..7, text 32 each
-  std::array<std::string, 40> departments;     // text 16 each
-  std::array<std::int16_t, 8> tax_rates{};     // hundredths of a percent
-  std::int64_t clock_offset_seconds = 0;       // scale clock minus the host clock
+  std::array<std::uint8_t, 51> settings{};   // the settings block as sent with command 34
+  std::array<std::string, 4> clerks;         // text 16 each
+  std::array<std::string, 8> receipt_lines;  // lines 1..8 at index 0..7, text 32 each
+  std::array<std::string, 40> departments;   // text 16 each
+  std::array<std::int16_t, 8> tax_rates{};   // hundredths of a percent
+  std::int64_t clock_offset_seconds = 0;     // scale clock minus the host clock
   std::vector<std::uint8_t> report_memory = std::vector<std::uint8_t>(0x1000);
   std::vector<std::array<std::uint8_t, 48>> logo_rows;  // rows received with command 36
   int logo_declared_rows = 0;
   std::array<std::uint8_t, 24> metrology{};
-  int plu_write_ends = 0;                      // how many command 39s arrived
-  std::vector<std::uint8_t> keys;              // every key code received, in order
-  std::array<std::string, 3> display{};        // 7 characters each
+  int plu_write_ends = 0;                // how many command 39s arrived
+  std::vector<std::uint8_t> keys;        // every key code received, in order
+  std::array<std::string, 3> display{};  // 7 characters each
   std::array<std::uint8_t, 3> decimal_points{};
-  std::uint8_t indicators_a = 0x01;            // bit 0 STAB
+  std::uint8_t indicators_a = 0x01;  // bit 0 STAB
   std::uint8_t indicators_b = 0x00;
 
   // The keypad model behind the display (for the terminal). Line 1 shows the net
   // weight (3 decimals), line 2 the unit price being typed (2 decimals), line 3 their product.
-  std::int32_t weight = 0;     // gross weight on the platter, thousandths of the unit
-  std::int32_t tare = 0;       // thousandths of the unit
-  std::string entry;           // digits typed since the last clear, at most 6
+  std::int32_t weight = 0;  // gross weight on the platter, thousandths of the unit
+  std::int32_t tare = 0;    // thousandths of the unit
+  std::string entry;        // digits typed since the last clear, at most 6
 
   // Report memory layout.
   static constexpr int kTotalsOffset = 0x0800;

@@ -14,21 +14,21 @@
 namespace keldaro::sim {
 
 struct FaultOptions {
-  bool silent = false;            // never answer anything
-  int nak_first = 0;              // answer the first N requests with NAK instead of ACK
-  int bad_checksum = 0;           // send N replies with a wrong checksum (a NAK gets a good copy)
+  bool silent = false;   // never answer anything
+  int nak_first = 0;     // answer the first N requests with NAK instead of ACK
+  int bad_checksum = 0;  // send N replies with a wrong checksum (a NAK gets a good copy)
   std::vector<std::uint8_t> garbage;  // bytes sent after the ACK, before every reply frame
-  double bit_error_rate = 0;      // chance per sent byte of one flipped bit
-  double drop_rate = 0;           // chance per sent byte of not sending it
-  std::uint32_t seed = 1;         // seed of the bit-error and drop draws
-  bool pace = false;              // hold every byte to the baud rate the PC opened
+  double bit_error_rate = 0;          // chance per sent byte of one flipped bit
+  double drop_rate = 0;               // chance per sent byte of not sending it
+  std::uint32_t seed = 1;             // seed of the bit-error and drop draws
+  bool pace = false;                  // hold every byte to the baud rate the PC opened
 };
 
 struct ScaleOptions {
   std::string identity = "KELDARO SIM 1.0";
-  std::uint8_t status = 0x00;     // status byte of every reply (bit 2 opens the SYSTEM tab)
-  bool sample_data = true;        // fill PLUs, settings, reports with sample content
-  std::string link_path;          // when set, a symbolic link to the slave is placed here
+  std::uint8_t status = 0x00;  // status byte of every reply (bit 2 opens the SYSTEM tab)
+  bool sample_data = true;     // fill PLUs, settings, reports with sample content
+  std::string link_path;       // when set, a symbolic link to the slave is placed here
   FaultOptions faults;
 };
 

@@ -1,12 +1,11 @@
 // keldaro-cli's verbs end to end against the virtual scale on its pty.
-#include "cli/cli_verbs.h"
-
 #include <gtest/gtest.h>
 
 #include <QLocale>
 #include <fstream>
 #include <sstream>
 
+#include "cli/cli_verbs.h"
 #include "link/commands.h"
 #include "sim/virtual_scale.h"
 
@@ -21,9 +20,7 @@ struct CliRun {
 
 class Cli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(scale_.Start());
-  }
+  void SetUp() override { ASSERT_TRUE(scale_.Start()); }
   CliRun Run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--port", scale_.SlavePath()});
     return RunRaw(args);
@@ -105,7 +102,17 @@ TEST_F(Cli, PluReadThenWriteRoundTripsTheTable) {
   scale_.WithState([](sim::ScaleState& s) {
     s.EmptyPluTable();
     s.plu[0].price = 0;
-    s.plu[5] = {53, 1005, 2, 1, 0x05, "\xDE" "EKER", 7, 12, 636, 3};  // "ŞEKER", weightless
+    s.plu[5] = {53,
+                1005,
+                2,
+                1,
+                0x05,
+                "\xDE"
+                "EKER",
+                7,
+                12,
+                636,
+                3};  // "ŞEKER", weightless
     s.plu[1800] = {-1, 0, 0, 0, 0, "", 0, 0, 0, 0};
   });
   const std::string path = ::testing::TempDir() + "cli_table.txt";
@@ -116,8 +123,10 @@ TEST_F(Cli, PluReadThenWriteRoundTripsTheTable) {
   EXPECT_EQ(file.rfind("; created: ", 0), 0u);
   // The CLI writes numbers with the user's decimal separator, as the desktop program does.
   const std::string sep = QLocale::system().decimalPoint().toStdString();
-  const std::string line =
-      "\r\n5\t0" + sep + "53\t1005\t2\t1\t1\t0\t1\t\xDE" "EKER\t7\t12\t6" + sep + "36\t3\t\r\n";
+  const std::string line = "\r\n5\t0" + sep +
+                           "53\t1005\t2\t1\t1\t0\t1\t\xDE"
+                           "EKER\t7\t12\t6" +
+                           sep + "36\t3\t\r\n";
   EXPECT_NE(file.find(line), std::string::npos) << file;
 
   scale_.WithState([](sim::ScaleState& s) { s.plu[5].price = 999; });
@@ -128,14 +137,18 @@ TEST_F(Cli, PluReadThenWriteRoundTripsTheTable) {
   EXPECT_EQ(CountOf(cmd::kEndPluWrite), 1);
   scale_.WithState([](sim::ScaleState& s) {
     EXPECT_EQ(s.plu[5].price, 53);
-    EXPECT_EQ(s.plu[5].name, "\xDE" "EKER");
+    EXPECT_EQ(s.plu[5].name,
+              "\xDE"
+              "EKER");
     EXPECT_EQ(s.plu[5].flags, 0x05);
   });
 }
 
 TEST_F(Cli, PluWriteOfABadFileNamesTheLineAndSendsNothing) {
   const std::string path = TempFile(
-      "cli_bad.txt", "; comment\r\n\r\n1\t1.00\t1\t1\t1\t0\t0\t0\tA\t0\t\r\n2\t1.00\t1\t1\t9\t0\t0\t0\tB\t0\t\r\n");
+      "cli_bad.txt",
+      "; "
+      "comment\r\n\r\n1\t1.00\t1\t1\t1\t0\t0\t0\tA\t0\t\r\n2\t1.00\t1\t1\t9\t0\t0\t0\tB\t0\t\r\n");
   const CliRun run = Run({"plu", "write", path});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.err.find("error in input file: line 4"), std::string::npos) << run.err;

@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 
 #include "app/qt_file_chooser.h"
-#include "plu/plu_file.h"
 #include "gui_fixture.h"
+#include "plu/plu_file.h"
 
 namespace keldaro::gui_testing {
 namespace {

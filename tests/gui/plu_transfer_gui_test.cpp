@@ -1,7 +1,7 @@
 // Reading and sending the PLU table from the PLU tab, with the real progress dialog.
 #include <QTest>
-#include <array>
 #include <QTimer>
+#include <array>
 
 #include "gui_fixture.h"
 #include "link/commands.h"
@@ -96,8 +96,10 @@ TEST_F(PluTransferGuiTest, AReadFillsRowsWithoutGapsAndLeavesTheRest) {
 TEST_F(PluTransferGuiTest, ReadThenSendGivesTheScaleBackEveryRecordUnchanged) {
   std::array<sim::PluSlot, sim::ScaleState::kPluSlots> before;
   scale->WithState([&before](sim::ScaleState& s) {
-    s.plu[12] = Slot(53, "\xDE" "EKER");  // 0.53 must stay 0.53 through text and back
-    s.plu[12].flags = 0xFF;                 // bits 3 to 7 are not the PC's: they go back as 0
+    s.plu[12] = Slot(53,
+                     "\xDE"
+                     "EKER");  // 0.53 must stay 0.53 through text and back
+    s.plu[12].flags = 0xFF;    // bits 3 to 7 are not the PC's: they go back as 0
     before = s.plu;
   });
   Click(plu_tab().Button7);

@@ -151,10 +151,10 @@ TEST_F(Transaction, PopsFieldsInOrder) {
 
 TEST_F(Transaction, SkipsGarbageOtherAddressesAndRestartsOnANewFrameStart) {
   const Bytes good = ReplyFrame({0x07, 0x00, 0x42});
-  Bytes noisy = {0x55, 0xC3, 0x99, 0x02};                          // garbage, a stray mark
-  noisy = Concat(noisy, ReplyFrame({0x01, 0x00, 0x11}, 0x05));      // another station's frame
-  noisy = Concat(noisy, {0xC3, 0x04, 0x00, 0x09, 0x09});            // a frame cut short by...
-  noisy = Concat(noisy, good);                                      // ...a new frame start
+  Bytes noisy = {0x55, 0xC3, 0x99, 0x02};                       // garbage, a stray mark
+  noisy = Concat(noisy, ReplyFrame({0x01, 0x00, 0x11}, 0x05));  // another station's frame
+  noisy = Concat(noisy, {0xC3, 0x04, 0x00, 0x09, 0x09});        // a frame cut short by...
+  noisy = Concat(noisy, good);                                  // ...a new frame start
   PtyPeer peer(Answer(noisy));
   Connect(peer);
   packet_.Execute(1);

@@ -17,7 +17,6 @@ using testing::Bytes;
 using testing::PeerEvent;
 using testing::PtyPeer;
 
-
 double SecondsOf(const std::function<void()>& work) {
   const auto start = std::chrono::steady_clock::now();
   work();
