@@ -7,18 +7,24 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
+# ccache, when present, makes rebuilds after a branch switch or in a second work tree cheap.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 case "${1:-debug}" in
   debug)
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    cmake -S . -B build -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug >/dev/null
     cmake --build build -j "$jobs" ;;
   release)
-    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake -S . -B build-release -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build-release -j "$jobs" ;;
   sanitize)
-    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELDARO_SANITIZE=ON >/dev/null
+    cmake -S . -B build-asan -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DKELDARO_SANITIZE=ON >/dev/null
     cmake --build build-asan -j "$jobs" ;;
   fuzz)
-    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELDARO_GUI=OFF \
+    cmake -S . -B build-fuzz -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELDARO_GUI=OFF \
       -DKELDARO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
     cmake --build build-fuzz -j "$jobs" --target fuzz_reply fuzz_plu_file ;;
   *)
