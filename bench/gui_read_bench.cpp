@@ -14,10 +14,10 @@
 
 namespace {
 
-class NoFiles : public keldaro::app::FileChooser {
+class NoFiles : public keldaro::ui::FileChooser {
  public:
-  QString OpenFileName(const keldaro::app::FileDialogSpec&) override { return {}; }
-  QString SaveFileName(const keldaro::app::FileDialogSpec&) override { return {}; }
+  QString OpenFileName(const keldaro::ui::FileDialogSpec&) override { return {}; }
+  QString SaveFileName(const keldaro::ui::FileDialogSpec&) override { return {}; }
 };
 
 double Median(std::vector<double> values) {
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
 
   keldaro::bench::StderrNotifier notifier;
   NoFiles files;
-  keldaro::app::SystemClock clock;
+  keldaro::ui::SystemClock clock;
   keldaro::app::Program program({notifier, files, clock, '.'});
   keldaro::app::MainWindow& window = program.form1();
   window.show();

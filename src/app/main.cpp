@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
 
   keldaro::app::QtNotifier notifier;
   keldaro::app::QtFileChooser files;
-  keldaro::app::SystemClock clock;
+  keldaro::ui::SystemClock clock;
   const QChar separator = QLocale::system().decimalPoint().at(0);
   keldaro::app::Program program({notifier, files, clock, separator});
 

@@ -4,10 +4,10 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/handler_guard.h"
 #include "app/progress_dialog.h"
 #include "core/cp1254.h"
 #include "core/numbers.h"
+#include "ui/handler_guard.h"
 
 namespace keldaro::app {
 namespace {
@@ -42,7 +42,7 @@ QComboBox* EditableList(const QStringList& items, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow(ScaleSession& session, const Services& services, QWidget* parent)
+MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -80,10 +80,10 @@ MainWindow::MainWindow(ScaleSession& session, const Services& services, QWidget*
 
   session_.SetStatusCallback([this](std::uint8_t status) { ShowStatus(status); });
   Notifier& notifier = services_.notifier;
-  ConnectGuarded(notifier, Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
-  ConnectGuarded(notifier, Button10, &QPushButton::clicked, this, [this] { Button10Click(); });
-  ConnectGuarded(notifier, Button15, &QPushButton::clicked, this, [this] { Button15Click(); });
-  ConnectGuarded(notifier, Button16, &QPushButton::clicked, this, [this] { Button16Click(); });
+  ui::ConnectGuarded(notifier, Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
+  ui::ConnectGuarded(notifier, Button10, &QPushButton::clicked, this, [this] { Button10Click(); });
+  ui::ConnectGuarded(notifier, Button15, &QPushButton::clicked, this, [this] { Button15Click(); });
+  ui::ConnectGuarded(notifier, Button16, &QPushButton::clicked, this, [this] { Button16Click(); });
 
   FormCreate();
 }

@@ -10,10 +10,10 @@
 #include <QWidget>
 
 #include "app/lamp.h"
-#include "app/remembered_cell_text.h"
-#include "app/services.h"
 #include "link/scale_session.h"
 #include "plu/plu_tab.h"
+#include "ui/remembered_cell_text.h"
+#include "ui/services.h"
 
 namespace keldaro::app {
 
@@ -28,7 +28,7 @@ class MainWindow : public QWidget {
  public:
   enum Tab { kPluTab = 0, kSettingsTab, kReportsTab, kSystemTab };
 
-  MainWindow(ScaleSession& session, const Services& services, QWidget* parent = nullptr);
+  MainWindow(ScaleSession& session, const ui::Services& services, QWidget* parent = nullptr);
 
   // The subsidiary windows, created after this one.
   void AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& help);
@@ -66,8 +66,8 @@ class MainWindow : public QWidget {
   int SelectedPortIndex() const;
 
   ScaleSession& session_;
-  Services services_;
-  RememberedCellText remembered_;
+  ui::Services services_;
+  ui::RememberedCellText remembered_;
   QWidget* terminal_ = nullptr;
   QWidget* help_ = nullptr;
 };

@@ -13,7 +13,7 @@ std::unique_ptr<QWidget> FrameWindow(const char* name, const QString& caption) {
 
 }  // namespace
 
-Program::Program(const Services& services)
+Program::Program(const ui::Services& services)
     : session_(services.notifier),
       form1_(std::make_unique<MainWindow>(session_, services)),
       form2_(std::make_unique<ProgressDialog>()),

@@ -9,14 +9,14 @@
 #include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
-#include "app/services.h"
 #include "link/scale_session.h"
+#include "ui/services.h"
 
 namespace keldaro::app {
 
 class Program {
  public:
-  explicit Program(const Services& services);
+  explicit Program(const ui::Services& services);
   ~Program();
 
   ScaleSession& session() { return session_; }

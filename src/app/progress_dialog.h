@@ -8,11 +8,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "plu/plu_transfer.h"
+#include "transfer/transfer_progress.h"
 
 namespace keldaro::app {
 
-class ProgressDialog : public QDialog, public plu::TransferProgress {
+class ProgressDialog : public QDialog, public transfer::TransferProgress {
   Q_OBJECT
  public:
   explicit ProgressDialog(QWidget* parent = nullptr);

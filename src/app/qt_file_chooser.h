@@ -1,9 +1,9 @@
-// FileChooser over QFileDialog.
+// ui::FileChooser over QFileDialog.
 #pragma once
 
 #include <QWidget>
 
-#include "app/file_chooser.h"
+#include "ui/file_chooser.h"
 
 namespace keldaro::app {
 
@@ -13,12 +13,12 @@ QString QtNameFilter(const QString& filter);
 // `name` with "." + `extension` appended when its last path part has no extension.
 QString WithDefaultExtension(const QString& name, const QString& extension);
 
-class QtFileChooser : public FileChooser {
+class QtFileChooser : public ui::FileChooser {
  public:
   explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
-  QString OpenFileName(const FileDialogSpec& dialog) override;
-  QString SaveFileName(const FileDialogSpec& dialog) override;
+  QString OpenFileName(const ui::FileDialogSpec& dialog) override;
+  QString SaveFileName(const ui::FileDialogSpec& dialog) override;
 
  private:
   QWidget* parent_;

@@ -9,6 +9,8 @@
 #include <array>
 #include <vector>
 
+#include "transfer/deferred_changes.h"
+
 namespace keldaro::plu {
 
 enum Column : int {
@@ -33,7 +35,7 @@ inline constexpr int kRecordRows = 1801;
 
 const QStringList& Headings();
 
-class PluSheet : public QAbstractTableModel {
+class PluSheet : public QAbstractTableModel, public transfer::DeferrableChanges {
   Q_OBJECT
  public:
   explicit PluSheet(QObject* parent = nullptr);
@@ -48,9 +50,9 @@ class PluSheet : public QAbstractTableModel {
 
   // While deferred, cell changes are collected and announced in one dataChanged by
   // FlushChanges(), so a 1801-record transfer does not repaint the grid once per cell.
-  void DeferChanges(bool defer);
-  void FlushChanges();
-  bool ChangesDeferred() const { return deferred_; }
+  void DeferChanges(bool defer) override;
+  void FlushChanges() override;
+  bool ChangesDeferred() const override { return deferred_; }
 
   // QAbstractTableModel: model row r is grid row r + 1.
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,5 @@
 #include "plu/plu_tab.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,11 +8,12 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "app/checked_cell_delegate.h"
-#include "app/handler_guard.h"
 #include "core/atomic_file.h"
 #include "plu/plu_file.h"
 #include "plu/plu_record.h"
+#include "transfer/deferred_changes.h"
+#include "ui/checked_cell_delegate.h"
+#include "ui/handler_guard.h"
 
 namespace keldaro::plu {
 namespace {
@@ -29,39 +29,6 @@ constexpr std::array<int, kColumnCount> kColumnWidths = {39, 55,  55, 27, 32, 42
 constexpr int kRowHeight = 21;
 constexpr int kRangeMin = 1;
 constexpr int kRangeMax = 1799;
-
-// The transfers hold back the grid's change signals for the whole run. This lets the grid show
-// the records as they arrive, a few times a second, instead of repainting once per record
-// (which would make a full read several times slower) or only at the end.
-class GridFollowingProgress : public TransferProgress {
- public:
-  static constexpr qint64 kFlushIntervalMs = 100;
-
-  GridFollowingProgress(TransferProgress& dialog, PluSheet& sheet)
-      : dialog_(dialog), sheet_(sheet) {}
-
-  void Begin(int maximum) override {
-    since_flush_.start();
-    dialog_.Begin(maximum);
-  }
-  bool Running() const override { return dialog_.Running(); }
-  void Advance(int position, const QString& label) override {
-    if (since_flush_.elapsed() >= kFlushIntervalMs) {
-      sheet_.FlushChanges();
-      since_flush_.restart();
-    }
-    dialog_.Advance(position, label);
-  }
-  void End() override {
-    sheet_.FlushChanges();
-    dialog_.End();
-  }
-
- private:
-  TransferProgress& dialog_;
-  PluSheet& sheet_;
-  QElapsedTimer since_flush_;
-};
 
 void FileError(Notifier& notifier, const QString& text, const QString& detail) {
   notifier.Error(kFileErrorTitle, text.toStdString(), detail.toStdString());
@@ -91,8 +58,8 @@ QString NotLoadedLinesText(int ignored_lines) {
       .arg(ignored_lines);
 }
 
-PluTab::PluTab(ScaleSession& session, const app::Services& services,
-               app::RememberedCellText& remembered, QWidget* parent)
+PluTab::PluTab(ScaleSession& session, const ui::Services& services,
+               ui::RememberedCellText& remembered, QWidget* parent)
     : QWidget(parent), session_(session), services_(services), remembered_(remembered) {
   setObjectName("TabSheet1");
 
@@ -129,7 +96,7 @@ PluTab::PluTab(ScaleSession& session, const app::Services& services,
   layout->addLayout(transfer_row);
 
   Notifier& notifier = services_.notifier;
-  using app::ConnectGuarded;
+  using ui::ConnectGuarded;
   ConnectGuarded(notifier, Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
   ConnectGuarded(notifier, Button17, &QPushButton::clicked, this, [this] { Button17Click(); });
   ConnectGuarded(notifier, Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
@@ -162,7 +129,7 @@ void PluTab::BuildGrid() {
   }
 
   const QChar separator = services_.decimal_separator;
-  StringGrid1->setItemDelegate(new app::CheckedCellDelegate(
+  StringGrid1->setItemDelegate(new ui::CheckedCellDelegate(
       remembered_, services_.notifier,
       [separator](int column, QStringView text) {
         return AcceptsTypedText(column, text, separator);
@@ -186,7 +153,7 @@ void PluTab::Button12Click() {
 void PluTab::Button17Click() { sheet_.ClearAll(); }
 
 void PluTab::Button5Click() {
-  const QString name = services_.files.OpenFileName(app::kPluFileDialog);
+  const QString name = services_.files.OpenFileName(kPluFileDialog);
   if (name.isEmpty()) return;
   QFile file(name);
   if (!file.open(QIODevice::ReadOnly)) {
@@ -209,7 +176,7 @@ void PluTab::Button5Click() {
 }
 
 void PluTab::Button6Click() {
-  const QString name = services_.files.SaveFileName(app::kPluFileDialog);
+  const QString name = services_.files.SaveFileName(kPluFileDialog);
   if (name.isEmpty()) return;
   const QString created = CreatedStamp(services_.clock.Now(), QLocale());
   QString error;
@@ -220,13 +187,13 @@ void PluTab::Button6Click() {
 
 void PluTab::Button7Click() {
   if (progress_ == nullptr) return;
-  GridFollowingProgress progress(*progress_, sheet_);
+  transfer::ModelFollowingProgress progress(*progress_, sheet_);
   ReadRange(session_, sheet_, Range(), progress, services_.decimal_separator);
 }
 
 void PluTab::Button8Click() {
   if (progress_ == nullptr) return;
-  GridFollowingProgress progress(*progress_, sheet_);
+  transfer::ModelFollowingProgress progress(*progress_, sheet_);
   SendRange(session_, sheet_, Range(), progress, services_.decimal_separator);
 }
 

@@ -8,13 +8,18 @@
 #include <QTableView>
 #include <QWidget>
 
-#include "app/remembered_cell_text.h"
-#include "app/services.h"
 #include "link/scale_session.h"
 #include "plu/plu_sheet.h"
 #include "plu/plu_transfer.h"
+#include "transfer/transfer_progress.h"
+#include "ui/file_chooser.h"
+#include "ui/remembered_cell_text.h"
+#include "ui/services.h"
 
 namespace keldaro::plu {
+
+// The PLU text file dialogs (OpenDialog1, SaveDialog1).
+inline const ui::FileDialogSpec kPluFileDialog{"TAB separated Text Files|*.TXT", "TXT", "."};
 
 // Shown when a PLU file holds more record lines than the grid has rows.
 QString NotLoadedLinesText(int ignored_lines);
@@ -22,11 +27,11 @@ QString NotLoadedLinesText(int ignored_lines);
 class PluTab : public QWidget {
   Q_OBJECT
  public:
-  PluTab(ScaleSession& session, const app::Services& services, app::RememberedCellText& remembered,
+  PluTab(ScaleSession& session, const ui::Services& services, ui::RememberedCellText& remembered,
          QWidget* parent = nullptr);
 
   // The progress dialog, created after the main window.
-  void SetProgress(TransferProgress& progress) { progress_ = &progress; }
+  void SetProgress(transfer::TransferProgress& progress) { progress_ = &progress; }
   PluSheet& sheet() { return sheet_; }
 
   void StringGrid1SelectCell(int column, int row);
@@ -52,9 +57,9 @@ class PluTab : public QWidget {
   PluRange Range() const { return {SpinEdit1->value(), SpinEdit2->value()}; }
 
   ScaleSession& session_;
-  app::Services services_;
-  app::RememberedCellText& remembered_;
-  TransferProgress* progress_ = nullptr;
+  ui::Services services_;
+  ui::RememberedCellText& remembered_;
+  transfer::TransferProgress* progress_ = nullptr;
   PluSheet sheet_;
 };
 

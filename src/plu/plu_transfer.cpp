@@ -2,6 +2,7 @@
 
 #include "link/commands.h"
 #include "plu/plu_record.h"
+#include "transfer/deferred_changes.h"
 
 namespace keldaro::plu {
 namespace {
@@ -9,39 +10,6 @@ namespace {
 constexpr int kFirstRangeNumber = 1;
 constexpr int kLastRangeNumber = 1799;
 constexpr int kLastPlu = 1800;  // outside every range, always transferred with PLU 0
-
-// Ends the progress display however the run ends, exceptions included.
-class ProgressScope {
- public:
-  ProgressScope(TransferProgress& progress, int maximum) : progress_(progress) {
-    progress_.Begin(maximum);
-  }
-  ~ProgressScope() { progress_.End(); }
-  ProgressScope(const ProgressScope&) = delete;
-  ProgressScope& operator=(const ProgressScope&) = delete;
-
- private:
-  TransferProgress& progress_;
-};
-
-// Holds back the grid's change signals for a run and announces them in one go at its end.
-class DeferredChanges {
- public:
-  explicit DeferredChanges(PluSheet& sheet)
-      : sheet_(sheet), was_deferred_(sheet.ChangesDeferred()) {
-    sheet_.DeferChanges(true);
-  }
-  ~DeferredChanges() {
-    sheet_.FlushChanges();
-    sheet_.DeferChanges(was_deferred_);
-  }
-  DeferredChanges(const DeferredChanges&) = delete;
-  DeferredChanges& operator=(const DeferredChanges&) = delete;
-
- private:
-  PluSheet& sheet_;
-  bool was_deferred_;
-};
 
 QString PluLabel(int number) { return QString::number(number) + QStringLiteral(" PLUs"); }
 
@@ -95,8 +63,8 @@ bool WritePlu(ScaleSession& session, const PluSheet& sheet, int row, QChar separ
 bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferProgress& progress,
                QChar separator) {
   if (!MayStart(session, range)) return false;
-  const DeferredChanges deferred(sheet);
-  const ProgressScope scope(progress, range.last - range.first);
+  const transfer::DeferredChanges deferred(sheet);
+  const transfer::ProgressScope scope(progress, range.last - range.first);
   // Records fill the rows from 1 without gaps; empty slots take no row.
   int row = kFirstRecordRow;
   const auto read = [&](int number) {
@@ -116,7 +84,7 @@ bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferP
 bool SendRange(ScaleSession& session, const PluSheet& sheet, PluRange range,
                TransferProgress& progress, QChar separator) {
   if (!MayStart(session, range)) return false;
-  const ProgressScope scope(progress, range.last - range.first);
+  const transfer::ProgressScope scope(progress, range.last - range.first);
   // Rows 1 and 2 are where a read puts PLUs 0 and 1800; then one row more than the range has
   // numbers. A conversion error leaves this function at once, without the closing command.
   bool sent = WritePlu(session, sheet, 1, separator) && WritePlu(session, sheet, 2, separator);

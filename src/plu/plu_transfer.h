@@ -7,22 +7,11 @@
 
 #include "link/scale_session.h"
 #include "plu/plu_sheet.h"
+#include "transfer/transfer_progress.h"
 
 namespace keldaro::plu {
 
-// The progress dialog as the transfer sees it.
-class TransferProgress {
- public:
-  virtual ~TransferProgress() = default;
-  // Shows the display with the bar at 0 of `maximum`; the run is now running.
-  virtual void Begin(int maximum) = 0;
-  // False once the user has asked to stop.
-  virtual bool Running() const = 0;
-  // Bar at `position`, text `label`; lets pending events through (where a stop is clicked).
-  virtual void Advance(int position, const QString& label) = 0;
-  // Bar at 0, display hidden, not running.
-  virtual void End() = 0;
-};
+using transfer::TransferProgress;
 
 enum class ReadResult { kShown = 0, kFailed = 1, kEmptySlot = 2 };
 

@@ -1,10 +1,10 @@
 // Connecting and disconnecting from the main window, the status label and the SYSTEM tab.
 #include <QTest>
 
-#include "app/handler_guard.h"
 #include "core/conversion_error.h"
 #include "gui_fixture.h"
 #include "link/scale_session.h"
+#include "ui/handler_guard.h"
 
 namespace keldaro::gui_testing {
 namespace {
@@ -122,7 +122,7 @@ TEST_F(GuiTest, ASpeedThatIsNotANumberShowsTheConversionErrorAndOpensNothing) {
   form1().ComboBox1->setCurrentText("96OO");
   Click(form1().Button11);
   ASSERT_EQ(notifier.errors.size(), 1u);
-  EXPECT_EQ(notifier.errors[0].title, app::kGeneralErrorTitle);
+  EXPECT_EQ(notifier.errors[0].title, ui::kGeneralErrorTitle);
   EXPECT_EQ(notifier.errors[0].text, "'96OO' is not a valid integer value");
   EXPECT_FALSE(program->session().IsConnected());
   EXPECT_EQ(scale->FramesReceived(), 0);
@@ -144,8 +144,8 @@ TEST_F(GuiTest, HelpOpensWithoutAConnectionTerminalNeedsOne) {
 
 TEST(HandlerGuard, ShowsAConversionErrorAndLetsNoExceptionThrough) {
   keldaro::testing::RecordingNotifier notifier;
-  app::RunGuarded(notifier, [] { throw ConversionError::NotFloat("1,5"); });
-  app::RunGuarded(notifier, [] { throw std::logic_error("broken"); });
+  ui::RunGuarded(notifier, [] { throw ConversionError::NotFloat("1,5"); });
+  ui::RunGuarded(notifier, [] { throw std::logic_error("broken"); });
   ASSERT_EQ(notifier.errors.size(), 2u);
   EXPECT_EQ(notifier.errors[0].text, "'1,5' is not a valid floating point value");
   EXPECT_EQ(notifier.errors[1].text, "broken");

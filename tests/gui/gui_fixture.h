@@ -19,16 +19,16 @@ namespace keldaro::gui_testing {
 
 // Answers each dialog with the next queued name (an empty name is a cancel), and keeps the
 // dialogs it was shown.
-class ScriptedFileChooser : public app::FileChooser {
+class ScriptedFileChooser : public ui::FileChooser {
  public:
-  QString OpenFileName(const app::FileDialogSpec& dialog) override { return Next(dialog); }
-  QString SaveFileName(const app::FileDialogSpec& dialog) override { return Next(dialog); }
+  QString OpenFileName(const ui::FileDialogSpec& dialog) override { return Next(dialog); }
+  QString SaveFileName(const ui::FileDialogSpec& dialog) override { return Next(dialog); }
 
   std::deque<QString> answers;
-  std::vector<app::FileDialogSpec> shown;
+  std::vector<ui::FileDialogSpec> shown;
 
  private:
-  QString Next(const app::FileDialogSpec& dialog) {
+  QString Next(const ui::FileDialogSpec& dialog) {
     shown.push_back(dialog);
     if (answers.empty()) return {};
     QString name = answers.front();
@@ -37,7 +37,7 @@ class ScriptedFileChooser : public app::FileChooser {
   }
 };
 
-class FixedClock : public app::Clock {
+class FixedClock : public ui::Clock {
  public:
   QDateTime Now() const override { return now; }
   QDateTime now{QDate(2026, 12, 7), QTime(14, 5, 9)};
@@ -55,7 +55,7 @@ class GuiTest : public ::testing::Test {
   }
 
   void MakeProgram(QChar separator = '.') {
-    program = std::make_unique<app::Program>(app::Services{notifier, files, clock, separator});
+    program = std::make_unique<app::Program>(ui::Services{notifier, files, clock, separator});
     program->form1().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&program->form1()));
   }

@@ -9,10 +9,10 @@
 #include <QStyledItemDelegate>
 #include <functional>
 
-#include "app/remembered_cell_text.h"
 #include "link/notifier.h"
+#include "ui/remembered_cell_text.h"
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 class CheckedCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
@@ -35,4 +35,4 @@ class CheckedCellDelegate : public QStyledItemDelegate {
   Check accepts_;
 };
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui

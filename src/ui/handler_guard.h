@@ -8,7 +8,7 @@
 
 #include "link/notifier.h"
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 inline constexpr const char* kGeneralErrorTitle = "Error";
 
@@ -22,4 +22,4 @@ void ConnectGuarded(Notifier& notifier, Sender* sender, Signal signal, QObject* 
                    [&notifier, handler] { RunGuarded(notifier, handler); });
 }
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui

@@ -4,10 +4,10 @@
 
 #include <QString>
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 struct RememberedCellText {
   QString text;
 };
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui

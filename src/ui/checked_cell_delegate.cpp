@@ -1,6 +1,6 @@
-#include "app/checked_cell_delegate.h"
+#include "ui/checked_cell_delegate.h"
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 CheckedCellDelegate::CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier,
                                          Check accepts, QObject* parent)
@@ -43,4 +43,4 @@ void CheckedCellDelegate::SetEditText(QLineEdit* editor, const QPersistentModelI
   notifier_.Beep();
 }
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui

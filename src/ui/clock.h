@@ -3,7 +3,7 @@
 
 #include <QDateTime>
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 class Clock {
  public:
@@ -16,4 +16,4 @@ class SystemClock : public Clock {
   QDateTime Now() const override { return QDateTime::currentDateTime(); }
 };
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui

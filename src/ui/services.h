@@ -4,11 +4,11 @@
 
 #include <QChar>
 
-#include "app/clock.h"
-#include "app/file_chooser.h"
 #include "link/notifier.h"
+#include "ui/clock.h"
+#include "ui/file_chooser.h"
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 struct Services {
   Notifier& notifier;
@@ -17,4 +17,4 @@ struct Services {
   QChar decimal_separator;
 };
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui

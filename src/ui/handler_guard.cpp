@@ -1,10 +1,10 @@
-#include "app/handler_guard.h"
+#include "ui/handler_guard.h"
 
 #include <exception>
 
 #include "core/conversion_error.h"
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 void RunGuarded(Notifier& notifier, const std::function<void()>& handler) {
   try {
@@ -18,4 +18,4 @@ void RunGuarded(Notifier& notifier, const std::function<void()>& handler) {
   }
 }
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui

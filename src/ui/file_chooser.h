@@ -3,16 +3,13 @@
 
 #include <QString>
 
-namespace keldaro::app {
+namespace keldaro::ui {
 
 struct FileDialogSpec {
   QString filter;             // "Description|*.EXT", one pair
   QString default_extension;  // appended when the chosen name has none
   QString initial_folder;
 };
-
-// The PLU text file dialogs (OpenDialog1, SaveDialog1).
-inline const FileDialogSpec kPluFileDialog{"TAB separated Text Files|*.TXT", "TXT", "."};
 
 class FileChooser {
  public:
@@ -22,4 +19,4 @@ class FileChooser {
   virtual QString SaveFileName(const FileDialogSpec& dialog) = 0;
 };
 
-}  // namespace keldaro::app
+}  // namespace keldaro::ui
