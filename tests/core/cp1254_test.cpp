@@ -3,13 +3,15 @@
 #include <gtest/gtest.h>
 
 namespace keldaro {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 TEST(Cp1254Test, TurkishLettersAndTheEuroSignHaveTheirBytes) {
   EXPECT_EQ(ToCp1254(u"ĞİŞğış€"), "\xD0\xDD\xDE\xF0\xFD\xFE\x80");
   EXPECT_EQ(ToCp1254(u"Çöü é"), "\xC7\xF6\xFC \xE9");  // shared with Latin-1
-  EXPECT_EQ(FromCp1254("A\xD0'SIZ"), u"AĞ'SIZ"_qs);
-  EXPECT_EQ(FromCp1254("\x80\x8A\x9F\x99"), u"€ŠŸ™"_qs);
+  EXPECT_EQ(FromCp1254("A\xD0'SIZ"), u"AĞ'SIZ"_s);
+  EXPECT_EQ(FromCp1254("\x80\x8A\x9F\x99"), u"€ŠŸ™"_s);
 }
 
 TEST(Cp1254Test, EveryByteSurvivesTheRoundTrip) {

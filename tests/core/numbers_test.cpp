@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "core/conversion_error.h"
+#include "support/separators.h"
 
 namespace keldaro {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 // Every decimal test runs with the point and with the comma as the user's separator.
@@ -17,7 +20,7 @@ class WithSeparator : public ::testing::TestWithParam<QChar> {
   }
   QChar other() const { return sep() == QLatin1Char('.') ? QLatin1Char(',') : QLatin1Char('.'); }
 };
-INSTANTIATE_TEST_SUITE_P(PointAndComma, WithSeparator, ::testing::Values(QChar(u'.'), QChar(u',')));
+KELDARO_FOR_EACH_SEPARATOR(WithSeparator);
 
 TEST(ParseIntTest, AcceptsSignsBlanksAndTheWhole32BitRange) {
   std::int32_t v = 0;
@@ -57,10 +60,10 @@ TEST_P(WithSeparator, ParseFloatReadsTheUsersSeparator) {
 }
 
 TEST_P(WithSeparator, ParseFloatRejectsNonNumbersAndTheOtherSeparator) {
-  const QString bad[] = {u""_qs,       u"-"_qs,    Dec("."),    Dec("-."),
-                         Dec("1.2.3"), u"1e"_qs,   u"1e+"_qs,   u"abc"_qs,
-                         u"inf"_qs,    u"nan"_qs,  u"1e999"_qs, u"3"_qs + other() + u"5"_qs,
-                         u"0x10"_qs,   Dec("1. 5")};
+  const QString bad[] = {u""_s,        u"-"_s,     Dec("."),   Dec("-."),
+                         Dec("1.2.3"), u"1e"_s,    u"1e+"_s,   u"abc"_s,
+                         u"inf"_s,     u"nan"_s,   u"1e999"_s, u"3"_s + other() + u"5"_s,
+                         u"0x10"_s,    Dec("1. 5")};
   for (const QString& text : bad) {
     double v = 7.0;
     EXPECT_FALSE(ParseFloat(text, v, sep())) << text.toStdString();
@@ -69,20 +72,20 @@ TEST_P(WithSeparator, ParseFloatRejectsNonNumbersAndTheOtherSeparator) {
 }
 
 TEST_P(WithSeparator, ThrowingConversionsCarryTheStandardMessages) {
-  EXPECT_EQ(StrToInt(u" 40"_qs), 40);
+  EXPECT_EQ(StrToInt(u" 40"_s), 40);
   EXPECT_DOUBLE_EQ(StrToFloat(Dec("0.53"), sep()), 0.53);
   try {
-    StrToInt(u"12,5"_qs);
+    StrToInt(u"12,5"_s);
     FAIL() << "no exception";
   } catch (const ConversionError& e) {
-    EXPECT_EQ(e.message(), u"'12,5' is not a valid integer value"_qs);
+    EXPECT_EQ(e.message(), u"'12,5' is not a valid integer value"_s);
     EXPECT_STREQ(e.what(), "'12,5' is not a valid integer value");
   }
   try {
-    StrToFloat(u"DOMATES"_qs, sep());
+    StrToFloat(u"DOMATES"_s, sep());
     FAIL() << "no exception";
   } catch (const ConversionError& e) {
-    EXPECT_EQ(e.message(), u"'DOMATES' is not a valid floating point value"_qs);
+    EXPECT_EQ(e.message(), u"'DOMATES' is not a valid floating point value"_s);
   }
 }
 
@@ -90,17 +93,17 @@ TEST_P(WithSeparator, HundredthsAreExactAndTruncatedTowardZero) {
   EXPECT_EQ(HundredthsOf(Dec("0.53"), sep()), 53);  // 0.53 * 100 is 52.999... in binary
   EXPECT_EQ(HundredthsOf(Dec("12.5"), sep()), 1250);
   EXPECT_EQ(HundredthsOf(Dec("1.239"), sep()), 123);
-  EXPECT_EQ(HundredthsOf(u"-5"_qs, sep()), -500);
+  EXPECT_EQ(HundredthsOf(u"-5"_s, sep()), -500);
   EXPECT_EQ(HundredthsOf(Dec("-1.239"), sep()), -123);
   EXPECT_EQ(HundredthsOf(Dec("-0.009"), sep()), 0);
   EXPECT_EQ(HundredthsOf(Dec("12."), sep()), 1200);
   EXPECT_EQ(HundredthsOf(Dec("9999.99"), sep()), 999999);
   EXPECT_EQ(HundredthsOf(Dec("0.0001e4"), sep()), 100);
   EXPECT_EQ(HundredthsOf(Dec("1.5e-1"), sep()), 15);
-  EXPECT_EQ(HundredthsOf(u"21474836.47"_qs.replace(u'.', sep()), sep()), 2147483647);
-  EXPECT_THROW(HundredthsOf(u""_qs, sep()), ConversionError);
-  EXPECT_THROW(HundredthsOf(u"1"_qs + other() + u"5"_qs, sep()), ConversionError);
-  EXPECT_THROW(HundredthsOf(u"1e30"_qs, sep()), ConversionError);  // beyond 64 bits
+  EXPECT_EQ(HundredthsOf(u"21474836.47"_s.replace(u'.', sep()), sep()), 2147483647);
+  EXPECT_THROW(HundredthsOf(u""_s, sep()), ConversionError);
+  EXPECT_THROW(HundredthsOf(u"1"_s + other() + u"5"_s, sep()), ConversionError);
+  EXPECT_THROW(HundredthsOf(u"1e30"_s, sep()), ConversionError);  // beyond 64 bits
 }
 
 TEST_P(WithSeparator, FormatFixedWritesTheSeparatorAndTheSign) {
@@ -113,13 +116,13 @@ TEST_P(WithSeparator, FormatFixedWritesTheSeparatorAndTheSign) {
 }
 
 TEST_P(WithSeparator, FormatHundredthsShortDropsTrailingZeros) {
-  EXPECT_EQ(FormatHundredthsShort(1800, sep()), u"18"_qs);
+  EXPECT_EQ(FormatHundredthsShort(1800, sep()), u"18"_s);
   EXPECT_EQ(FormatHundredthsShort(875, sep()), Dec("8.75"));
   EXPECT_EQ(FormatHundredthsShort(850, sep()), Dec("8.5"));
   EXPECT_EQ(FormatHundredthsShort(5, sep()), Dec("0.05"));
-  EXPECT_EQ(FormatHundredthsShort(-500, sep()), u"-5"_qs);
+  EXPECT_EQ(FormatHundredthsShort(-500, sep()), u"-5"_s);
   EXPECT_EQ(FormatHundredthsShort(-1, sep()), Dec("-0.01"));
-  EXPECT_EQ(FormatHundredthsShort(0, sep()), u"0"_qs);
+  EXPECT_EQ(FormatHundredthsShort(0, sep()), u"0"_s);
 }
 
 }  // namespace

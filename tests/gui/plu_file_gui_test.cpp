@@ -5,6 +5,7 @@
 #include "app/qt_file_chooser.h"
 #include "gui_fixture.h"
 #include "plu/plu_file.h"
+#include "support/separators.h"
 
 namespace keldaro::gui_testing {
 namespace {
@@ -136,10 +137,7 @@ TEST_P(PluFileGuiTest, FilesThatCannotBeReadOrWrittenAreIoErrors) {
   EXPECT_EQ(Read(Path("keep.TXT")), "old");
 }
 
-INSTANTIATE_TEST_SUITE_P(Separators, PluFileGuiTest, ::testing::Values(QChar('.'), QChar(',')),
-                         [](const auto& info) {
-                           return info.param == '.' ? std::string("Point") : "Comma";
-                         });
+KELDARO_FOR_EACH_SEPARATOR(PluFileGuiTest);
 
 TEST(FileDialogText, FiltersTakeBothCasesAndNamesGetTheDefaultExtension) {
   EXPECT_EQ(app::QtNameFilter("TAB separated Text Files|*.TXT"),

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "gui_fixture.h"
+#include "support/separators.h"
 
 namespace keldaro::gui_testing {
 namespace {
@@ -132,10 +133,7 @@ TEST_P(PluTypingTest, TabMovesToTheNextCellAndARejectionPutsBackThatCellsText) {
   EXPECT_EQ(notifier.beeps, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Separators, PluTypingTest, ::testing::Values(QChar('.'), QChar(',')),
-                         [](const auto& info) {
-                           return info.param == '.' ? std::string("Point") : "Comma";
-                         });
+KELDARO_FOR_EACH_SEPARATOR(PluTypingTest);
 
 }  // namespace
 }  // namespace keldaro::gui_testing

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "plu/plu_test_support.h"
+#include "support/separators.h"
 
 namespace keldaro::plu {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using testing::FillRow;
@@ -12,27 +15,27 @@ using testing::RowCells;
 
 TEST(CreatedStampTest, IsShortDateAndLongTimeWithoutTheZone) {
   const QDateTime at(QDate(2026, 12, 7), QTime(14, 5, 9));
-  EXPECT_EQ(CreatedStamp(at, QLocale(QLocale::German, QLocale::Germany)), u"07.12.26 14:05:09"_qs);
+  EXPECT_EQ(CreatedStamp(at, QLocale(QLocale::German, QLocale::Germany)), u"07.12.26 14:05:09"_s);
   const QString c_stamp = CreatedStamp(at, QLocale::c());
-  EXPECT_TRUE(c_stamp.endsWith(u" 14:05:09"_qs)) << c_stamp.toStdString();
+  EXPECT_TRUE(c_stamp.endsWith(u" 14:05:09"_s)) << c_stamp.toStdString();
 }
 
 TEST(ExtractFieldTest, SplitsAtSingleSeparators) {
-  const QString line = u"a\tb\t\td"_qs;
+  const QString line = u"a\tb\t\td"_s;
   bool missing = false;
-  EXPECT_EQ(ExtractField(line, 1, u'\t', missing), u"a"_qs);
-  EXPECT_EQ(ExtractField(line, 3, u'\t', missing), u""_qs);
+  EXPECT_EQ(ExtractField(line, 1, u'\t', missing), u"a"_s);
+  EXPECT_EQ(ExtractField(line, 3, u'\t', missing), u""_s);
   EXPECT_FALSE(missing);
-  EXPECT_EQ(ExtractField(line, 4, u'\t', missing), u"d"_qs);
+  EXPECT_EQ(ExtractField(line, 4, u'\t', missing), u"d"_s);
   EXPECT_FALSE(missing);
-  EXPECT_EQ(ExtractField(line, 5, u'\t', missing), u""_qs);
+  EXPECT_EQ(ExtractField(line, 5, u'\t', missing), u""_s);
   EXPECT_TRUE(missing);
-  EXPECT_EQ(ExtractField(line, 2, u'\t', missing), u"b"_qs);
+  EXPECT_EQ(ExtractField(line, 2, u'\t', missing), u"b"_s);
   EXPECT_TRUE(missing) << "the flag is never cleared";
 
   missing = false;
-  EXPECT_EQ(ExtractField(u"whole line", 1, u'\t', missing), u"whole line"_qs);
-  EXPECT_EQ(ExtractField(u"x\t", 2, u'\t', missing), u""_qs);  // trailing separator: empty field
+  EXPECT_EQ(ExtractField(u"whole line", 1, u'\t', missing), u"whole line"_s);
+  EXPECT_EQ(ExtractField(u"x\t", 2, u'\t', missing), u""_s);  // trailing separator: empty field
   EXPECT_FALSE(missing);
   ExtractField(u"whole line", 2, u'\t', missing);
   EXPECT_TRUE(missing);
@@ -55,25 +58,25 @@ class PluFileTest : public ::testing::TestWithParam<QChar> {
   std::string Line(const char* fields) const { return Bytes(fields) + "\r\n"; }
   PluSheet sheet_;
 };
-INSTANTIATE_TEST_SUITE_P(PointAndComma, PluFileTest, ::testing::Values(QChar(u'.'), QChar(u',')));
+KELDARO_FOR_EACH_SEPARATOR(PluFileTest);
 
 TEST_P(PluFileTest, SavesTheHeaderAndEveryRecordRowInCp1254) {
   FillRow(
       sheet_, 1,
       {"0", Dec("0.00"), "0", "0", "0", "0", "0", "0", "", "0", Dec("0.000"), Dec("0.00"), "0"});
   FillRow(sheet_, 4,
-          {"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1", u"DOMATES Ş"_qs, "5", Dec("2.345"),
+          {"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1", u"DOMATES Ş"_s, "5", Dec("2.345"),
            Dec("29.31"), "4"});
-  sheet_.SetCell(3, kName, u"no price, left out"_qs);
-  EXPECT_EQ(SavePluFile(sheet_, u"07.12.2026 14:05:09"_qs),
+  sheet_.SetCell(3, kName, u"no price, left out"_s);
+  EXPECT_EQ(SavePluFile(sheet_, u"07.12.2026 14:05:09"_s),
             "; created: 07.12.2026 14:05:09\r\n\r\n" + Line("0|0.00|0|0|0|0|0|0||0|0.000|0.00|0|") +
                 Line("17|12.50|1017|3|1|0|0|1|DOMATES \xDE|5|2.345|29.31|4|"));
-  EXPECT_EQ(SavePluFile(PluSheet(), u"x"_qs), "; created: x\r\n\r\n");
+  EXPECT_EQ(SavePluFile(PluSheet(), u"x"_s), "; created: x\r\n\r\n");
 }
 
 TEST_P(PluFileTest, LoadsRecordsIntoConsecutiveRowsAndSkipsComments) {
-  sheet_.SetCell(1, kQuantity, u"kept"_qs);
-  sheet_.SetCell(4, kName, u"untouched"_qs);
+  sheet_.SetCell(1, kQuantity, u"kept"_s);
+  sheet_.SetCell(4, kName, u"untouched"_s);
   const std::string file = "; created: now\r\n\r\n" +
                            Line("17|12.50|1017|3|1|0|0|1|DOMATES|5|x|y") + ";comment\r\n" + "\n" +
                            Line(
@@ -86,20 +89,19 @@ TEST_P(PluFileTest, LoadsRecordsIntoConsecutiveRowsAndSkipsComments) {
   EXPECT_EQ(r.ignored_lines, 0);
   EXPECT_EQ(RowCells(sheet_, 1), (QStringList{"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1",
                                               "DOMATES", "5", "kept", "", ""}));
-  EXPECT_EQ(sheet_.Cell(2, kName), u"ŞABCDEFGHIJKLMNOPQRSTUVWXYZ1234"_qs);
+  EXPECT_EQ(sheet_.Cell(2, kName), u"ŞABCDEFGHIJKLMNOPQRSTUVWXYZ1234"_s);
   EXPECT_EQ(sheet_.Cell(3, kNo), Dec("0.5"));
-  EXPECT_EQ(sheet_.Cell(4, kName), u"untouched"_qs);
+  EXPECT_EQ(sheet_.Cell(4, kName), u"untouched"_s);
 }
 
 TEST_P(PluFileTest, ASavedGridLoadsBackUnchanged) {
   for (int row = 1; row <= 30; ++row) {
     FillRow(sheet_, row,
             {QString::number(row), Dec("0.53"), QString::number(row * 7), "3", "8", "1", "0", "1",
-             u"İsim ğüşıöç €"_qs, "12", "5", Dec("1.25"), "2"});
+             u"İsim ğüşıöç €"_s, "12", "5", Dec("1.25"), "2"});
   }
   PluSheet loaded;
-  const PluLoadResult r =
-      LoadPluFile(SavePluFile(sheet_, u"01.01.2026 00:00:00"_qs), loaded, sep());
+  const PluLoadResult r = LoadPluFile(SavePluFile(sheet_, u"01.01.2026 00:00:00"_s), loaded, sep());
   EXPECT_EQ(r.loaded, 30);
   EXPECT_EQ(r.failed_line, 0);
   for (int row = 1; row <= 31; ++row) {
@@ -164,7 +166,7 @@ TEST_P(PluFileTest, LinesPastTheLastRowAreCountedNotLoaded) {
   EXPECT_EQ(r.loaded, 1801);
   EXPECT_EQ(r.ignored_lines, 4);
   EXPECT_EQ(r.failed_line, 0);
-  EXPECT_EQ(sheet_.Cell(1801, kNo), u"1"_qs);
+  EXPECT_EQ(sheet_.Cell(1801, kNo), u"1"_s);
 }
 
 }  // namespace

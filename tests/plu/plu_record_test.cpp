@@ -5,8 +5,11 @@
 #include "core/conversion_error.h"
 #include "link/commands.h"
 #include "plu/plu_test_support.h"
+#include "support/separators.h"
 
 namespace keldaro::plu {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using testing::FillRow;
@@ -38,12 +41,11 @@ class WriteRecordTest : public ::testing::TestWithParam<QChar> {
   }
   PluSheet sheet_;
 };
-INSTANTIATE_TEST_SUITE_P(PointAndComma, WriteRecordTest,
-                         ::testing::Values(QChar(u'.'), QChar(u',')));
+KELDARO_FOR_EACH_SEPARATOR(WriteRecordTest);
 
 TEST_P(WriteRecordTest, LaysOutThe48ByteRequest) {
   FillRow(sheet_, 1,
-          {"1800", Dec("0.53"), "-2", "40", "8", "1", "0", "1", u"ŞİŞ KEBAP"_qs, "999", "x", "y"});
+          {"1800", Dec("0.53"), "-2", "40", "8", "1", "0", "1", u"ŞİŞ KEBAP"_s, "999", "x", "y"});
   const std::vector<std::uint8_t> p = Encode();
   ASSERT_EQ(p.size(), std::size_t(kWriteRecordSize));
   EXPECT_EQ(std::vector<std::uint8_t>(p.begin(), p.begin() + 14),
@@ -59,7 +61,7 @@ TEST_P(WriteRecordTest, LaysOutThe48ByteRequest) {
 }
 
 TEST_P(WriteRecordTest, PricesAreTruncatedHundredthsAndNamesAreCutTo30) {
-  const QString name32 = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"_qs;
+  const QString name32 = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"_s;
   FillRow(sheet_, 1, {"0", "-5", "0", "0", "0", "0", "1", "0", name32, "-1"});
   std::vector<std::uint8_t> p = Encode();
   ASSERT_EQ(p.size(), std::size_t(kWriteRecordSize));
@@ -124,7 +126,7 @@ class TypedTextTest : public ::testing::TestWithParam<QChar> {
                             GetParam());
   }
 };
-INSTANTIATE_TEST_SUITE_P(PointAndComma, TypedTextTest, ::testing::Values(QChar(u'.'), QChar(u',')));
+KELDARO_FOR_EACH_SEPARATOR(TypedTextTest);
 
 TEST_P(TypedTextTest, PriceHasAnUpperBoundOnly) {
   EXPECT_TRUE(Accepts(kPrice, "9999.99"));
@@ -135,7 +137,7 @@ TEST_P(TypedTextTest, PriceHasAnUpperBoundOnly) {
   EXPECT_FALSE(Accepts(kPrice, "-"));
   EXPECT_TRUE(Accepts(kPrice, ""));
   const QChar other = GetParam() == u'.' ? u',' : u'.';
-  EXPECT_FALSE(AcceptsTypedText(kPrice, u"1"_qs + other + u"5"_qs, GetParam()));
+  EXPECT_FALSE(AcceptsTypedText(kPrice, u"1"_s + other + u"5"_s, GetParam()));
 }
 
 TEST_P(TypedTextTest, WholeNumberColumnsAndFractionColumns) {

@@ -10,8 +10,11 @@
 #include "plu/plu_test_support.h"
 #include "sim/virtual_scale.h"
 #include "support/recording_notifier.h"
+#include "support/separators.h"
 
 namespace keldaro::plu {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using keldaro::testing::RecordingNotifier;
@@ -104,8 +107,7 @@ class PluTransferTest : public ::testing::TestWithParam<QChar> {
   std::unique_ptr<sim::VirtualScale> scale_;
   PluSheet sheet_;
 };
-INSTANTIATE_TEST_SUITE_P(PointAndComma, PluTransferTest,
-                         ::testing::Values(QChar(u'.'), QChar(u',')));
+KELDARO_FOR_EACH_SEPARATOR(PluTransferTest);
 
 TEST_P(PluTransferTest, AReadFillsRowsWithoutGapsAndDecodesEveryField) {
   scale_->WithState([](sim::ScaleState& s) {
@@ -137,7 +139,7 @@ TEST_P(PluTransferTest, AReadFillsRowsWithoutGapsAndDecodesEveryField) {
   EXPECT_EQ(RowCells(sheet_, 1), (QStringList{"0", Dec("-0.01"), "0", "0", "0", "0", "0", "0", "",
                                               "0", Dec("0.000"), Dec("0.00"), "0"}));
   EXPECT_EQ(RowCells(sheet_, 2), (QStringList{"3", Dec("0.53"), "-2", "40", "8", "1", "0", "0",
-                                              u"ŞEFTALİ"_qs, "-1", "12", Dec("-0.01"), "-2"}));
+                                              u"ŞEFTALİ"_s, "-1", "12", Dec("-0.01"), "-2"}));
   EXPECT_EQ(RowCells(sheet_, 3),
             (QStringList{"7", Dec("12.50"), "0", "0", "0", "0", "1", "1", QString(30, u'N'), "0",
                          Dec("1.250"), Dec("29.31"), "4"}));
@@ -151,8 +153,8 @@ TEST_P(PluTransferTest, AReadFillsRowsWithoutGapsAndDecodesEveryField) {
   EXPECT_EQ(numbers.back(), 1799);
   EXPECT_EQ(progress.maximum, 1798);
   EXPECT_EQ(progress.positions.back(), 1798);
-  EXPECT_EQ(progress.labels.front(), u"1 PLUs"_qs);
-  EXPECT_EQ(progress.labels.back(), u"1799 PLUs"_qs);
+  EXPECT_EQ(progress.labels.front(), u"1 PLUs"_s);
+  EXPECT_EQ(progress.labels.back(), u"1799 PLUs"_s);
   EXPECT_EQ(progress.ends, 1);
   EXPECT_EQ(announcements, 1) << "a read announces its changes once, at the end";
   EXPECT_FALSE(sheet_.ChangesDeferred());
@@ -166,7 +168,7 @@ TEST_P(PluTransferTest, StopEndsAReadAfterTheRecordInHand) {
   FakeProgress progress(2);
   ASSERT_TRUE(ReadRange(session_, sheet_, {5, 20}, progress, sep()));
   EXPECT_EQ(PluNumbers(cmd::kReadPlu), (std::vector<int>{0, 1800, 5, 6, 7}));
-  EXPECT_EQ(sheet_.Cell(5, kNo), u"7"_qs);
+  EXPECT_EQ(sheet_.Cell(5, kNo), u"7"_s);
   EXPECT_TRUE(sheet_.Cell(6, kNo).isEmpty());
   EXPECT_EQ(progress.ends, 1);
 }
@@ -182,7 +184,7 @@ TEST_P(PluTransferTest, ASendCoversTwoRowsMoreThanTheRangeThenCloses) {
   }
   EXPECT_EQ(PluNumbers(cmd::kWritePlu), expected);
   EXPECT_EQ(Codes().back(), cmd::kEndPluWrite);
-  EXPECT_EQ(progress.labels.back(), u"11 PLUs"_qs);
+  EXPECT_EQ(progress.labels.back(), u"11 PLUs"_s);
   EXPECT_EQ(progress.ends, 1);
   scale_->WithState([](sim::ScaleState& s) { EXPECT_EQ(s.plu_write_ends, 1); });
 
@@ -276,7 +278,7 @@ TEST_F(PluTransferSilentTest, ASilentScaleFailsTheFirstRecord) {
   FakeProgress progress;
   EXPECT_FALSE(ReadRange(session_, sheet_, {1, 1799}, progress, sep()));
   EXPECT_EQ(notifier_.CountOf(kCommunicationErrorText), 1);
-  EXPECT_EQ(sheet_.Cell(1, kNo), u"kept"_qs);
+  EXPECT_EQ(sheet_.Cell(1, kNo), u"kept"_s);
   EXPECT_EQ(progress.ends, 1);
   EXPECT_TRUE(progress.labels.empty());
 
