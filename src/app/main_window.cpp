@@ -7,6 +7,7 @@
 #include "app/progress_dialog.h"
 #include "core/cp1254.h"
 #include "core/numbers.h"
+#include "link/wire.h"
 #include "ui/handler_guard.h"
 
 namespace keldaro::app {
@@ -142,7 +143,7 @@ void MainWindow::ShowStatus(std::uint8_t status) {
   // out and repaints the whole tab set even when nothing changes, so only changes are made.
   const QString text = QString::fromStdString(StatusText(status));
   if (Label4->text() != text) Label4->setText(text);
-  const bool system_visible = (status & kSystemTabStatusBit) != 0;
+  const bool system_visible = (status & wire::kStatusSystemTabBit) != 0;
   if (PageControl1->isTabVisible(kSystemTab) != system_visible) {
     PageControl1->setTabVisible(kSystemTab, system_visible);
   }

@@ -21,7 +21,6 @@ class ProgressDialog;
 
 inline constexpr const char* kConnectCaption = "Bağlan";
 inline constexpr const char* kDisconnectCaption = "Bağlantıyı kes";
-inline constexpr std::uint8_t kSystemTabStatusBit = 0x04;
 
 class MainWindow : public QWidget {
   Q_OBJECT
