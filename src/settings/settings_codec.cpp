@@ -1,0 +1,124 @@
+#include "settings/settings_codec.h"
+
+#include <cmath>
+
+#include "core/conversion_error.h"
+#include "core/cp1254.h"
+#include "core/numbers.h"
+
+namespace keldaro::settings {
+namespace {
+
+// Field offsets in the settings block.
+constexpr std::size_t kModeAt = 0;
+constexpr std::size_t kPrintOptionsAt = 1;
+constexpr std::size_t kProductBarcodeAt = 2;
+constexpr std::size_t kAmountBarcodeAt = 19;
+constexpr std::size_t kLineSpeedAt = 36;
+constexpr std::size_t kLanNumberAt = 40;
+constexpr std::size_t kAutoOffAt = 41;
+constexpr std::size_t kDiscountAt = 43;
+constexpr std::size_t kDrawerTimeAt = 44;
+constexpr std::size_t kContrastAt = 45;
+constexpr std::size_t kCurrencyAt = 46;
+constexpr std::size_t kExtraOptionsAt = 50;
+
+void AppendWord(std::string& bytes, std::uint16_t value) {
+  bytes.push_back(static_cast<char>(value >> 8));
+  bytes.push_back(static_cast<char>(value & 0xFF));
+}
+
+std::uint8_t ByteAt(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint8_t>(bytes[at]);
+}
+
+std::uint16_t WordAt(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(ByteAt(bytes, at) << 8 | ByteAt(bytes, at + 1));
+}
+
+}  // namespace
+
+std::string EncodeText(const QString& text, int width) {
+  std::string bytes = ToCp1254(text);
+  bytes.resize(static_cast<std::size_t>(width) + 1, '\0');  // cut or filled, then the zero byte
+  bytes.back() = '\0';
+  return bytes;
+}
+
+QString DecodeText(std::string_view field, int width) {
+  field = field.substr(0, static_cast<std::size_t>(width));
+  return FromCp1254(field.substr(0, field.find('\0')));
+}
+
+std::string EncodeSettingsBlock(const SettingsRecord& r) {
+  std::string block;
+  block.reserve(kBlockSize);
+  block.push_back(static_cast<char>(r.operating_mode));  // no selection (-1) goes out as 255
+  block.push_back(static_cast<char>(r.print_options));
+  block += EncodeText(r.product_barcode_format, kBarcodeFormatWidth);
+  block += EncodeText(r.amount_barcode_format, kBarcodeFormatWidth);
+  const auto speed = static_cast<std::uint32_t>(r.line_speed);
+  AppendWord(block, static_cast<std::uint16_t>(speed >> 16));
+  AppendWord(block, static_cast<std::uint16_t>(speed & 0xFFFF));
+  block.push_back(static_cast<char>(r.lan_number));
+  AppendWord(block, static_cast<std::uint16_t>(r.auto_off_minutes));
+  block.push_back(static_cast<char>(r.discount_percent));
+  block.push_back(static_cast<char>(r.drawer_time));
+  block.push_back(static_cast<char>(r.printer_contrast));
+  block += EncodeText(r.currency == kEuroText ? kEuroSign : r.currency, kCurrencyWidth);
+  block.push_back(static_cast<char>(r.extra_options & kExtraOptionBits));
+  return block;
+}
+
+void DecodeSettingsBlock(std::string_view block, SettingsRecord& r) {
+  const int mode = ByteAt(block, kModeAt);
+  r.operating_mode = mode < kOperatingModes ? mode : kNoOperatingMode;
+  r.print_options = ByteAt(block, kPrintOptionsAt);
+  r.product_barcode_format = DecodeText(block.substr(kProductBarcodeAt), kBarcodeFormatWidth);
+  r.amount_barcode_format = DecodeText(block.substr(kAmountBarcodeAt), kBarcodeFormatWidth);
+  r.line_speed =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(WordAt(block, kLineSpeedAt)) << 16 |
+                                WordAt(block, kLineSpeedAt + 2));
+  r.lan_number = kLanNumberLimits.Clamp(ByteAt(block, kLanNumberAt));
+  r.auto_off_minutes = kAutoOffLimits.Clamp(static_cast<std::int16_t>(WordAt(block, kAutoOffAt)));
+  r.discount_percent = kDiscountLimits.Clamp(ByteAt(block, kDiscountAt));
+  r.drawer_time = kDrawerTimeLimits.Clamp(ByteAt(block, kDrawerTimeAt));
+  r.printer_contrast = ByteAt(block, kContrastAt);
+  r.currency = DecodeText(block.substr(kCurrencyAt), kCurrencyWidth);
+  r.extra_options = ByteAt(block, kExtraOptionsAt) & kExtraOptionBits;
+}
+
+std::string EncodeTaxTable(const std::array<std::int16_t, kTaxRates>& rates) {
+  std::string table;
+  for (std::int16_t rate : rates) AppendWord(table, static_cast<std::uint16_t>(rate));
+  return table;
+}
+
+std::array<std::int16_t, kTaxRates> DecodeTaxTable(std::string_view table) {
+  std::array<std::int16_t, kTaxRates> rates{};
+  for (std::size_t i = 0; i < rates.size(); ++i) {
+    rates[i] = static_cast<std::int16_t>(WordAt(table, 2 * i));
+  }
+  return rates;
+}
+
+std::int16_t TaxRateHundredths(const QString& text, QChar separator) {
+  double percent = 0;
+  if (!ParseFloat(text, percent, separator)) throw ConversionError::NotFloat(text);
+  // nearbyint rounds halves to even in the default rounding mode; fmod keeps the low 16 bits of
+  // any finite value without an out-of-range conversion.
+  const double low_bits = std::fmod(std::nearbyint(percent * 100), 65536.0);
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<int>(low_bits) & 0xFFFF));
+}
+
+QString TaxRateText(std::int16_t hundredths, QChar separator) {
+  return FormatHundredthsShort(hundredths, separator);
+}
+
+bool AcceptsTypedTaxRate(QStringView text, QChar separator) {
+  if (text.isEmpty()) return true;
+  double percent = 0;
+  return ParseFloat(text, percent, separator) && percent <= kMaxTaxRate;
+}
+
+}  // namespace keldaro::settings
