@@ -9,6 +9,8 @@
 #include <array>
 #include <vector>
 
+#include "plu/plu_limits.h"
+
 namespace keldaro::plu {
 
 enum Column : int {
@@ -28,8 +30,7 @@ enum Column : int {
 };
 inline constexpr int kColumnCount = 13;
 inline constexpr int kFirstRecordRow = 1;
-inline constexpr int kLastRecordRow = 1801;
-inline constexpr int kRecordRows = 1801;
+inline constexpr int kLastRecordRow = kRecordRows;
 
 const QStringList& Headings();
 
