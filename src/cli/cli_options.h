@@ -1,9 +1,11 @@
-// The command line of keldaro-cli: global options, then a verb and its arguments.
+// The options every verb of keldaro-cli shares: where the scale is and whether to trace the line.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace keldaro::cli {
 
@@ -11,15 +13,12 @@ struct CliOptions {
   std::string port = "COM1";  // "COMn" or a device path
   int baud = 9600;
   bool trace = false;
-  std::vector<std::string> verb;  // the verb and everything after it
 };
 
-// Parses argv; on bad usage returns nothing and puts the reason in `error`.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
+// Registers --port, --baud and --trace on `app`, filling `options`.
+void AddGlobalOptions(CLI::App& app, CliOptions& options);
 
 // "COM3" -> 3; anything else (a device path) -> 0.
 int ComPortNumber(const std::string& port);
-
-extern const char* const kUsage;
 
 }  // namespace keldaro::cli

@@ -1,11 +1,15 @@
 #include "plu/plu_file.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 
 #include "core/cp1254.h"
 #include "core/numbers.h"
+#include "plu/plu_limits.h"
 
 namespace keldaro::plu {
 namespace {
@@ -28,7 +32,7 @@ bool IntWithin(QStringView text, std::int32_t low, std::int32_t high) {
 bool FieldPasses(int column, QStringView text, QChar separator) {
   switch (column) {
     case kNo:
-      return FloatWithin(text, separator, 0, 1801);
+      return FloatWithin(text, separator, 0, kLastFileNumber);
     case kPrice: {
       double v = 0;
       return ParseFloat(text, v, separator) && v <= 99999.99;
@@ -52,7 +56,64 @@ bool FieldPasses(int column, QStringView text, QChar separator) {
   }
 }
 
+// What a field must be, for the message naming a line that fails.
+QString Requirement(int column, QChar separator) {
+  switch (column) {
+    case kNo:
+      return QStringLiteral("a number from 0 to %1").arg(kLastFileNumber);
+    case kPrice:
+      return QStringLiteral("a number not above ") + FormatFixed(99999.99, 2, separator);
+    case kCode:
+      return QStringLiteral("a whole number from 0 to 999999");
+    case kDepartment:
+      return QStringLiteral("a whole number from 0 to 40");
+    case kTaxClass:
+      return QStringLiteral("a whole number from 0 to 8");
+    case kName:
+      return QStringLiteral("at most %1 characters").arg(kFileNameWidth);
+    case kShelfLife:
+      return QStringLiteral("a number from 0 to 999");
+    default:
+      return QStringLiteral("0 or 1");
+  }
+}
+
+QString FieldFailure(int column, const QString& text, QChar separator) {
+  return QStringLiteral("field %1 (%2) is \"%3\", not %4")
+      .arg(column + 1)
+      .arg(Headings().at(column), text, Requirement(column, separator));
+}
+
 bool IsCommentLine(QStringView line) { return line.isEmpty() || line.startsWith(u';'); }
+
+QString DecodeFileText(std::string_view bytes) {
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (bytes.starts_with(kUtf8Bom)) {
+    bytes.remove_prefix(kUtf8Bom.size());
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (!utf8.hasError()) return text;
+  }
+  return FromCp1254(bytes);
+}
+
+// A cell as the file holds it: a TAB, CR or LF would end the field or the line.
+QString FileCell(QString text, int& blanked) {
+  bool changed = false;
+  for (QChar& c : text) {
+    if (c == u'\t' || c == u'\r' || c == u'\n') {
+      c = u' ';
+      changed = true;
+    }
+  }
+  blanked += changed ? 1 : 0;
+  return text;
+}
 
 }  // namespace
 
@@ -70,16 +131,18 @@ QString ExtractField(QStringView line, int n, QChar separator, bool& missing) {
   return {};
 }
 
-std::string SavePluFile(const PluSheet& sheet, const QString& created) {
+std::string SavePluFile(const PluSheet& sheet, const QString& created, int* blanked_cells) {
   QString text = QStringLiteral("; created: ") + created + kCrLf + kCrLf;
+  int blanked = 0;
   for (int row = kFirstRecordRow; row <= kLastRecordRow; ++row) {
     if (!sheet.HoldsRecord(row)) continue;
     for (int column = 0; column < kColumnCount; ++column) {
-      text += sheet.Cell(row, column);
+      text += FileCell(sheet.Cell(row, column), blanked);
       text += QLatin1Char('\t');
     }
     text += kCrLf;
   }
+  if (blanked_cells) *blanked_cells = blanked;
   return ToCp1254(text);
 }
 
@@ -87,7 +150,8 @@ PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separat
   PluLoadResult result;
   const bool was_deferred = sheet.ChangesDeferred();
   sheet.DeferChanges(true);
-  const QString text = FromCp1254(bytes);
+  const QString text = DecodeFileText(bytes);
+  std::map<double, int> line_of_number;
   const QStringView all(text);
   int row = kFirstRecordRow;
   int line_number = 0;
@@ -109,7 +173,12 @@ PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separat
     bool missing = false;
     for (int column = 0; column < kCheckedFields; ++column) {
       fields[column] = ExtractField(line, column + 1, QLatin1Char('\t'), missing);
-      if (missing || !FieldPasses(column, fields[column], separator)) {
+      if (missing) {
+        result.failure = QStringLiteral("%1 fields, %2 needed").arg(column).arg(kCheckedFields);
+      } else if (!FieldPasses(column, fields[column], separator)) {
+        result.failure = FieldFailure(column, fields[column], separator);
+      }
+      if (!result.failure.isEmpty()) {
         result.failed_line = line_number;
         break;
       }
@@ -117,6 +186,11 @@ PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separat
     if (result.failed_line != 0) break;
     for (int column = 0; column < kCheckedFields; ++column)
       sheet.SetCell(row, column, fields[column]);
+    double number = 0;
+    ParseFloat(fields[kNo], number, separator);
+    const auto [earlier, first_time] = line_of_number.emplace(number, line_number);
+    if (!first_time) result.duplicates.emplace_back(earlier->second, line_number);
+    result.record_lines.push_back(line_number);
     result.loaded = row++;
   }
   sheet.DeferChanges(was_deferred);  // ending the deferral announces the changed rows
@@ -128,6 +202,13 @@ QString CreatedStamp(const QDateTime& now, const QLocale& locale) {
   time_format.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
   return locale.toString(now.date(), QLocale::ShortFormat) + ' ' +
          locale.toString(now.time(), time_format.trimmed());
+}
+
+QString BlankedCellsText(int cells) {
+  return QStringLiteral(
+             "%1 cells held a TAB, CR or LF, which the file cannot hold; each was written as a "
+             "blank.")
+      .arg(cells);
 }
 
 }  // namespace keldaro::plu

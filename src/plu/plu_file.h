@@ -9,6 +9,8 @@
 #include <QStringView>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "plu/plu_sheet.h"
 
@@ -23,16 +25,26 @@ QString ExtractField(QStringView line, int n, QChar separator, bool& missing);
 QString CreatedStamp(const QDateTime& now, const QLocale& locale);
 
 // The file's bytes: the "; created: " line with `created` (date and time as the user's locale
-// writes them), an empty line, then every row that holds a record.
-std::string SavePluFile(const PluSheet& sheet, const QString& created);
+// writes them), an empty line, then every row that holds a record. A TAB, CR or LF inside a
+// cell (a name read from the scale may hold one) would split the record, so it is written as a
+// blank; `blanked_cells`, when given, receives how many cells were changed so.
+std::string SavePluFile(const PluSheet& sheet, const QString& created,
+                        int* blanked_cells = nullptr);
+// What a save says when it wrote `cells` cells with a blank in place of a TAB, CR or LF.
+QString BlankedCellsText(int cells);
 
 struct PluLoadResult {
   int loaded = 0;         // record lines written into rows 1..loaded
   int failed_line = 0;    // 1-based line number of the first line that failed its checks, or 0
+  QString failure;        // what is wrong with line failed_line
   int ignored_lines = 0;  // record lines past row 1801 that were not loaded
+  std::vector<int> record_lines;                // the file line of each loaded row, rows from 1
+  std::vector<std::pair<int, int>> duplicates;  // (earlier line, later line) with the same "No"
 };
 // Loads record lines into consecutive rows from row 1. A line that fails a check writes
-// nothing and ends the load there.
+// nothing and ends the load there. The bytes are read as UTF-8 when they begin with its
+// byte-order mark, or hold non-ASCII bytes and are valid UTF-8 throughout; otherwise as code
+// page 1254, the format's own.
 PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separator);
 
 }  // namespace keldaro::plu

@@ -6,13 +6,10 @@
 #include "core/conversion_error.h"
 #include "core/cp1254.h"
 #include "core/numbers.h"
+#include "plu/plu_limits.h"
 
 namespace keldaro::plu {
 namespace {
-
-// The scale keeps PLUs 0 .. 1800; a number outside would land on another PLU once cut to the
-// 16-bit wire field, so it is refused instead.
-constexpr std::int32_t kLastPluNumber = 1800;
 
 QString Number(std::int64_t value) { return QString::number(value); }
 
@@ -26,6 +23,7 @@ struct WriteFields {
   std::uint32_t flags = 0;
   std::string name;
   std::int32_t shelf_life = 0;
+  bool operator==(const WriteFields&) const = default;
 };
 
 // Converted in the record's field order, so the first cell that fails is the one reported.
@@ -33,8 +31,9 @@ WriteFields ConvertRow(const PluSheet& sheet, int row, QChar separator) {
   WriteFields f;
   const QString& number_text = sheet.Cell(row, kNo);
   f.number = StrToInt(number_text);
-  if (f.number < 0 || f.number > kLastPluNumber) {
-    throw ConversionError::OutOfRange(number_text, Number(0), Number(kLastPluNumber));
+  // A number outside the table would land on another PLU once cut to the 16-bit wire field.
+  if (f.number < 0 || f.number > kLastPlu) {
+    throw ConversionError::OutOfRange(number_text, Number(0), Number(kLastPlu));
   }
   const QString& price_text = sheet.Cell(row, kPrice);
   const std::int64_t hundredths = HundredthsOf(price_text, separator);
@@ -108,6 +107,15 @@ void PushWriteRecord(Packet& packet, const PluSheet& sheet, int row, QChar separ
   packet.PushText(f.name, kNameWidth);
   packet.PushWord(static_cast<std::uint32_t>(f.shelf_life));
   packet.PushByte(0);
+}
+
+bool SameWriteRecord(const PluSheet& a, int row_a, const PluSheet& b, int row_b, QChar separator) {
+  WriteFields fa = ConvertRow(a, row_a, separator);
+  WriteFields fb = ConvertRow(b, row_b, separator);
+  // The wire carries at most kNameWidth name bytes; a file's longer name is cut on the way.
+  if (fa.name.size() > kNameWidth) fa.name.resize(kNameWidth);
+  if (fb.name.size() > kNameWidth) fb.name.resize(kNameWidth);
+  return fa == fb;
 }
 
 bool AcceptsTypedText(int column, QStringView value, QChar separator) {

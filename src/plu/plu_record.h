@@ -28,6 +28,10 @@ void PopRecordInto(Packet& packet, int number, std::int32_t price, PluSheet& she
 // a cell that does not convert, and for a "No" that does not fit 16 bits.
 void PushWriteRecord(Packet& packet, const PluSheet& sheet, int row, QChar separator);
 
+// Whether row `row_a` of `a` and row `row_b` of `b` make the same write request (the scale
+// would store the same record). Throws ConversionError as PushWriteRecord does.
+bool SameWriteRecord(const PluSheet& a, int row_a, const PluSheet& b, int row_b, QChar separator);
+
 // Whether a typed change of `column` to `value` stands (columns 10-12 never do).
 bool AcceptsTypedText(int column, QStringView value, QChar separator);
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <vector>
 
+#include "plu/plu_limits.h"
 #include "transfer/deferred_changes.h"
 
 namespace keldaro::plu {
@@ -30,8 +31,7 @@ enum Column : int {
 };
 inline constexpr int kColumnCount = 13;
 inline constexpr int kFirstRecordRow = 1;
-inline constexpr int kLastRecordRow = 1801;
-inline constexpr int kRecordRows = 1801;
+inline constexpr int kLastRecordRow = kRecordRows;
 
 const QStringList& Headings();
 

@@ -10,6 +10,8 @@
 
 #include "core/atomic_file.h"
 #include "plu/plu_file.h"
+#include "plu/plu_limits.h"
+#include "plu/plu_messages.h"
 #include "plu/plu_record.h"
 #include "transfer/deferred_changes.h"
 #include "ui/checked_cell_delegate.h"
@@ -18,17 +20,11 @@
 namespace keldaro::plu {
 namespace {
 
-constexpr const char* kFileErrorTitle = "ERROR!";
-const QString kIoErrorText = QStringLiteral("I/O Error!");
-const QString kInputErrorText = QStringLiteral("error in input file");
-
 // "Fiyat" and "Kod" are wide enough for 9999.99 and 999999 in the platform's 8-point font (a
 // narrower layout cut them to "200..."); "İsim" gives up the room, so the grid keeps its width.
 constexpr std::array<int, kColumnCount> kColumnWidths = {39, 55,  55, 27, 32, 42, 28,
                                                          28, 213, 60, 54, 51, 43};
 constexpr int kRowHeight = 21;
-constexpr int kRangeMin = 1;
-constexpr int kRangeMax = 1799;
 
 void FileError(Notifier& notifier, const QString& text, const QString& detail) {
   notifier.Error(kFileErrorTitle, text.toStdString(), detail.toStdString());
@@ -43,8 +39,8 @@ QPushButton* NamedButton(const char* name, const QString& caption, QWidget* pare
 QSpinBox* RangeSpin(const char* name, QWidget* parent) {
   auto* spin = new QSpinBox(parent);
   spin->setObjectName(name);
-  spin->setRange(kRangeMin, kRangeMax);
-  spin->setValue(kRangeMin);
+  spin->setRange(kFirstRangeNumber, kLastRangeNumber);
+  spin->setValue(kFirstRangeNumber);
   return spin;
 }
 
@@ -146,8 +142,8 @@ void PluTab::StringGrid1SelectCell(int column, int row) {
 }
 
 void PluTab::Button12Click() {
-  SpinEdit1->setValue(kRangeMin);
-  SpinEdit2->setValue(kRangeMax);
+  SpinEdit1->setValue(kFirstRangeNumber);
+  SpinEdit2->setValue(kLastRangeNumber);
 }
 
 void PluTab::Button17Click() { sheet_.ClearAll(); }
@@ -169,7 +165,7 @@ void PluTab::Button5Click() {
                                            sheet_, services_.decimal_separator);
   if (result.failed_line > 0) {
     FileError(services_.notifier, kInputErrorText,
-              QStringLiteral("line %1").arg(result.failed_line));
+              QStringLiteral("line %1: %2").arg(result.failed_line).arg(result.failure));
   } else if (result.ignored_lines > 0) {
     FileError(services_.notifier, NotLoadedLinesText(result.ignored_lines), {});
   }
@@ -180,8 +176,11 @@ void PluTab::Button6Click() {
   if (name.isEmpty()) return;
   const QString created = CreatedStamp(services_.clock.Now(), QLocale());
   QString error;
-  if (!WriteFileAtomically(name, SavePluFile(sheet_, created), &error)) {
+  int blanked = 0;
+  if (!WriteFileAtomically(name, SavePluFile(sheet_, created, &blanked), &error)) {
     FileError(services_.notifier, kIoErrorText, error);
+  } else if (blanked > 0) {
+    FileError(services_.notifier, BlankedCellsText(blanked), {});
   }
 }
 

@@ -4,8 +4,11 @@
 
 #include <QChar>
 #include <QString>
+#include <optional>
+#include <vector>
 
 #include "link/scale_session.h"
+#include "plu/plu_limits.h"
 #include "plu/plu_sheet.h"
 #include "transfer/transfer_progress.h"
 
@@ -16,8 +19,8 @@ using transfer::TransferProgress;
 enum class ReadResult { kShown = 0, kFailed = 1, kEmptySlot = 2 };
 
 struct PluRange {
-  int first = 1;
-  int last = 1799;
+  int first = kFirstRangeNumber;
+  int last = kLastRangeNumber;
 };
 
 // A range the runs accept: first not above last, both within 1 .. 1799 (PLUs 0 and 1800 are
@@ -37,5 +40,37 @@ bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferP
 // Throws ConversionError for a row that does not convert (command 39 is then not sent).
 bool SendRange(ScaleSession& session, const PluSheet& sheet, PluRange range,
                TransferProgress& progress, QChar separator);
+
+// What a command-line run did. A stop asked for by the user is not a failure.
+struct RunReport {
+  bool ok = false;       // every command ran; false when the run could not start or one failed
+  bool stopped = false;  // the user stopped the run before its end
+  int done = 0;          // records read (empty slots included) or sent
+  int last_number = -1;  // the PLU number of the last record done
+};
+
+// ReadRange's run for the command line. With `verify` each record is read until two replies
+// agree byte for byte (the checksum misses two flips of the same bit in one frame).
+RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
+                             TransferProgress& progress, QChar separator, bool verify);
+
+// Rows 1.. that hold a record, in order, whose "No" is a whole number in `numbers` (every
+// record row when there is no range).
+std::vector<int> RowsToSend(const PluSheet& sheet, std::optional<PluRange> numbers);
+
+// The first row of `rows` whose write request does not convert, with the reason; checked
+// before a send's first command so a bad record never leaves a send half done.
+struct UnsendableRow {
+  int row = 0;
+  QString reason;
+};
+std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std::vector<int>& rows,
+                                                QChar separator);
+
+// Sends `rows` in order under the progress display, then command 39 whatever happened. With
+// `verify` each record is read back after it is sent and sent again when the scale holds
+// something else.
+RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
+                   TransferProgress& progress, QChar separator, bool verify);
 
 }  // namespace keldaro::plu

@@ -1,10 +1,12 @@
 #include "core/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <thread>
 
 namespace keldaro {
 namespace {
@@ -35,6 +37,46 @@ TEST(AtomicFileTest, AFailedSaveReportsWhy) {
   EXPECT_FALSE(WriteFileAtomically(dir.path(), "a folder stands there", &error));
   EXPECT_FALSE(error.isEmpty());
   EXPECT_FALSE(WriteFileAtomically(dir.path(), "again", nullptr));  // no reason asked for
+}
+
+TEST(AtomicFileTest, ADeviceIsWrittenIntoNotReplaced) {
+  QString error;
+  ASSERT_TRUE(WriteFileAtomically("/dev/null", "records", &error)) << error.toStdString();
+  struct stat info {};
+  ASSERT_EQ(::stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+TEST(AtomicFileTest, AFifoIsWrittenIntoNotReplaced) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath("pipe");
+  ASSERT_EQ(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+  QByteArray received;
+  std::thread reader([&] {
+    QFile fifo(path);
+    if (fifo.open(QIODevice::ReadOnly)) received = fifo.readAll();
+  });
+  QString error;
+  EXPECT_TRUE(WriteFileAtomically(path, "through the pipe", &error)) << error.toStdString();
+  reader.join();
+  EXPECT_EQ(received, QByteArray("through the pipe"));
+  struct stat info {};
+  ASSERT_EQ(::stat(path.toLocal8Bit().constData(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST(AtomicFileTest, TargetProblemsAreFoundBeforeWritingAndNameThePath) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  EXPECT_EQ(WriteTargetProblem(dir.filePath("new.txt")), QString());
+  EXPECT_EQ(WriteTargetProblem("/dev/null"), QString());
+  const QString missing = dir.filePath("no/such/folder/x.txt");
+  EXPECT_EQ(WriteTargetProblem(missing), QStringLiteral("the folder %1 of %2 does not exist")
+                                             .arg(dir.filePath("no/such/folder"), missing));
+  EXPECT_TRUE(WriteTargetProblem(dir.path()).contains("is a folder"));
+  ASSERT_TRUE(WriteFileAtomically(dir.filePath("plain"), "x", nullptr));
+  EXPECT_TRUE(WriteTargetProblem(dir.filePath("plain/x.txt")).contains("is not a folder"));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "app/program.h"
 #include "sim/virtual_scale.h"
 #include "support/recording_notifier.h"
+#include "support/separators.h"
 
 namespace keldaro::gui_testing {
 

@@ -169,5 +169,58 @@ TEST_P(PluFileTest, LinesPastTheLastRowAreCountedNotLoaded) {
   EXPECT_EQ(sheet_.Cell(1801, kNo), u"1"_s);
 }
 
+TEST(PluFileEncodingTest, Utf8FilesAreReadAsUtf8AndOthersAsCp1254) {
+  const std::string fields = "1\t1\t1\t1\t1\t0\t0\t0\t";
+  const auto name_loaded = [&](const std::string& bytes) {
+    PluSheet sheet;
+    const PluLoadResult result = LoadPluFile(bytes, sheet, u'.');
+    EXPECT_EQ(result.failed_line, 0) << result.failure.toStdString();
+    return sheet.Cell(1, kName);
+  };
+  const QString seker = QStringLiteral(u"\u015EEKER");
+  EXPECT_EQ(name_loaded("\xEF\xBB\xBF" + fields +
+                        "\xC5\x9E"
+                        "EKER\t0\r\n"),
+            seker);
+  EXPECT_EQ(name_loaded(fields + "\xC5\x9E"
+                                 "EKER\t0\r\n"),
+            seker);
+  EXPECT_EQ(name_loaded(fields + "\xDE"
+                                 "EKER\t0\r\n"),
+            seker);  // not valid UTF-8
+  // Valid UTF-8 in one line, a code page byte in another: the whole file is code page 1254.
+  PluSheet mixed;
+  LoadPluFile(fields + "\xC5\x9E\t0\r\n" + fields + "\xDE\t0\r\n", mixed, u'.');
+  EXPECT_EQ(mixed.Cell(1, kName), QStringLiteral(u"\u00C5\u009E"));
+}
+
+TEST(PluFileReportTest, FailureNamesTheFieldAndRepeatedNumbersAreListed) {
+  PluSheet sheet;
+  const std::string good = "\t1\t1\t1\t1\t0\t0\t0\tA\t0\r\n";
+  PluLoadResult result =
+      LoadPluFile("; x\r\n4" + good + "5" + good + "4" + good + "5" + good, sheet, u'.');
+  EXPECT_EQ(result.failed_line, 0);
+  EXPECT_EQ(result.record_lines, (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_EQ(result.duplicates, (std::vector<std::pair<int, int>>{{2, 4}, {3, 5}}));
+
+  result = LoadPluFile("1\t1\t1\t1\t9\t0\t0\t0\tA\t0\r\n", sheet, u'.');
+  EXPECT_EQ(result.failed_line, 1);
+  EXPECT_EQ(result.failure,
+            QStringLiteral(u"field 5 (VRG) is \"9\", not a whole number from 0 to 8"));
+}
+
+TEST(PluFileSaveTest, LineBreakingCharactersInACellAreSavedAsBlanks) {
+  PluSheet sheet;
+  testing::FillRow(sheet, 1, {"1", "1.00", "1", "1", "1", "0", "0", "0", "A\tB\r\nC", "0"});
+  testing::FillRow(sheet, 2, {"2", "1.00", "1", "1", "1", "0", "0", "0", "plain", "0"});
+  int blanked = -1;
+  const std::string file = SavePluFile(sheet, "now", &blanked);
+  EXPECT_EQ(blanked, 1);
+  PluSheet loaded;
+  const PluLoadResult result = LoadPluFile(file, loaded, u'.');
+  EXPECT_EQ(result.loaded, 2);
+  EXPECT_EQ(loaded.Cell(1, kName), QStringLiteral("A B  C"));
+}
+
 }  // namespace
 }  // namespace keldaro::plu

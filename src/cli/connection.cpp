@@ -1,0 +1,34 @@
+#include "cli/connection.h"
+
+#include <unistd.h>
+
+#include "cli/cli_verbs.h"
+
+namespace keldaro::cli {
+
+Connection::Connection(const CliOptions& options, std::ostream& err)
+    : notifier_(err), session_(notifier_) {
+  if (options.trace) {
+    trace_ = std::make_unique<LineTrace>(err);
+    session_.packet().Port().SetTap(
+        [this](LineDirection d, const std::uint8_t* b, std::size_t n) { trace_->Record(d, b, n); });
+  }
+  session_.SetStatusCallback([this](std::uint8_t s) { status_ = s; });
+  const int com = ComPortNumber(options.port);
+  connected_ = com > 0 ? session_.Connect(com, options.baud, identity_)
+                       : session_.ConnectDevice(options.port, options.baud, identity_);
+}
+
+CliProgress::CliProgress(std::ostream& err) : err_(err), show_(::isatty(STDERR_FILENO) != 0) {}
+
+bool CliProgress::Running() const { return !StopRequested(); }
+
+void CliProgress::Advance(int, const QString& label) {
+  if (show_) err_ << '\r' << label.toStdString() << std::flush;
+}
+
+void CliProgress::End() {
+  if (show_) err_ << '\n';
+}
+
+}  // namespace keldaro::cli

@@ -1,0 +1,48 @@
+// One connected scale for the duration of a verb, with the line trace when asked for; and the
+// progress of a PLU run on stderr.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/line_trace.h"
+#include "cli/stderr_notifier.h"
+#include "link/scale_session.h"
+#include "plu/plu_transfer.h"
+
+namespace keldaro::cli {
+
+class Connection {
+ public:
+  Connection(const CliOptions& options, std::ostream& err);
+  bool connected() const { return connected_; }
+  ScaleSession& session() { return session_; }
+  const std::string& identity() const { return identity_; }
+  std::uint8_t status() const { return status_; }
+
+ private:
+  StderrNotifier notifier_;
+  ScaleSession session_;
+  std::unique_ptr<LineTrace> trace_;
+  std::string identity_;
+  std::uint8_t status_ = 0;
+  bool connected_ = false;
+};
+
+// The PLU count on stderr when it is a terminal; Ctrl-C (RequestStop) stops the run.
+class CliProgress : public plu::TransferProgress {
+ public:
+  explicit CliProgress(std::ostream& err);
+  void Begin(int) override {}
+  bool Running() const override;
+  void Advance(int, const QString& label) override;
+  void End() override;
+
+ private:
+  std::ostream& err_;
+  bool show_;
+};
+
+}  // namespace keldaro::cli

@@ -1,0 +1,35 @@
+// What a verb of keldaro-cli needs to register itself: the program's App to add its subcommand
+// to, the shared options, the streams, and the slot where its parse leaves the work to run.
+// Each verb lives in a file of its own with one Add...Verb function.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+#include "cli/cli_options.h"
+
+namespace CLI {
+class App;
+}
+
+namespace keldaro::cli {
+
+struct VerbContext {
+  const CliOptions& options;
+  std::ostream& out;
+  std::ostream& err;
+  std::function<int()> run;  // set by the subcommand the command line chose
+};
+
+// "keldaro-cli: <reason>" on stderr; returns the bad-usage exit code.
+int BadUsage(std::ostream& err, const std::string& reason);
+// After reply data went to `out`: a write that failed (a full disk, a closed pipe) fails the
+// verb, since the data is not where the user sent it.
+int CheckedOutput(std::ostream& out, std::ostream& err);
+
+void AddIdentifyVerb(CLI::App& app, VerbContext& context);
+void AddRawVerb(CLI::App& app, VerbContext& context);
+void AddPluVerbs(CLI::App& app, VerbContext& context);
+
+}  // namespace keldaro::cli

@@ -1,0 +1,183 @@
+#include <CLI/CLI.hpp>
+#include <QDateTime>
+#include <QLocale>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "cli/cli_verbs.h"
+#include "cli/connection.h"
+#include "cli/verb.h"
+#include "core/atomic_file.h"
+#include "plu/plu_file.h"
+#include "plu/plu_limits.h"
+#include "plu/plu_messages.h"
+#include "plu/plu_transfer.h"
+
+namespace keldaro::cli {
+namespace {
+
+struct PluArguments {
+  std::optional<int> first;
+  std::optional<int> last;
+  std::string file;  // --out for read, FILE for write
+  bool verify = false;
+};
+
+QChar DecimalSeparator() { return QLocale::system().decimalPoint().at(0); }
+
+// The range the options name; a bound not given is the table's.
+plu::PluRange RangeOf(const PluArguments& args) {
+  return {args.first.value_or(plu::kFirstRangeNumber), args.last.value_or(plu::kLastRangeNumber)};
+}
+
+std::ostream& FileError(std::ostream& err, const char* text) {
+  return err << plu::kFileErrorTitle << ' ' << text << ": ";
+}
+
+int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& out,
+            std::ostream& err) {
+  const plu::PluRange range = RangeOf(args);
+  if (!plu::IsValidRange(range)) return BadUsage(err, plu::InvalidRangeText(range).toStdString());
+  const QString path = QString::fromStdString(args.file);
+  // Found now, not after a read of many minutes.
+  if (!args.file.empty()) {
+    const QString problem = WriteTargetProblem(path);
+    if (!problem.isEmpty()) {
+      FileError(err, plu::kIoErrorText) << problem.toStdString() << '\n';
+      return kExitBadInput;
+    }
+  }
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  plu::PluSheet sheet;
+  CliProgress progress(err);
+  const plu::RunReport report = plu::ReadRangeReporting(link.session(), sheet, range, progress,
+                                                        DecimalSeparator(), args.verify);
+  // A table that did not arrive whole is not written: a partial file would pass for the scale's.
+  if (!report.ok) return kExitLinkFailure;
+  if (report.stopped) {
+    err << "stopped after PLU " << report.last_number << " (" << report.done
+        << " records read); nothing was written"
+        << (args.file.empty() ? std::string() : ", " + args.file + " is as it was") << '\n';
+    return kExitStopped;
+  }
+  int blanked = 0;
+  const std::string file = plu::SavePluFile(
+      sheet, plu::CreatedStamp(QDateTime::currentDateTime(), QLocale::system()), &blanked);
+  if (blanked > 0) {
+    err << "warning: " << plu::BlankedCellsText(blanked).toStdString() << '\n';
+  }
+  if (args.file.empty()) {
+    out << file << std::flush;
+    return CheckedOutput(out, err);
+  }
+  QString why;
+  if (!WriteFileAtomically(path, file, &why)) {
+    FileError(err, plu::kIoErrorText) << args.file << ": " << why.toStdString() << '\n';
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+int InputError(std::ostream& err, int line, const QString& what) {
+  FileError(err, plu::kInputErrorText) << "line " << line << ": " << what.toStdString() << '\n';
+  return kExitBadInput;
+}
+
+int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& err) {
+  const bool selected = args.first || args.last;
+  const plu::PluRange range = RangeOf(args);
+  if (selected && !plu::IsValidRange(range)) {
+    return BadUsage(err, plu::InvalidRangeText(range).toStdString());
+  }
+  std::ifstream in(args.file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!in) {
+    FileError(err, plu::kIoErrorText) << "cannot read " << args.file << '\n';
+    return kExitBadInput;
+  }
+  plu::PluSheet sheet;
+  const QChar separator = DecimalSeparator();
+  const plu::PluLoadResult loaded = plu::LoadPluFile(bytes.str(), sheet, separator);
+  if (loaded.failed_line > 0) return InputError(err, loaded.failed_line, loaded.failure);
+  if (loaded.ignored_lines > 0) {
+    err << "warning: the table holds " << plu::kRecordRows << " records; " << loaded.ignored_lines
+        << " record lines after them were not loaded\n";
+  }
+  for (const auto& [earlier, later] : loaded.duplicates) {
+    err << "warning: line " << later << " holds the same PLU No as line " << earlier
+        << "; the later record is the one the scale keeps\n";
+  }
+  // Every record of the file must convert before the first command, so a bad one never leaves
+  // the scale half written.
+  if (const auto bad = plu::FirstUnsendableRow(sheet, plu::RowsToSend(sheet, {}), separator)) {
+    return InputError(err, loaded.record_lines.at(static_cast<std::size_t>(bad->row - 1)),
+                      bad->reason);
+  }
+  const std::vector<int> rows =
+      plu::RowsToSend(sheet, selected ? std::optional(range) : std::nullopt);
+  if (rows.empty()) {
+    err << "nothing sent: " << args.file
+        << (loaded.loaded == 0 ? " holds no records"
+                               : " holds no record with a No from " + std::to_string(range.first) +
+                                     " to " + std::to_string(range.last))
+        << '\n';
+    return kExitOk;
+  }
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  CliProgress progress(err);
+  const plu::RunReport report =
+      plu::SendRows(link.session(), sheet, rows, progress, separator, args.verify);
+  if (!report.ok) return kExitLinkFailure;
+  if (report.stopped) {
+    err << "stopped after " << report.done << " of " << rows.size() << " records sent (last PLU "
+        << report.last_number << "); the scale was told the send is over\n";
+    return kExitStopped;
+  }
+  return kExitOk;
+}
+
+void AddRangeOptions(CLI::App& verb, PluArguments& args) {
+  verb.add_option("--first", args.first, "first PLU number")->type_name("N");
+  verb.add_option("--last", args.last, "last PLU number")->type_name("M");
+}
+
+}  // namespace
+
+void AddPluVerbs(CLI::App& app, VerbContext& context) {
+  CLI::App* plu = app.add_subcommand("plu", "the PLU table");
+  plu->require_subcommand(1);
+
+  auto read_args = std::make_shared<PluArguments>();
+  CLI::App* read =
+      plu->add_subcommand("read", "read PLU 0, 1800 and N..M (default 1..1799) into a PLU file");
+  AddRangeOptions(*read, *read_args);
+  read->add_option("--out", read_args->file, "the PLU text file (default: stdout)")
+      ->type_name("FILE");
+  read->add_flag("--verify", read_args->verify, "read each record until two reads agree");
+  read->callback([&context, read_args] {
+    context.run = [&context, read_args] {
+      return PluRead(*read_args, context.options, context.out, context.err);
+    };
+  });
+
+  auto write_args = std::make_shared<PluArguments>();
+  CLI::App* write = plu->add_subcommand(
+      "write", "send a PLU text file's records (only those with a No in N..M when given)");
+  write->add_option("FILE", write_args->file, "the PLU text file")->required();
+  AddRangeOptions(*write, *write_args);
+  write->add_flag("--verify", write_args->verify,
+                  "read each record back and send it again when it differs");
+  write->callback([&context, write_args] {
+    context.run = [&context, write_args] {
+      return PluWrite(*write_args, context.options, context.err);
+    };
+  });
+}
+
+}  // namespace keldaro::cli
