@@ -1,0 +1,33 @@
+// The scale's clock as the date/time group and the command line hold it: six fields, carried
+// on the wire as six bytes (year - 2000, month, day, hour, minute, second). The bytes the scale
+// returns are taken as they come: a month of 13 stays 13.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace keldaro::settings {
+
+struct ScaleClock {
+  int year = 2000;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+
+  static ScaleClock FromDateTime(const QDateTime& time);
+  static ScaleClock FromBytes(const std::array<std::uint8_t, 6>& bytes);
+  // Year - 2000 goes out as its low 8 bits.
+  std::array<std::uint8_t, 6> Bytes() const;
+  // "dd-mm-yy hh:mm:ss", as the date/time field shows it.
+  QString FieldText() const;
+  // "YYYY-MM-DD HH:MM:SS", as the command line prints it.
+  QString IsoText() const;
+
+  bool operator==(const ScaleClock&) const = default;
+};
+
+}  // namespace keldaro::settings

@@ -1,0 +1,35 @@
+// Moving the settings and the clock between a settings record and the scale. Each transfer is
+// a fixed chain of commands, each run only after the one before succeeded; the first failure
+// ends the chain (its message has been shown by the session) and nothing is rolled back. The
+// tab and the command line run these same functions.
+#pragma once
+
+#include <functional>
+
+#include "link/scale_session.h"
+#include "settings/scale_clock.h"
+#include "settings/settings_record.h"
+
+namespace keldaro::settings {
+
+// Called between two commands of a chain: the window lets paint events through there, so a
+// 17-second load at 1200 baud does not look hung.
+using BetweenCommands = std::function<void()>;
+
+// Commands 5, 6 (x4), 10 (x8), 9 (x40) and 11 into `record`. After a failure `record` holds
+// everything that arrived before it and its old values after it; the header lines are emptied
+// just before line 1 is asked for and the footer lines just before line 7. Returns false when
+// not connected or a command failed.
+bool LoadSettings(ScaleSession& session, SettingsRecord& record,
+                  const BetweenCommands& between = {});
+// Commands 34, 37 (x4), 33 (x8), 38 (x40) and 40 from `record`. Header lines past the sixth
+// and footer lines past the second are not sent; missing lines go out empty.
+bool SendSettings(ScaleSession& session, const SettingsRecord& record,
+                  const BetweenCommands& between = {});
+
+// Command 3: the scale's clock into `clock`, which keeps its value on a failure.
+bool ReadClock(ScaleSession& session, ScaleClock& clock);
+// Command 32 with `clock`.
+bool SetClock(ScaleSession& session, const ScaleClock& clock);
+
+}  // namespace keldaro::settings
