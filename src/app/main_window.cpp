@@ -110,7 +110,7 @@ void MainWindow::BuildTopBar() {
 void MainWindow::BuildTabs() {
   PageControl1 = Named(new QTabWidget(this), "PageControl1");
   TabSheet1 = new plu::PluTab(session_, services_, remembered_, PageControl1);
-  TabSheet2 = Named(new QWidget(PageControl1), "TabSheet2");
+  TabSheet2 = new settings::SettingsTab(session_, services_, remembered_, PageControl1);
   TabSheet3 = Named(new QWidget(PageControl1), "TabSheet3");
   TabSheet4 = Named(new QWidget(PageControl1), "TabSheet4");
   PageControl1->addTab(TabSheet1, "PLU");
@@ -124,8 +124,10 @@ void MainWindow::BuildTabs() {
   PageControl1->setCornerWidget(StaticText1, Qt::TopRightCorner);
 }
 
-void MainWindow::AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& help) {
+void MainWindow::AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& logo,
+                               QWidget& help) {
   TabSheet1->SetProgress(progress);
+  TabSheet2->SetLogoWindow(logo);
   terminal_ = &terminal;
   help_ = &help;
 }
@@ -135,7 +137,9 @@ void MainWindow::FormCreate() {
   PageControl1->setTabVisible(kSystemTab, false);
   ComboBox1->setCurrentIndex(kDefaultSpeedIndex);
   ComboBox2->setCurrentIndex(kDefaultPortIndex);
+  TabSheet2->FormCreate();
   TabSheet1->Button12Click();
+  TabSheet2->Button3Click();
 }
 
 void MainWindow::ShowStatus(std::uint8_t status) {

@@ -12,6 +12,7 @@
 #include "app/lamp.h"
 #include "link/scale_session.h"
 #include "plu/plu_tab.h"
+#include "settings/settings_tab.h"
 #include "ui/remembered_cell_text.h"
 #include "ui/services.h"
 
@@ -30,7 +31,7 @@ class MainWindow : public QWidget {
   MainWindow(ScaleSession& session, const ui::Services& services, QWidget* parent = nullptr);
 
   // The subsidiary windows, created after this one.
-  void AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& help);
+  void AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& logo, QWidget& help);
 
   void FormCreate();
   void Button11Click();  // connect/disconnect
@@ -52,7 +53,7 @@ class MainWindow : public QWidget {
   QLabel* StaticText1;  // scale identity
   QTabWidget* PageControl1;
   plu::PluTab* TabSheet1;
-  QWidget* TabSheet2;
+  settings::SettingsTab* TabSheet2;
   QWidget* TabSheet3;
   QWidget* TabSheet4;
 

@@ -25,7 +25,7 @@ Program::Program(const ui::Services& services)
                           static_cast<QWidget*>(form5_.get())}) {
     window->setAttribute(Qt::WA_QuitOnClose, false);
   }
-  form1_->AttachWindows(*form2_, *form3_, *form5_);
+  form1_->AttachWindows(*form2_, *form3_, *form4_, *form5_);
 }
 
 // The subsidiary windows go first: the main window's status callback lives in the session.

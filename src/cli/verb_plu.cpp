@@ -11,9 +11,9 @@
 #include "cli/connection.h"
 #include "cli/verb.h"
 #include "core/atomic_file.h"
+#include "core/file_messages.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
-#include "plu/plu_messages.h"
 #include "plu/plu_transfer.h"
 
 namespace keldaro::cli {
@@ -34,7 +34,7 @@ plu::PluRange RangeOf(const PluArguments& args) {
 }
 
 std::ostream& FileError(std::ostream& err, const char* text) {
-  return err << plu::kFileErrorTitle << ' ' << text << ": ";
+  return err << kFileErrorTitle << ' ' << text << ": ";
 }
 
 int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& out,
@@ -46,7 +46,7 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   if (!args.file.empty()) {
     const QString problem = WriteTargetProblem(path);
     if (!problem.isEmpty()) {
-      FileError(err, plu::kIoErrorText) << problem.toStdString() << '\n';
+      FileError(err, kIoErrorText) << problem.toStdString() << '\n';
       return kExitBadInput;
     }
   }
@@ -76,14 +76,14 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   }
   QString why;
   if (!WriteFileAtomically(path, file, &why)) {
-    FileError(err, plu::kIoErrorText) << args.file << ": " << why.toStdString() << '\n';
+    FileError(err, kIoErrorText) << args.file << ": " << why.toStdString() << '\n';
     return kExitBadInput;
   }
   return kExitOk;
 }
 
 int InputError(std::ostream& err, int line, const QString& what) {
-  FileError(err, plu::kInputErrorText) << "line " << line << ": " << what.toStdString() << '\n';
+  FileError(err, kInputErrorText) << "line " << line << ": " << what.toStdString() << '\n';
   return kExitBadInput;
 }
 
@@ -97,7 +97,7 @@ int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& 
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (!in) {
-    FileError(err, plu::kIoErrorText) << "cannot read " << args.file << '\n';
+    FileError(err, kIoErrorText) << "cannot read " << args.file << '\n';
     return kExitBadInput;
   }
   plu::PluSheet sheet;

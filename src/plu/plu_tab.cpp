@@ -1,6 +1,5 @@
 #include "plu/plu_tab.h"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -8,13 +7,13 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "core/atomic_file.h"
+#include "core/file_messages.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
-#include "plu/plu_messages.h"
 #include "plu/plu_record.h"
 #include "transfer/deferred_changes.h"
 #include "ui/checked_cell_delegate.h"
+#include "ui/file_steps.h"
 #include "ui/handler_guard.h"
 
 namespace keldaro::plu {
@@ -25,10 +24,6 @@ namespace {
 constexpr std::array<int, kColumnCount> kColumnWidths = {39, 55,  55, 27, 32, 42, 28,
                                                          28, 213, 60, 54, 51, 43};
 constexpr int kRowHeight = 21;
-
-void FileError(Notifier& notifier, const QString& text, const QString& detail) {
-  notifier.Error(kFileErrorTitle, text.toStdString(), detail.toStdString());
-}
 
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
@@ -130,7 +125,7 @@ void PluTab::BuildGrid() {
       [separator](int column, QStringView text) {
         return AcceptsTypedText(column, text, separator);
       },
-      StringGrid1));
+      ui::CheckedCellDelegate::OnAccept::kRemember, StringGrid1));
   connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) StringGrid1SelectCell(current.column(), current.row() + 1);
@@ -151,23 +146,15 @@ void PluTab::Button17Click() { sheet_.ClearAll(); }
 void PluTab::Button5Click() {
   const QString name = services_.files.OpenFileName(kPluFileDialog);
   if (name.isEmpty()) return;
-  QFile file(name);
-  if (!file.open(QIODevice::ReadOnly)) {
-    FileError(services_.notifier, kIoErrorText, file.errorString());
-    return;
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    FileError(services_.notifier, kIoErrorText, file.errorString());
-    return;
-  }
-  const PluLoadResult result = LoadPluFile(std::string_view(bytes.constData(), bytes.size()),
+  const std::optional<QByteArray> bytes = ui::ReadChosenFile(services_.notifier, name);
+  if (!bytes) return;
+  const PluLoadResult result = LoadPluFile(std::string_view(bytes->constData(), bytes->size()),
                                            sheet_, services_.decimal_separator);
   if (result.failed_line > 0) {
-    FileError(services_.notifier, kInputErrorText,
-              QStringLiteral("line %1: %2").arg(result.failed_line).arg(result.failure));
+    ui::ShowFileError(services_.notifier, kInputErrorText,
+                      QStringLiteral("line %1: %2").arg(result.failed_line).arg(result.failure));
   } else if (result.ignored_lines > 0) {
-    FileError(services_.notifier, NotLoadedLinesText(result.ignored_lines), {});
+    ui::ShowFileError(services_.notifier, NotLoadedLinesText(result.ignored_lines), {});
   }
 }
 
@@ -175,12 +162,10 @@ void PluTab::Button6Click() {
   const QString name = services_.files.SaveFileName(kPluFileDialog);
   if (name.isEmpty()) return;
   const QString created = CreatedStamp(services_.clock.Now(), QLocale());
-  QString error;
   int blanked = 0;
-  if (!WriteFileAtomically(name, SavePluFile(sheet_, created, &blanked), &error)) {
-    FileError(services_.notifier, kIoErrorText, error);
-  } else if (blanked > 0) {
-    FileError(services_.notifier, BlankedCellsText(blanked), {});
+  const std::string file = SavePluFile(sheet_, created, &blanked);
+  if (ui::WriteChosenFile(services_.notifier, name, file) && blanked > 0) {
+    ui::ShowFileError(services_.notifier, BlankedCellsText(blanked), {});
   }
 }
 

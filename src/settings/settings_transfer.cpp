@@ -58,7 +58,13 @@ void PushRecordText(Packet& packet, int index, const QString& text, int width) {
 
 }  // namespace
 
-bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommands& between) {
+LoadedParts LoadedParts::All() { return {true, kClerks, true, true, kDepartments, true}; }
+
+bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommands& between,
+                  LoadedParts* loaded) {
+  LoadedParts unused;
+  LoadedParts& parts = loaded != nullptr ? *loaded : unused;
+  parts = {};
   if (!session.RequireConnection()) return false;
   Chain chain(session, between);
   if (!chain.Run(
@@ -66,15 +72,18 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
           [&](Packet& p) { DecodeSettingsBlock(PopBytes(p, kBlockSize), r); })) {
     return false;
   }
+  parts.block = true;
   for (int i = 0; i < kClerks; ++i) {
     if (!chain.Run(
             cmd::kReadClerk, [&](Packet& p) { PushIndex(p, i); },
             [&](Packet& p) { r.clerks[static_cast<std::size_t>(i)] = PopText(p, kNameWidth); })) {
       return false;
     }
+    parts.clerks = i + 1;
   }
-  const auto read_lines = [&](QStringList& lines, int first, int count) {
+  const auto read_lines = [&](QStringList& lines, bool& emptied, int first, int count) {
     lines.clear();
+    emptied = true;
     for (int k = first; k < first + count; ++k) {
       if (!chain.Run(
               cmd::kReadReceiptLine, [&](Packet& p) { PushIndex(p, k); },
@@ -84,8 +93,8 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
     }
     return true;
   };
-  if (!read_lines(r.header, 1, kHeaderLines)) return false;
-  if (!read_lines(r.footer, kHeaderLines + 1, kFooterLines)) return false;
+  if (!read_lines(r.header, parts.header, 1, kHeaderLines)) return false;
+  if (!read_lines(r.footer, parts.footer, kHeaderLines + 1, kFooterLines)) return false;
   for (int d = 0; d < kDepartments; ++d) {
     if (!chain.Run(
             cmd::kReadDepartment, [&](Packet& p) { PushIndex(p, d); },
@@ -94,10 +103,12 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
             })) {
       return false;
     }
+    parts.departments = d + 1;
   }
-  return chain.Run(
+  parts.tax_rates = chain.Run(
       cmd::kReadTaxRates, [](Packet&) {},
       [&](Packet& p) { r.tax_rates = DecodeTaxTable(PopBytes(p, kTaxTableSize)); });
+  return parts.tax_rates;
 }
 
 bool SendSettings(ScaleSession& session, const SettingsRecord& r, const BetweenCommands& between) {

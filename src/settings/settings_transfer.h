@@ -16,12 +16,24 @@ namespace keldaro::settings {
 // 17-second load at 1200 baud does not look hung.
 using BetweenCommands = std::function<void()>;
 
+// Which parts of the record a load has filled, so a window shows those and keeps the rest.
+struct LoadedParts {
+  bool block = false;
+  int clerks = 0;          // clerks 0 .. clerks-1
+  bool header = false;     // the header lines were emptied and refilled (maybe partly)
+  bool footer = false;     // the same for the footer lines
+  int departments = 0;     // departments 0 .. departments-1
+  bool tax_rates = false;  // the last command: the whole load arrived
+
+  static LoadedParts All();
+};
+
 // Commands 5, 6 (x4), 10 (x8), 9 (x40) and 11 into `record`. After a failure `record` holds
 // everything that arrived before it and its old values after it; the header lines are emptied
-// just before line 1 is asked for and the footer lines just before line 7. Returns false when
-// not connected or a command failed.
+// just before line 1 is asked for and the footer lines just before line 7. `loaded`, when given,
+// says which parts arrived. Returns false when not connected or a command failed.
 bool LoadSettings(ScaleSession& session, SettingsRecord& record,
-                  const BetweenCommands& between = {});
+                  const BetweenCommands& between = {}, LoadedParts* loaded = nullptr);
 // Commands 34, 37 (x4), 33 (x8), 38 (x40) and 40 from `record`. Header lines past the sixth
 // and footer lines past the second are not sent; missing lines go out empty.
 bool SendSettings(ScaleSession& session, const SettingsRecord& record,

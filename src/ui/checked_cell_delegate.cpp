@@ -3,11 +3,12 @@
 namespace keldaro::ui {
 
 CheckedCellDelegate::CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier,
-                                         Check accepts, QObject* parent)
+                                         Check accepts, OnAccept on_accept, QObject* parent)
     : QStyledItemDelegate(parent),
       remembered_(remembered),
       notifier_(notifier),
-      accepts_(std::move(accepts)) {}
+      accepts_(std::move(accepts)),
+      on_accept_(on_accept) {}
 
 QWidget* CheckedCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                            const QModelIndex& index) const {
@@ -34,7 +35,7 @@ void CheckedCellDelegate::SetEditText(QLineEdit* editor, const QPersistentModelI
   if (!index.isValid()) return;
   auto* model = const_cast<QAbstractItemModel*>(index.model());
   if (accepts_(index.column(), value)) {
-    remembered_.text = value;
+    if (on_accept_ == OnAccept::kRemember) remembered_.text = value;
     model->setData(index, value, Qt::EditRole);
     return;
   }

@@ -1,6 +1,6 @@
 // Cell editor whose every typed change is checked at once: an accepted text goes straight into
-// the cell and becomes the remembered cell text; a rejected one is replaced, in the editor and
-// the cell, by the remembered text, with a beep and no message.
+// the cell (and, where the grid wants it, becomes the remembered cell text); a rejected one is
+// replaced, in the editor and the cell, by the remembered text, with a beep and no message.
 #pragma once
 
 #include <QLineEdit>
@@ -18,9 +18,12 @@ class CheckedCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
   using Check = std::function<bool(int column, QStringView text)>;
+  // The PLU grid remembers every accepted text; the tax grid keeps the text the cell had when
+  // it was selected, so a rejected keystroke goes back to that.
+  enum class OnAccept { kRemember, kKeepRemembered };
 
   CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier, Check accepts,
-                      QObject* parent = nullptr);
+                      OnAccept on_accept, QObject* parent = nullptr);
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
@@ -33,6 +36,7 @@ class CheckedCellDelegate : public QStyledItemDelegate {
   RememberedCellText& remembered_;
   Notifier& notifier_;
   Check accepts_;
+  OnAccept on_accept_;
 };
 
 }  // namespace keldaro::ui

@@ -97,8 +97,13 @@ TEST_F(SettingsTransferTest, ALoadFailingAtDepartment12KeepsWhatArrived) {
   SettingsRecord r;
   r.departments.fill(u"old"_s);
   r.tax_rates[0] = 1234;
-  EXPECT_FALSE(LoadSettings(session_, r));
+  LoadedParts parts;
+  EXPECT_FALSE(LoadSettings(session_, r, {}, &parts));
   EXPECT_EQ(notifier_.CountOf(kCommunicationErrorText), 1);
+  EXPECT_TRUE(parts.block && parts.header && parts.footer);
+  EXPECT_EQ(parts.clerks, kClerks);
+  EXPECT_EQ(parts.departments, 12);
+  EXPECT_FALSE(parts.tax_rates);
   for (int d = 0; d < kDepartments; ++d) {
     EXPECT_EQ(r.departments[static_cast<std::size_t>(d)] == u"old"_s, d >= 12)
         << "department " << d;

@@ -1,10 +1,11 @@
-// The PLU file messages the tab's box and the command line both show, as the system words them.
+// The messages of the program's file operations, as the system words them: the tabs' boxes and
+// the command line show the same texts.
 #pragma once
 
-namespace keldaro::plu {
+namespace keldaro {
 
 inline constexpr const char* kFileErrorTitle = "ERROR!";
 inline constexpr const char* kIoErrorText = "I/O Error!";
 inline constexpr const char* kInputErrorText = "error in input file";
 
-}  // namespace keldaro::plu
+}  // namespace keldaro
