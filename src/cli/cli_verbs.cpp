@@ -48,6 +48,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddIdentifyVerb(app, context);
   AddRawVerb(app, context);
   AddPluVerbs(app, context);
+  AddSettingsVerbs(app, context);
+  AddClockVerbs(app, context);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -31,5 +31,7 @@ int CheckedOutput(std::ostream& out, std::ostream& err);
 void AddIdentifyVerb(CLI::App& app, VerbContext& context);
 void AddRawVerb(CLI::App& app, VerbContext& context);
 void AddPluVerbs(CLI::App& app, VerbContext& context);
+void AddSettingsVerbs(CLI::App& app, VerbContext& context);
+void AddClockVerbs(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli

@@ -1,16 +1,14 @@
 #include <CLI/CLI.hpp>
 #include <QDateTime>
 #include <QLocale>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "cli/cli_verbs.h"
 #include "cli/connection.h"
+#include "cli/file_io.h"
 #include "cli/verb.h"
-#include "core/atomic_file.h"
 #include "core/file_messages.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
@@ -33,23 +31,12 @@ plu::PluRange RangeOf(const PluArguments& args) {
   return {args.first.value_or(plu::kFirstRangeNumber), args.last.value_or(plu::kLastRangeNumber)};
 }
 
-std::ostream& FileError(std::ostream& err, const char* text) {
-  return err << kFileErrorTitle << ' ' << text << ": ";
-}
-
 int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& out,
             std::ostream& err) {
   const plu::PluRange range = RangeOf(args);
   if (!plu::IsValidRange(range)) return BadUsage(err, plu::InvalidRangeText(range).toStdString());
-  const QString path = QString::fromStdString(args.file);
   // Found now, not after a read of many minutes.
-  if (!args.file.empty()) {
-    const QString problem = WriteTargetProblem(path);
-    if (!problem.isEmpty()) {
-      FileError(err, kIoErrorText) << problem.toStdString() << '\n';
-      return kExitBadInput;
-    }
-  }
+  if (!OutputWritable(args.file, err)) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
   plu::PluSheet sheet;
@@ -70,16 +57,7 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   if (blanked > 0) {
     err << "warning: " << plu::BlankedCellsText(blanked).toStdString() << '\n';
   }
-  if (args.file.empty()) {
-    out << file << std::flush;
-    return CheckedOutput(out, err);
-  }
-  QString why;
-  if (!WriteFileAtomically(path, file, &why)) {
-    FileError(err, kIoErrorText) << args.file << ": " << why.toStdString() << '\n';
-    return kExitBadInput;
-  }
-  return kExitOk;
+  return WriteOutput(args.file, file, out, err);
 }
 
 int InputError(std::ostream& err, int line, const QString& what) {
@@ -93,16 +71,11 @@ int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& 
   if (selected && !plu::IsValidRange(range)) {
     return BadUsage(err, plu::InvalidRangeText(range).toStdString());
   }
-  std::ifstream in(args.file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in) {
-    FileError(err, kIoErrorText) << "cannot read " << args.file << '\n';
-    return kExitBadInput;
-  }
+  const std::optional<std::string> bytes = ReadInputFile(args.file, err);
+  if (!bytes) return kExitBadInput;
   plu::PluSheet sheet;
   const QChar separator = DecimalSeparator();
-  const plu::PluLoadResult loaded = plu::LoadPluFile(bytes.str(), sheet, separator);
+  const plu::PluLoadResult loaded = plu::LoadPluFile(*bytes, sheet, separator);
   if (loaded.failed_line > 0) return InputError(err, loaded.failed_line, loaded.failure);
   if (loaded.ignored_lines > 0) {
     err << "warning: the table holds " << plu::kRecordRows << " records; " << loaded.ignored_lines

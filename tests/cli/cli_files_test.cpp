@@ -11,22 +11,12 @@
 #include <thread>
 
 #include "cli/cli_verbs.h"
+#include "cli_fixture.h"
 #include "link/commands.h"
 #include "sim/virtual_scale.h"
 
 namespace keldaro::cli {
 namespace {
-
-struct CliRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A record line of the PLU file with the user's decimal separator.
 std::string Record(const std::string& no, const std::string& name = "A") {
@@ -34,31 +24,14 @@ std::string Record(const std::string& no, const std::string& name = "A") {
   return no + "\t1" + sep + "00\t1\t1\t1\t0\t0\t0\t" + name + "\t0\t\r\n";
 }
 
-class CliFiles : public ::testing::Test {
+class CliFiles : public CliTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(scale_.Start()); }
-  CliRun Run(std::vector<std::string> args, std::ostream* out_stream = nullptr) {
-    args.insert(args.begin(), {"--port", scale_.SlavePath()});
-    std::ostringstream out, err;
-    const int code = RunCli(args, out_stream ? *out_stream : out, err);
-    return {code, out.str(), err.str()};
-  }
-  int CountOf(std::uint8_t code) const {
-    int n = 0;
-    for (const auto& r : scale_.Requests()) n += r.code == code ? 1 : 0;
-    return n;
-  }
   std::vector<int> WrittenNumbers() const {
     std::vector<int> numbers;
     for (const auto& r : scale_.Requests()) {
       if (r.code == cmd::kWritePlu) numbers.push_back(r.payload[0] << 8 | r.payload[1]);
     }
     return numbers;
-  }
-  std::string TempFile(const std::string& name, const std::string& content) {
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
   }
   // Asks the run to stop once the scale has seen `requests` requests.
   std::thread StopAfter(std::size_t requests) {
@@ -69,7 +42,6 @@ class CliFiles : public ::testing::Test {
       RequestStop();
     });
   }
-  sim::VirtualScale scale_;
 };
 
 TEST_F(CliFiles, HelpAndVersionGoToStdoutAndExitZero) {

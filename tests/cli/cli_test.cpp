@@ -6,42 +6,14 @@
 #include <sstream>
 
 #include "cli/cli_verbs.h"
+#include "cli_fixture.h"
 #include "link/commands.h"
 #include "sim/virtual_scale.h"
 
 namespace keldaro::cli {
 namespace {
 
-struct CliRun {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-class Cli : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(scale_.Start()); }
-  CliRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--port", scale_.SlavePath()});
-    return RunRaw(args);
-  }
-  static CliRun RunRaw(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-  }
-  int CountOf(std::uint8_t code) const {
-    int n = 0;
-    for (const auto& r : scale_.Requests()) n += r.code == code ? 1 : 0;
-    return n;
-  }
-  std::string TempFile(const std::string& name, const std::string& content) {
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  sim::VirtualScale scale_;
-};
+using Cli = CliTest;
 
 TEST_F(Cli, IdentifyPrintsIdentityAndStatus) {
   scale_.SetStatus(0x04);

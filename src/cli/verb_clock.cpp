@@ -1,0 +1,73 @@
+// clock get | set: the scale's clock.
+#include <CLI/CLI.hpp>
+#include <QDateTime>
+#include <memory>
+#include <ostream>
+
+#include "cli/cli_verbs.h"
+#include "cli/connection.h"
+#include "cli/verb.h"
+#include "settings/settings_transfer.h"
+
+namespace keldaro::cli {
+namespace {
+
+constexpr const char* kTimeFormat = "yyyy-MM-dd HH:mm:ss";
+// The scale holds the year as a byte past 2000.
+constexpr int kFirstYear = 2000;
+constexpr int kLastYear = 2255;
+
+int ClockGet(const CliOptions& options, std::ostream& out, std::ostream& err) {
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  settings::ScaleClock clock;
+  if (!settings::ReadClock(link.session(), clock)) return kExitLinkFailure;
+  out << clock.IsoText().toStdString() << '\n' << std::flush;
+  return CheckedOutput(out, err);
+}
+
+int ClockSet(const std::string& when, const CliOptions& options, std::ostream& out,
+             std::ostream& err) {
+  QDateTime time = QDateTime::currentDateTime();
+  if (when != "now") {
+    time = QDateTime::fromString(QString::fromStdString(when), QString::fromLatin1(kTimeFormat));
+    if (!time.isValid()) {
+      return BadUsage(err, "'" + when + "' is not a date and time as YYYY-MM-DD HH:MM:SS");
+    }
+  }
+  if (time.date().year() < kFirstYear || time.date().year() > kLastYear) {
+    return BadUsage(err, "the scale's clock holds the years " + std::to_string(kFirstYear) +
+                             " to " + std::to_string(kLastYear) + ", not " +
+                             std::to_string(time.date().year()));
+  }
+  const settings::ScaleClock clock = settings::ScaleClock::FromDateTime(time);
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  if (!settings::SetClock(link.session(), clock)) return kExitLinkFailure;
+  out << clock.IsoText().toStdString() << '\n' << std::flush;
+  return CheckedOutput(out, err);
+}
+
+}  // namespace
+
+void AddClockVerbs(CLI::App& app, VerbContext& context) {
+  CLI::App* verb = app.add_subcommand("clock", "the scale's clock");
+  verb->require_subcommand(1);
+
+  verb->add_subcommand("get", "print the scale's clock as YYYY-MM-DD HH:MM:SS")
+      ->callback([&context] {
+        context.run = [&context] { return ClockGet(context.options, context.out, context.err); };
+      });
+
+  auto when = std::make_shared<std::string>("now");
+  CLI::App* set = verb->add_subcommand(
+      "set", "set the scale's clock to the PC's local time, or to the time given");
+  set->add_option("TIME", *when, "now (the default) or \"YYYY-MM-DD HH:MM:SS\"");
+  set->callback([&context, when] {
+    context.run = [&context, when] {
+      return ClockSet(*when, context.options, context.out, context.err);
+    };
+  });
+}
+
+}  // namespace keldaro::cli

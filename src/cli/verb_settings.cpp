@@ -1,0 +1,101 @@
+// settings read | write | defaults: the scale's operating settings and the settings file.
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+
+#include "cli/cli_verbs.h"
+#include "cli/connection.h"
+#include "cli/file_io.h"
+#include "cli/verb.h"
+#include "core/file_messages.h"
+#include "settings/settings_file.h"
+#include "settings/settings_transfer.h"
+
+namespace keldaro::cli {
+namespace {
+
+struct SettingsArguments {
+  std::string file;  // --out, or the FILE to write
+  bool merge = false;
+  bool factory = false;
+};
+
+int SettingsRead(const SettingsArguments& args, const CliOptions& options, std::ostream& out,
+                 std::ostream& err) {
+  if (!OutputWritable(args.file, err)) return kExitBadInput;
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  // The load starts from the tab's start values, as the window's would.
+  settings::SettingsRecord record;
+  // Settings that did not arrive whole are not written: the file would pass for the scale's.
+  if (!settings::LoadSettings(link.session(), record)) return kExitLinkFailure;
+  return WriteOutput(args.file, settings::SaveSettingsFile(record), out, err);
+}
+
+int SettingsWrite(const SettingsArguments& args, const CliOptions& options, std::ostream& err) {
+  const std::optional<std::string> bytes = ReadInputFile(args.file, err);
+  if (!bytes) return kExitBadInput;
+  // The whole file is checked before the port is opened; with --merge the keys it leaves out
+  // are filled from the scale afterwards, which no check depends on.
+  QString error;
+  std::optional<settings::SettingsRecord> record =
+      settings::LoadSettingsFile(*bytes, settings::SettingsRecord{}, !args.merge, error);
+  if (!record) {
+    FileError(err, kInputErrorText) << args.file << ": " << error.toStdString() << '\n';
+    return kExitBadInput;
+  }
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  if (args.merge) {
+    settings::SettingsRecord current;
+    if (!settings::LoadSettings(link.session(), current)) return kExitLinkFailure;
+    record = settings::LoadSettingsFile(*bytes, current, false, error);
+  }
+  return settings::SendSettings(link.session(), *record) ? kExitOk : kExitLinkFailure;
+}
+
+int SettingsDefaults(const SettingsArguments& args, std::ostream& out, std::ostream& err) {
+  if (!OutputWritable(args.file, err)) return kExitBadInput;
+  settings::SettingsRecord record;
+  if (args.factory) settings::ApplyFactoryPresets(record);
+  return WriteOutput(args.file, settings::SaveSettingsFile(record), out, err);
+}
+
+}  // namespace
+
+void AddSettingsVerbs(CLI::App& app, VerbContext& context) {
+  CLI::App* verb = app.add_subcommand("settings", "the scale's operating settings");
+  verb->require_subcommand(1);
+  verb->footer(
+      "The settings file is UTF-8 JSON with every key of the \"Ayarlar\" tab; `settings "
+      "defaults` writes one to start from.");
+
+  auto args = std::make_shared<SettingsArguments>();
+  CLI::App* read = verb->add_subcommand("read", "read every setting into a settings file");
+  read->add_option("--out", args->file, "the settings file (default: stdout)")->type_name("FILE");
+  read->callback([&context, args] {
+    context.run = [&context, args] {
+      return SettingsRead(*args, context.options, context.out, context.err);
+    };
+  });
+
+  CLI::App* write = verb->add_subcommand(
+      "write", "check a settings file whole, then send every setting in it to the scale");
+  write->add_option("FILE", args->file, "the settings file")->required();
+  write->add_flag("--merge", args->merge,
+                  "keys the file leaves out keep the scale's values (read first)");
+  write->callback([&context, args] {
+    context.run = [&context, args] { return SettingsWrite(*args, context.options, context.err); };
+  });
+
+  CLI::App* defaults = verb->add_subcommand(
+      "defaults", "write the settings file of the tab's start values (needs no scale)");
+  defaults->add_flag("--factory", args->factory, "the values after \"Fabrika ayarı\" instead");
+  defaults->add_option("--out", args->file, "the settings file (default: stdout)")
+      ->type_name("FILE");
+  defaults->callback([&context, args] {
+    context.run = [&context, args] { return SettingsDefaults(*args, context.out, context.err); };
+  });
+}
+
+}  // namespace keldaro::cli

@@ -1,0 +1,136 @@
+// keldaro-cli's settings and clock verbs against the virtual scale.
+#include <gtest/gtest.h>
+
+#include "cli_fixture.h"
+#include "link/commands.h"
+#include "settings/settings_codec.h"
+#include "settings/settings_file.h"
+
+namespace keldaro::cli {
+namespace {
+
+class CliSettings : public CliTest {
+ protected:
+  // Every payload the scale received for `code`, in order.
+  std::vector<std::vector<std::uint8_t>> Payloads(std::uint8_t code) const {
+    std::vector<std::vector<std::uint8_t>> payloads;
+    for (const auto& r : scale_.Requests()) {
+      if (r.code == code) payloads.push_back(r.payload);
+    }
+    return payloads;
+  }
+  static std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+  }
+};
+
+TEST_F(CliSettings, AReadFileWrittenBackGivesTheScaleEveryByteItServed) {
+  scale_.WithState([](sim::ScaleState& s) {
+    s.settings[0] = 4;
+    s.settings[1] = 0xA5;
+    s.settings[46] = 0x80;  // the euro sign alone
+    s.settings[47] = 0;
+    s.clerks[2] =
+        "\xC7"
+        "A\xD0"
+        "LA";  // "ÇAĞLA"
+    s.departments[39] = "SON";
+    s.receipt_lines[7] = "FOOTER 2";
+    s.tax_rates = {1800, 875, -500, 0, 1, 2, 3, 9999};
+  });
+  const std::string path = ::testing::TempDir() + "cli_settings.json";
+  const CliRun read = Run({"settings", "read", "--out", path});
+  ASSERT_EQ(read.exit_code, 0) << read.err;
+  EXPECT_NE(ReadFile(path).find("\"currency\": \"\u20AC\""), std::string::npos);
+
+  std::vector<std::vector<std::uint8_t>> served;
+  scale_.WithState([&](sim::ScaleState& s) {
+    served.emplace_back(s.settings.begin(), s.settings.end());
+    for (auto& text : s.clerks) text.clear();
+    s.tax_rates.fill(0);
+  });
+  scale_.ClearLog();
+  const CliRun write = Run({"settings", "write", path});
+  ASSERT_EQ(write.exit_code, 0) << write.err;
+  EXPECT_EQ(Payloads(cmd::kWriteSettings).at(0), served[0]);
+  const std::string clerk = settings::EncodeText(QStringLiteral("ÇAĞLA"), settings::kNameWidth);
+  std::vector<std::uint8_t> expected_clerk = {2};
+  expected_clerk.insert(expected_clerk.end(), clerk.begin(), clerk.end());
+  EXPECT_EQ(Payloads(cmd::kWriteClerk).at(2), expected_clerk);
+  const auto taxes = Payloads(cmd::kWriteTaxRates).at(0);
+  EXPECT_EQ(std::vector<std::uint8_t>(taxes.begin(), taxes.begin() + 6),
+            (std::vector<std::uint8_t>{0x07, 0x08, 0x03, 0x6B, 0xFE, 0x0C}));
+  EXPECT_EQ(scale_.Requests().size(), 1u + 54u);  // the identify of every connection, the chain
+}
+
+TEST_F(CliSettings, FactoryDefaultsNeedNoScaleAndSendTheFactoryBlock) {
+  const CliRun defaults =
+      RunRaw({"--port", "/dev/ttyKELDARO-none", "settings", "defaults", "--factory"});
+  ASSERT_EQ(defaults.exit_code, 0) << defaults.err;
+  const std::string path = TempFile("cli_factory.json", defaults.out);
+  ASSERT_EQ(Run({"settings", "write", path}).exit_code, 0);
+  settings::SettingsRecord factory;
+  settings::ApplyFactoryPresets(factory);
+  const std::string block = settings::EncodeSettingsBlock(factory);
+  EXPECT_EQ(Payloads(cmd::kWriteSettings).at(0),
+            std::vector<std::uint8_t>(block.begin(), block.end()));
+  EXPECT_EQ(Payloads(cmd::kWriteSettings).at(0)[1], 0xDD);
+}
+
+TEST_F(CliSettings, EachKindOfBadFileExits2NamingTheKeyAndSendsNothing) {
+  const std::string good = settings::SaveSettingsFile(settings::SettingsRecord{});
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {Replaced(good, "\"lan_number\": 0", "\"lan_number\": 100"), "key 'lan_number'"},
+      {Replaced(good, "\"currency\": \"EUR\"", "\"currency\": \"EURO\""), "key 'currency'"},
+      {Replaced(good, "\"drawer_time\": 10,", ""), "key 'drawer_time': is missing"},
+      {Replaced(good, "\"line_speed\"", "\"speed\""), "key 'speed'"},
+      {"{ \"lan_number\": ", "line 1, column"},
+  };
+  for (const auto& [text, expected] : bad) {
+    const std::string path = TempFile("cli_bad_settings.json", text);
+    const CliRun run = Run({"settings", "write", path});
+    EXPECT_EQ(run.exit_code, 2) << expected;
+    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(scale_.FramesReceived(), 0);
+}
+
+TEST_F(CliSettings, AMergeKeepsTheScalesValuesForKeysTheFileLeavesOut) {
+  scale_.WithState([](sim::ScaleState& s) {
+    s.settings[40] = 42;  // LAN number
+    s.departments[3] = "KEPT";
+  });
+  const std::string path = TempFile("cli_merge.json", "{\"discount_percent\": 15}");
+  EXPECT_EQ(Run({"settings", "write", path}).exit_code, 2);  // every key needed without --merge
+  EXPECT_EQ(scale_.FramesReceived(), 0);
+  const CliRun run = Run({"settings", "write", path, "--merge"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const auto block = Payloads(cmd::kWriteSettings).at(0);
+  EXPECT_EQ(block[40], 42);
+  EXPECT_EQ(block[43], 15);
+  EXPECT_EQ(Payloads(cmd::kWriteDepartment).at(3)[1], 'K');
+}
+
+TEST_F(CliSettings, ClockSetThenGetAndBadTimesBeforeThePortOpens) {
+  const CliRun set = Run({"clock", "set", "2026-12-07 14:05:09"});
+  ASSERT_EQ(set.exit_code, 0) << set.err;
+  EXPECT_EQ(Payloads(cmd::kSetClock).at(0), (std::vector<std::uint8_t>{26, 12, 7, 14, 5, 9}));
+  const CliRun get = Run({"clock", "get"});
+  ASSERT_EQ(get.exit_code, 0) << get.err;
+  EXPECT_EQ(get.out.substr(0, 16), "2026-12-07 14:05");
+
+  scale_.WithState([](sim::ScaleState& s) { s.clock_offset_seconds = 0; });
+  scale_.ClearLog();
+  for (const char* bad :
+       {"2026-02-30 10:00:00", "yesterday", "1999-12-31 23:59:59", "2256-01-01 00:00:00"}) {
+    EXPECT_EQ(Run({"clock", "set", bad}).exit_code, 2) << bad;
+  }
+  EXPECT_EQ(scale_.FramesReceived(), 0);
+  EXPECT_EQ(RunRaw({"--port", "/dev/ttyKELDARO-none", "clock", "get"}).exit_code, 1);
+}
+
+}  // namespace
+}  // namespace keldaro::cli
