@@ -125,7 +125,10 @@ int Raw(const CliOptions& options, std::ostream& out, std::ostream& err) {
   Packet& packet = link.session().packet();
   packet.Clear();
   for (std::uint8_t b : payload) packet.PushByte(b);
-  if (!link.session().ExecuteCommand(static_cast<std::uint8_t>(code))) return kExitLinkFailure;
+  // raw takes a reply of any size.
+  if (!link.session().ExecuteCommand(static_cast<std::uint8_t>(code), ReplySize::Any())) {
+    return kExitLinkFailure;
+  }
   // The reply body from the status byte up to the byte before the checksum.
   const std::size_t length = packet.ReplyLength() > 0 ? packet.ReplyLength() - 1 : 0;
   out << Hex(packet.ReplyArea().data(), length) << '\n';
