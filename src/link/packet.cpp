@@ -34,10 +34,12 @@ const char* LinkFailureText(LinkFailure failure) {
 namespace {
 
 // Quiet needed before a request goes out after an interrupted exchange: a few byte times at the
-// open speed, at least a few milliseconds (a pseudo-terminal delivers in bursts). Bounded so that
-// a line that never stops babbling still fails: long enough for the largest reply frame.
+// open speed, and at least 20 ms, which covers a scale's turn-around between the end of a request
+// and its ACK (and the rest of a short request still on the wire when the exchange was cut off).
+// Paid once per connection and once per resend only. Bounded so that a line that never stops
+// babbling still fails: long enough for the largest reply frame to pass.
 constexpr long kQuietBytes = 5;
-constexpr long kMinQuietMs = 5;
+constexpr long kMinQuietMs = 20;
 constexpr long kDrainBoundBytes = 600;
 
 // The serial port as the reply receiver's line.

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -164,6 +165,7 @@ struct VirtualScale::Impl {
   ScaleState state;
   std::vector<ReceivedRequest> log;
   int frames = 0;
+  mutable std::condition_variable frames_cv;  // signalled with mu when a frame came in
   int nak_left = 0;
   int bad_left = 0;
   std::mt19937 rng;
@@ -453,6 +455,7 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
   {
     std::lock_guard<std::mutex> lock(mu);
     ++frames;
+    frames_cv.notify_all();
     if (frame.address != wire::kStationAddress) return Next::kByte;
     const FaultOptions& f = options.faults;
     if (!frame.checksum_ok) {
@@ -625,6 +628,12 @@ std::vector<ReceivedRequest> VirtualScale::Requests() const {
 int VirtualScale::FramesReceived() const {
   std::lock_guard<std::mutex> lock(impl_->mu);
   return impl_->frames;
+}
+
+bool VirtualScale::WaitForFrames(int count, int timeout_ms) const {
+  std::unique_lock<std::mutex> lock(impl_->mu);
+  return impl_->frames_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                   [&] { return impl_->frames >= count; });
 }
 
 void VirtualScale::ClearLog() {

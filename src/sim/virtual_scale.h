@@ -71,6 +71,9 @@ class VirtualScale {
   // came in.
   std::vector<ReceivedRequest> Requests() const;
   int FramesReceived() const;
+  // Waits until at least `count` frames came in (FramesReceived), at most `timeout_ms`; true
+  // when they did. Lets a test wait for the scale instead of sleeping.
+  bool WaitForFrames(int count, int timeout_ms) const;
   void ClearLog();
 
  private:
