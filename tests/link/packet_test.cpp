@@ -109,7 +109,7 @@ std::function<Bytes(const PeerEvent&)> Answer(Bytes reply, Bytes after_nak = {})
 // The read time-out of these tests: long enough for the peer thread to answer on a loaded
 // machine, short enough that a silent line costs little. The real value is tested on its own
 // in the timing tests.
-constexpr std::chrono::milliseconds kTestTimeout{250};
+constexpr std::chrono::milliseconds kTestTimeout{100};
 
 class Transaction : public ::testing::Test {
  protected:

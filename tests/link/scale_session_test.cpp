@@ -38,7 +38,7 @@ class Session : public ::testing::Test {
   Session() {
     session_.SetStatusCallback([this](std::uint8_t s) { statuses_.push_back(s); });
     // Short, so a silent line costs little; the real 1100 ms is tested in the timing tests.
-    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(250));
+    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));
   }
   RecordingNotifier notifier_;
   ScaleSession session_{notifier_};
