@@ -44,15 +44,15 @@ struct ReplySizeEntry {
 // The reply fields of every read command. Codes not listed (the writes, the key, the metrology
 // send) need the two header bytes and take more without complaint.
 inline constexpr ReplySizeEntry kReplySizes[] = {
-    {kIdentify, ReplySize::Fields(33)},         // text 32
-    {kReadClock, ReplySize::Fields(6)},         // six bytes
-    {kReadPlu, ReplySize::Fields(54)},          // the PLU record as read
-    {kReadSettings, ReplySize::Fields(51)},     // the settings block
-    {kReadClerk, ReplySize::Fields(17)},        // text 16
-    {kReadDepartment, ReplySize::Fields(17)},   // text 16
-    {kReadReceiptLine, ReplySize::Fields(33)},  // text 32
-    {kReadTaxRates, ReplySize::Fields(16)},     // eight words
-    {kDisplayPoll, ReplySize::Fields(29)},      // display lines and indicators
+    {kIdentify, ReplySize::Fields(33)},            // text 32
+    {kReadClock, ReplySize::Fields(6)},            // six bytes
+    {kReadPlu, ReplySize::Fields(54)},             // the PLU record as read
+    {kReadSettings, ReplySize::Fields(51)},        // the settings block
+    {kReadClerk, ReplySize::Fields(17)},           // text 16
+    {kReadDepartment, ReplySize::Fields(17)},      // text 16
+    {kReadReceiptLine, ReplySize::Fields(33)},     // text 32
+    {kReadTaxRates, ReplySize::Fields(16)},        // eight words
+    {kDisplayPoll, ReplySize::Fields(29)},         // display lines and indicators
     {kReadReportMemory, ReplySize::CountAsked()},  // the count byte of the request
 };
 

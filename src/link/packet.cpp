@@ -158,7 +158,8 @@ void Packet::Execute(std::uint8_t code, ReplySize expected) {
 bool Packet::DrainStale() {
   const long byte_us = port_.ByteTimeMicroseconds();
   const long quiet_ms = std::max(kMinQuietMs, (kQuietBytes * byte_us + 999) / 1000);
-  const long bound_ms = std::max<long>(port_.ReadTimeout().count(), kDrainBoundBytes * byte_us / 1000);
+  const long bound_ms =
+      std::max<long>(port_.ReadTimeout().count(), kDrainBoundBytes * byte_us / 1000);
   return port_.Drain(std::chrono::milliseconds(quiet_ms), std::chrono::milliseconds(bound_ms));
 }
 

@@ -83,8 +83,8 @@ Reception ReceiveReply(Line& line, std::uint8_t address, std::array<std::uint8_t
     if (line.Error()) return end_try();
     // The body without its checksum byte must have the size the command's reply has: a byte
     // lost on the line can leave the checksum right (a lost 0x00) but every later field shifted.
-    const bool size_ok = stored > 0 ? expected.Accepts(stored - 1)
-                                     : expected.kind() == ReplySize::Kind::kAny;
+    const bool size_ok =
+        stored > 0 ? expected.Accepts(stored - 1) : expected.kind() == ReplySize::Kind::kAny;
     if (checksum == 0 && !too_long && size_ok) {
       length = stored;
       if (refused_out != nullptr) *refused_out += refused;

@@ -12,10 +12,10 @@ inline constexpr std::size_t kReplyHeaderBytes = 2;  // status, then a byte noth
 class ReplySize {
  public:
   enum class Kind {
-    kExactly,      // the header and exactly `fields` bytes of reply fields
-    kHeader,       // at least the header (write commands)
-    kAny,          // any size, even none (diagnostics)
-    kCountAsked,   // the count the request asks for (report memory): resolved at Execute
+    kExactly,     // the header and exactly `fields` bytes of reply fields
+    kHeader,      // at least the header (write commands)
+    kAny,         // any size, even none (diagnostics)
+    kCountAsked,  // the count the request asks for (report memory): resolved at Execute
   };
 
   // Exactly `fields` bytes after the two header bytes.

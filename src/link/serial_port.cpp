@@ -181,7 +181,8 @@ bool SerialPort::WriteAll(const std::uint8_t* bytes, std::size_t count) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(give_up - Clock::now());
     if (left.count() <= 0) return false;
     pollfd p{fd_, POLLOUT, 0};
-    if (::poll(&p, 1, static_cast<int>(left.count())) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    if (::poll(&p, 1, static_cast<int>(left.count())) > 0 &&
+        (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
       gone_ = true;
       return false;
     }

@@ -14,13 +14,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstddef>
-#include <functional>
-#include <chrono>
 #include <atomic>
+#include <chrono>
+#include <climits>
 #include <condition_variable>
+#include <cstddef>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -90,7 +90,8 @@ int ClaimLinkPath(const std::string& link_path) {
     name = "keldaro-sim-link#" + std::to_string(std::hash<std::string>{}(absolute));
   }
   std::memcpy(address.sun_path + 1, name.data(), name.size());  // sun_path[0] = 0: abstract
-  const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+  const socklen_t length =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
     const int error = errno;
     ::close(fd);
@@ -244,9 +245,8 @@ bool VirtualScale::Impl::Open(std::string* error) {
     // be deleted when this one exits).
     link_claim = ClaimLinkPath(link_path);
     if (link_claim < 0) {
-      SetError(error, errno == EADDRINUSE
-                          ? link_path + ": held by another running virtual scale"
-                          : link_path + ": " + std::strerror(errno));
+      SetError(error, errno == EADDRINUSE ? link_path + ": held by another running virtual scale"
+                                          : link_path + ": " + std::strerror(errno));
       Close();
       return false;
     }

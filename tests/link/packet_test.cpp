@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -284,7 +283,8 @@ TEST_F(Transaction, WriteCommandsNeedTheHeaderAndTakeMore) {
 }
 
 TEST_F(Transaction, ReportReadTakesTheCountItAskedFor) {
-  PtyPeer peer(Answer(ReplyFrame({0x00, 0x00, 1, 2, 3, 4}), ReplyFrame({0x00, 0x00, 1, 2, 3, 4, 5})));
+  PtyPeer peer(
+      Answer(ReplyFrame({0x00, 0x00, 1, 2, 3, 4}), ReplyFrame({0x00, 0x00, 1, 2, 3, 4, 5})));
   Connect(peer);
   packet_.PushWord(0x0100);
   packet_.PushByte(5);

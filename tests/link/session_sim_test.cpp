@@ -2,14 +2,12 @@
 // framing are separate code, so each checks the other.
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include <array>
 #include <chrono>
-#include <vector>
-
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "link/commands.h"
 #include "link/scale_session.h"
@@ -114,11 +112,12 @@ TEST_F(AgainstSimulator, EveryReadReplyOfTheSimulatorHasTheSizeOfTheTable) {
     std::uint8_t code;
     std::vector<std::uint8_t> payload;
   };
-  const std::vector<Read> reads = {{cmd::kIdentify, {}},         {cmd::kReadClock, {}},
-                                   {cmd::kReadPlu, {0, 1, 0, 54}}, {cmd::kReadSettings, {}},
-                                   {cmd::kReadClerk, {1}},         {cmd::kReadDepartment, {1}},
-                                   {cmd::kReadReceiptLine, {1}},   {cmd::kReadTaxRates, {}},
-                                   {cmd::kDisplayPoll, {}},        {cmd::kReadReportMemory, {0, 0, 40}}};
+  const std::vector<Read> reads = {
+      {cmd::kIdentify, {}},           {cmd::kReadClock, {}},
+      {cmd::kReadPlu, {0, 1, 0, 54}}, {cmd::kReadSettings, {}},
+      {cmd::kReadClerk, {1}},         {cmd::kReadDepartment, {1}},
+      {cmd::kReadReceiptLine, {1}},   {cmd::kReadTaxRates, {}},
+      {cmd::kDisplayPoll, {}},        {cmd::kReadReportMemory, {0, 0, 40}}};
   for (const Read& read : reads) {
     packet.Clear();
     for (std::uint8_t b : read.payload) packet.PushByte(b);
@@ -151,7 +150,8 @@ TEST_F(AgainstSimulator, ServesAgainAfterThePortIsClosedAndReopened) {
 // Issue 7: with one byte in a thousand lost, a reply one byte short used to pass its checksum
 // whenever the lost byte was 0x00, and every later field shifted. Now every damaged reply is
 // refused by its size and fetched again: the whole table reads as a clean read does.
-class DroppedBytes : public AgainstSimulator, public ::testing::WithParamInterface<std::uint32_t> {};
+class DroppedBytes : public AgainstSimulator,
+                     public ::testing::WithParamInterface<std::uint32_t> {};
 
 TEST_P(DroppedBytes, FullPluReadMatchesACleanRead) {
   ASSERT_TRUE(Connect());
@@ -178,8 +178,10 @@ TEST_P(DroppedBytes, FullPluReadMatchesACleanRead) {
   // For the report: how much the drops cost.
   RecordProperty("refused_replies", refused);
   RecordProperty("requests_sent", scale_.FramesReceived());
-  std::printf("drop 1e-3 seed %u: %d records differ, %d failed, %d replies refused, %d request frames for 1801+1801 reads\n",
-              GetParam(), differing, failures, refused, scale_.FramesReceived());
+  std::printf(
+      "drop 1e-3 seed %u: %d records differ, %d failed, %d replies refused, %d request frames for "
+      "1801+1801 reads\n",
+      GetParam(), differing, failures, refused, scale_.FramesReceived());
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, DroppedBytes, ::testing::Values(1u, 2u, 3u),

@@ -5,8 +5,8 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>

@@ -49,7 +49,6 @@ TEST_F(VirtualScaleTest, PacingHoldsTheWireTimeAt9600) {
   EXPECT_LT(took, wire * 1.25);
 }
 
-
 TEST_F(VirtualScaleTest, PacingFollowsTheSpeedThePcChose) {
   ScaleOptions o;
   o.faults.pace = true;
@@ -67,7 +66,6 @@ TEST_F(VirtualScaleTest, PacingFollowsTheSpeedThePcChose) {
   EXPECT_LT(fast, slow / 10);
 }
 
-
 TEST_F(VirtualScaleTest, PacingKnowsSpeedsSetAsNumbers) {
   ScaleOptions o;
   o.faults.pace = true;
@@ -81,7 +79,6 @@ TEST_F(VirtualScaleTest, PacingKnowsSpeedsSetAsNumbers) {
   EXPECT_GT(took, wire * 0.97);
   EXPECT_LT(took, wire * 1.3);
 }
-
 
 TEST_F(VirtualScaleTest, FullPacedPluReadAt115200ComesCloseToTheWireTime) {
   ScaleOptions o;
@@ -107,7 +104,6 @@ TEST_F(VirtualScaleTest, FullPacedPluReadAt115200ComesCloseToTheWireTime) {
   EXPECT_LT(took, wire * 1.25);
 }
 
-
 TEST_F(VirtualScaleTest, StopIsPromptEvenInTheMiddleOfASlowPacedReply) {
   ScaleOptions o;
   o.faults.pace = true;
@@ -126,7 +122,6 @@ TEST_F(VirtualScaleTest, StopIsPromptEvenInTheMiddleOfASlowPacedReply) {
   idle.Stop();
   EXPECT_LT(Seconds(std::chrono::steady_clock::now() - idle_start), 0.1);
 }
-
 
 TEST(VirtualScaleTiming, RunStopsPromptly) {
   VirtualScale scale;
