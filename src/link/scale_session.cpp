@@ -55,6 +55,9 @@ bool ScaleSession::ExecuteCommand(std::uint8_t code, ReplySize expected) {
   const LinkFailure failure = ok ? LinkFailure::kNone : packet_.Failure();
   if (!ok) notifier_.Error(kLinkErrorTitle, kCommunicationErrorText, LinkFailureText(failure));
   // After a failure this is whatever the reply area still holds, normally the previous status.
+  // Rewound first: a caller refused while the box was up may have cleared the packet and pushed
+  // its request, which moves the one index that pushes and pops share.
+  packet_.Rewind();
   const std::uint8_t status = packet_.PopByte();
   packet_.PopByte();  // second header byte, not interpreted
   if (on_status_) on_status_(status);

@@ -152,7 +152,9 @@ class ReenteringNotifier : public RecordingNotifier {
     session->packet().Clear();
     inner_result = session->ExecuteQuietly(66);  // the terminal's display poll
     inner_failure = session->LastFailure();
-    inner_command = session->ExecuteCommand(3);
+    session->packet().Clear();
+    session->packet().PushByte(0x30);  // a terminal key: its request is built, then refused
+    inner_command = session->ExecuteCommand(64);
     inner_command_failure = session->LastFailure();
   }
   ScaleSession* session = nullptr;
