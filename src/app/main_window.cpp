@@ -80,6 +80,9 @@ MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QWid
   layout->addWidget(PageControl1, 1);
 
   session_.SetStatusCallback([this](std::uint8_t status) { ShowStatus(status); });
+  // An unplugged adapter: the session has shown the box and closed the port; the window takes
+  // its disconnected look rather than a live lamp over a dead line.
+  session_.SetLinkLostCallback([this] { Disconnect(); });
   Notifier& notifier = services_.notifier;
   ui::ConnectGuarded(notifier, Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
   ui::ConnectGuarded(notifier, Button10, &QPushButton::clicked, this, [this] { Button10Click(); });

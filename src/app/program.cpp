@@ -35,6 +35,7 @@ Program::~Program() {
   form3_.reset();
   form2_.reset();
   session_.SetStatusCallback({});
+  session_.SetLinkLostCallback({});
   form1_.reset();
 }
 

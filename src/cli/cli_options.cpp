@@ -21,6 +21,11 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
           },
           "POSITIVE")
       ->capture_default_str();
+  app.add_option("--timeout", options.timeout_ms,
+                 "how long each byte of the scale's answer is waited for, in ms (three tries)")
+      ->type_name("MS")
+      ->check(CLI::Range(10, 60000))
+      ->capture_default_str();
   app.add_flag("--trace", options.trace, "show every byte on the line on stderr");
 }
 

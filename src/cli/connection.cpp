@@ -14,6 +14,7 @@ Connection::Connection(const CliOptions& options, std::ostream& err)
         [this](LineDirection d, const std::uint8_t* b, std::size_t n) { trace_->Record(d, b, n); });
   }
   session_.SetStatusCallback([this](std::uint8_t s) { status_ = s; });
+  session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(options.timeout_ms));
   const int com = ComPortNumber(options.port);
   connected_ = com > 0 ? session_.Connect(com, options.baud, identity_)
                        : session_.ConnectDevice(options.port, options.baud, identity_);

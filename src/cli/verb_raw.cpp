@@ -43,7 +43,10 @@ int Raw(const RawArguments& args, const CliOptions& options, std::ostream& out, 
   Packet& packet = link.session().packet();
   packet.Clear();
   for (std::uint8_t b : payload) packet.PushByte(b);
-  if (!link.session().ExecuteCommand(static_cast<std::uint8_t>(*code))) return kExitLinkFailure;
+  // A raw command may be one the table does not know: any reply size is taken.
+  if (!link.session().ExecuteCommand(static_cast<std::uint8_t>(*code), ReplySize::Any())) {
+    return kExitLinkFailure;
+  }
   // The reply body from the status byte up to the byte before the checksum.
   const std::size_t length = packet.ReplyLength() > 0 ? packet.ReplyLength() - 1 : 0;
   out << HexBytes(packet.ReplyArea().data(), length) << '\n' << std::flush;

@@ -1,10 +1,46 @@
 #include "link/packet.h"
 
+#include <algorithm>
+
+#include "link/commands.h"
 #include "link/reply_receiver.h"
 #include "link/wire.h"
 
 namespace keldaro {
+
+const char* LinkFailureText(LinkFailure failure) {
+  switch (failure) {
+    case LinkFailure::kNone:
+      return "";
+    case LinkFailure::kRefused:
+      return "the scale refused the request three times (NAK)";
+    case LinkFailure::kNoAnswer:
+      return "the scale did not answer: check that it is on, the cable, the port and the line "
+             "speed";
+    case LinkFailure::kBrokenReplies:
+      return "the scale's replies kept arriving broken: check the cable and the line speed";
+    case LinkFailure::kPortGone:
+      return "the serial port went away (the adapter was unplugged or the line hung up)";
+    case LinkFailure::kNotOpen:
+      return "the serial port is not open";
+    case LinkFailure::kRequestTooLarge:
+      return "the request is too large for one frame; nothing was sent";
+    case LinkFailure::kBusy:
+      return "another command is still in hand";
+  }
+  return "";
+}
+
 namespace {
+
+// Quiet needed before a request goes out after an interrupted exchange: a few byte times at the
+// open speed, and at least 20 ms, which covers a scale's turn-around between the end of a request
+// and its ACK (and the rest of a short request still on the wire when the exchange was cut off).
+// Paid once per connection and once per resend only. Bounded so that a line that never stops
+// babbling still fails: long enough for the largest reply frame to pass.
+constexpr long kQuietBytes = 5;
+constexpr long kMinQuietMs = 20;
+constexpr long kDrainBoundBytes = 600;
 
 // The serial port as the reply receiver's line.
 struct PortLine {
@@ -107,40 +143,92 @@ std::string_view Packet::BuildFrame(std::uint8_t code) {
   return {reinterpret_cast<const char*>(frame_.data()), n};
 }
 
-void Packet::Execute(std::uint8_t code) {
+void Packet::Execute(std::uint8_t code) { Execute(code, cmd::ReplySizeOf(code)); }
+
+void Packet::Execute(std::uint8_t code, ReplySize expected) {
+  if (expected.kind() == ReplySize::Kind::kCountAsked) {
+    // Offset word, then the count byte: the reply holds that many bytes of report memory.
+    expected = length_ >= 3 ? ReplySize::Fields(request_[2]) : ReplySize::HeaderOnly();
+  }
   BuildFrame(code);
-  Transact();
+  Transact(expected);
   Rewind();
 }
 
-void Packet::Transact() {
+bool Packet::DrainStale() {
+  const long byte_us = port_.ByteTimeMicroseconds();
+  const long quiet_ms = std::max(kMinQuietMs, (kQuietBytes * byte_us + 999) / 1000);
+  const long bound_ms =
+      std::max<long>(port_.ReadTimeout().count(), kDrainBoundBytes * byte_us / 1000);
+  return port_.Drain(std::chrono::milliseconds(quiet_ms), std::chrono::milliseconds(bound_ms));
+}
+
+void Packet::Transact(ReplySize expected) {
+  refused_ = 0;
   if (frame_length_ == 0) {  // oversize request: refused without sending
     Failed = true;
+    failure_ = LinkFailure::kRequestTooLarge;
     return;
   }
+  if (!port_.IsOpen()) {
+    Failed = true;
+    failure_ = LinkFailure::kNotOpen;
+    return;
+  }
+  LinkFailure reason = LinkFailure::kNoAnswer;  // of the latest try
   for (int tries = 1;; ++tries) {
-    port_.PurgeInput();
-    if (tries > kMaxSends) {
-      Failed = true;
-      return;
+    // Before the first exchange of a connection and before every resend, what is still
+    // arriving (a reply to an exchange that was cut off) is drained until the line is quiet;
+    // otherwise it would be taken as the answer to this request. Else the try starts by
+    // purging, as the Part says.
+    bool quiet = true;
+    if (fresh_ || tries > 1) {
+      quiet = DrainStale();
+    } else {
+      port_.PurgeInput();
+    }
+    fresh_ = false;
+    if (port_.Gone()) {
+      reason = LinkFailure::kPortGone;  // no use sending again
+      break;
+    }
+    if (tries > kMaxSends) break;
+    if (!quiet) {  // babbling: the try is spent without sending into the noise
+      reason = LinkFailure::kBrokenReplies;
+      continue;
     }
     port_.Error = false;
     port_.WriteBlock(frame_.data(), frame_length_);
     const std::uint8_t acknowledgement = port_.ReadByte();  // anything but NAK counts as ACK
-    if (port_.Error || acknowledgement == wire::kNak) continue;
+    if (port_.Error) {
+      reason = port_.Gone() ? LinkFailure::kPortGone : LinkFailure::kNoAnswer;
+      continue;
+    }
+    if (acknowledgement == wire::kNak) {
+      reason = LinkFailure::kRefused;
+      continue;
+    }
     PortLine line{port_};
-    if (ReceiveReply(line, Address, reply_, reply_length_) == Reception::kAccepted) {
+    const Reception got = ReceiveReply(line, Address, reply_, reply_length_, expected, &refused_);
+    if (got == Reception::kAccepted) {
       Failed = false;
+      failure_ = LinkFailure::kNone;
       return;
     }
+    reason = port_.Gone()                ? LinkFailure::kPortGone
+             : got == Reception::kBroken ? LinkFailure::kBrokenReplies
+                                         : LinkFailure::kNoAnswer;
   }
+  Failed = true;
+  failure_ = reason;
 }
 
 bool Packet::OpenDevice(const std::string& device, int baud) {
-  port_.TimeoutFactor = 20;  // 20 x 55 ms = 1100 ms per byte
+  // The read time-out is the port's setting (1100 ms unless a test shortened it).
   const bool opened = port_.Open(device, baud);
   port_.RaiseDtr();
   baud_ = baud;
+  fresh_ = true;
   return opened;
 }
 

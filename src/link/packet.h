@@ -8,9 +8,25 @@
 #include <string>
 #include <string_view>
 
+#include "link/reply_size.h"
 #include "link/serial_port.h"
 
 namespace keldaro {
+
+// Why a transaction failed, as found where it happened.
+enum class LinkFailure {
+  kNone,
+  kRefused,          // the scale answered the request with NAK on every send
+  kNoAnswer,         // the scale did not answer within the time-out
+  kBrokenReplies,    // replies kept arriving broken (checksum, size) or the line never went quiet
+  kPortGone,         // the port went away: EIO or hang-up (an unplugged adapter)
+  kNotOpen,          // no port is open
+  kRequestTooLarge,  // the request does not fit one frame; nothing was sent
+  kBusy,             // another command is in hand (ScaleSession's re-entry guard)
+};
+
+// Plain words for a failure, shown as the detail beside "Comunication Error!".
+const char* LinkFailureText(LinkFailure failure);
 
 class Packet {
  public:
@@ -28,8 +44,13 @@ class Packet {
   // already in the scale's code page.
   void PushText(std::string_view bytes, int width);
 
-  // Runs the transaction for `code` and rewinds for popping. The outcome is in Failed.
+  // Runs the transaction for `code` and rewinds for popping. The outcome is in Failed, the
+  // reason of a failure in Failure(). The reply must have the size the command table gives
+  // `code` (cmd::ReplySizeOf; for the report memory, the count byte of the request); the second
+  // form states it (ReplySize::Fields(n), ReplySize::Any() for diagnostics). A reply of another
+  // size is refused with NAK like a bad checksum and awaited again.
   void Execute(std::uint8_t code);
+  void Execute(std::uint8_t code, ReplySize expected);
 
   bool Open(int port_number, int baud);  // "COM"n
   bool OpenDevice(const std::string& device, int baud);
@@ -50,6 +71,9 @@ class Packet {
   SerialPort& Port() { return port_; }
   const SerialPort& Port() const { return port_; }
   bool Failed = false;
+  LinkFailure Failure() const { return failure_; }
+  // Replies refused (checksum or size) during the last Execute, over all its tries.
+  int RefusedReplies() const { return refused_; }
   std::uint8_t Address = 0;
   int PortNumber() const { return port_number_; }
   int Baud() const { return baud_; }
@@ -60,7 +84,9 @@ class Packet {
   std::size_t ReplyLength() const { return reply_length_; }
 
  private:
-  void Transact();
+  void Transact(ReplySize expected);
+  // Drops what is still arriving (a reply to an interrupted exchange) until the line is quiet.
+  bool DrainStale();
 
   int port_number_ = 0;
   int baud_ = 0;
@@ -74,6 +100,9 @@ class Packet {
   std::uint8_t position_ = 0;
   std::uint8_t length_ = 0;
   bool overflow_ = false;  // a push went past the 255-byte payload
+  bool fresh_ = false;     // no exchange yet since the open: drain before the first
+  LinkFailure failure_ = LinkFailure::kNone;
+  int refused_ = 0;
   SerialPort port_;
 };
 

@@ -18,14 +18,64 @@ bool ScaleSession::RequireConnection() {
   return false;
 }
 
+namespace {
+
+// Marks the session busy for the lifetime of a command.
+class BusyScope {
+ public:
+  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+  ~BusyScope() { busy_ = false; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  bool& busy_;
+};
+
+}  // namespace
+
+void ScaleSession::AfterFailure() {
+  if (last_failure_ != LinkFailure::kPortGone || !packet_.Port().IsOpen()) return;
+  packet_.Close();
+  if (on_link_lost_) on_link_lost_();
+}
+
 bool ScaleSession::ExecuteCommand(std::uint8_t code) {
-  packet_.Execute(code);
+  return ExecuteCommand(code, cmd::ReplySizeOf(code));
+}
+
+bool ScaleSession::ExecuteCommand(std::uint8_t code, ReplySize expected) {
+  if (busy_) {
+    last_failure_ = LinkFailure::kBusy;  // the command in hand keeps its reply untouched
+    return false;
+  }
+  BusyScope scope(busy_);
+  packet_.Execute(code, expected);
   const bool ok = !packet_.Failed;
-  if (!ok) notifier_.Error(kLinkErrorTitle, kCommunicationErrorText, "");
+  const LinkFailure failure = ok ? LinkFailure::kNone : packet_.Failure();
+  if (!ok) notifier_.Error(kLinkErrorTitle, kCommunicationErrorText, LinkFailureText(failure));
   // After a failure this is whatever the reply area still holds, normally the previous status.
+  // Rewound first: a caller refused while the box was up may have cleared the packet and pushed
+  // its request, which moves the one index that pushes and pops share.
+  packet_.Rewind();
   const std::uint8_t status = packet_.PopByte();
   packet_.PopByte();  // second header byte, not interpreted
   if (on_status_) on_status_(status);
+  last_failure_ = failure;  // a command refused while the box was up set kBusy for its caller
+  if (!ok) AfterFailure();
+  return ok;
+}
+
+bool ScaleSession::ExecuteQuietly(std::uint8_t code) {
+  if (busy_) {
+    last_failure_ = LinkFailure::kBusy;
+    return false;
+  }
+  BusyScope scope(busy_);
+  packet_.Execute(code);
+  const bool ok = !packet_.Failed;
+  last_failure_ = ok ? LinkFailure::kNone : packet_.Failure();
+  if (!ok) AfterFailure();
   return ok;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "link/commands.h"
 #include "link/notifier.h"
 #include "link/packet.h"
 
@@ -24,19 +25,39 @@ class ScaleSession {
   // Called after every command run through ExecuteCommand with the reply's status byte: the
   // status label and the SYSTEM tab follow it.
   using StatusCallback = std::function<void(std::uint8_t status)>;
+  // Called when a command found that the port went away (EIO or hang-up: an unplugged
+  // adapter). The session has closed the port by then, so IsConnected() is false: the window
+  // takes its disconnected look.
+  using LinkLostCallback = std::function<void()>;
 
   explicit ScaleSession(Notifier& notifier) : notifier_(notifier) {}
 
   void SetStatusCallback(StatusCallback callback) { on_status_ = std::move(callback); }
+  void SetLinkLostCallback(LinkLostCallback callback) { on_link_lost_ = std::move(callback); }
   Packet& packet() { return packet_; }
   Notifier& notifier() { return notifier_; }
   bool IsConnected() const { return packet_.Port().IsOpen(); }
 
   // True when the port is open; otherwise shows "You are not connected to the scale!".
   bool RequireConnection();
-  // Runs the request built in the packet. On failure shows "Comunication Error!". Either way
-  // takes the two header bytes off the reply and reports the status byte.
+  // Runs the request built in the packet. On failure shows "Comunication Error!" with the
+  // reason (LastFailure) as its detail. Either way takes the two header bytes off the reply and
+  // reports the status byte. The reply must have the size the command table gives `code`; the
+  // second form states it (ReplySize::Fields(count) for a report read, ReplySize::Any() for
+  // the CLI's raw verb).
+  //
+  // Re-entry guard: while a command is in hand (Qt delivers timer events inside the message
+  // box's exec and inside the progress dialog's event processing), another command is refused
+  // at once: false, LastFailure() == LinkFailure::kBusy, nothing sent, no message, no status.
   bool ExecuteCommand(std::uint8_t code);
+  bool ExecuteCommand(std::uint8_t code, ReplySize expected);
+  // The terminal's display poll (and any exchange that must stay quiet): the same guard and the
+  // same reply check, but no message and no status report. The reply is left unpopped.
+  bool ExecuteQuietly(std::uint8_t code);
+  // True while a command is in hand: a timer-driven caller can skip its turn.
+  bool Busy() const { return busy_; }
+  // Why the latest command failed (kNone after a success).
+  LinkFailure LastFailure() const { return last_failure_; }
 
   // Opens the port and asks for the identity (command 1). On a port that will not open shows
   // "Cannot inicialize COM port!" (the reason is in LastOpenError); on a silent scale shows
@@ -49,9 +70,14 @@ class ScaleSession {
 
  private:
   bool Identify(bool opened, std::string& identity);
+  // After a failed exchange: a port that went away is closed and reported.
+  void AfterFailure();
 
   Notifier& notifier_;
   StatusCallback on_status_;
+  LinkLostCallback on_link_lost_;
+  bool busy_ = false;
+  LinkFailure last_failure_ = LinkFailure::kNone;
   Packet packet_;
 };
 

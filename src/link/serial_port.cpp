@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -78,20 +79,26 @@ std::string ComPortDevice(int n) {
 
 SerialPort::~SerialPort() { Close(); }
 
+// Also closes a descriptor opened before the failure, so that neither the lock nor the exclusive
+// flag outlives a configuration the driver refused.
 bool SerialPort::Fail(std::string reason) {
   last_open_error_ = std::move(reason);
-  is_open_ = false;
+  Close();
   return false;
 }
 
-int SerialPort::ReadTimeoutDeciseconds() const {
-  const int ms = TimeoutFactor * 55;
-  const int ds = (ms + 99) / 100;
-  return ds < 1 ? 1 : (ds > 255 ? 255 : ds);
+namespace {
+
+// A read or write error that means the line is not there any more.
+bool IsGoneError(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
 }
+
+}  // namespace
 
 bool SerialPort::Open(const std::string& device, int baud) {
   Error = false;
+  gone_ = false;
   last_open_error_.clear();
   Close();
 
@@ -119,18 +126,17 @@ bool SerialPort::Open(const std::string& device, int baud) {
   tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CREAD | CLOCAL;
   tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+  // Reads never block: poll() measures every wait (VTIME is not honoured by every device, and
+  // a pseudo-terminal master ignores the settings made through it).
   tio.c_cc[VMIN] = 0;
-  tio.c_cc[VTIME] = static_cast<cc_t>(ReadTimeoutDeciseconds());
+  tio.c_cc[VTIME] = 0;
   ::cfsetispeed(&tio, speed != 0 ? speed : B38400);
   ::cfsetospeed(&tio, speed != 0 ? speed : B38400);
   if (::tcsetattr(fd_, TCSANOW, &tio) != 0 || (speed == 0 && !SetCustomSpeed(fd_, baud))) {
     return Fail("the driver refused the line settings of " + device + " at " +
                 std::to_string(baud) + " baud: " + std::strerror(errno));
   }
-  // Reads block (with VTIME as their time-out); writes stay bounded by WriteAll's poll.
-  const int flags = ::fcntl(fd_, F_GETFL);
-  ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
-
+  // The descriptor stays non-blocking: reads wait in poll(), writes in WriteAll's poll.
   // Ask the UART driver to hand bytes over at once; drivers without the flag refuse quietly.
   serial_struct serial{};
   if (::ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
@@ -138,6 +144,8 @@ bool SerialPort::Open(const std::string& device, int baud) {
     ::ioctl(fd_, TIOCSSERIAL, &serial);
   }
   ::tcflush(fd_, TCIOFLUSH);
+  rx_at_ = rx_end_ = 0;
+  baud_ = baud;
   is_open_ = true;
   return true;
 }
@@ -151,62 +159,116 @@ void SerialPort::Close() {
     fd_ = -1;
   }
   is_open_ = false;
+  baud_ = 0;
+  rx_at_ = rx_end_ = 0;
 }
 
-namespace {
-
 // Writes all of `count` bytes, waiting for the driver at most kWriteGiveUpMs in all.
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t count) {
+bool SerialPort::WriteAll(const std::uint8_t* bytes, std::size_t count) {
   using Clock = std::chrono::steady_clock;
   const auto give_up = Clock::now() + std::chrono::milliseconds(kWriteGiveUpMs);
   while (count > 0) {
-    const ssize_t n = ::write(fd, bytes, count);
+    const ssize_t n = ::write(fd_, bytes, count);
     if (n > 0) {
       bytes += n;
       count -= static_cast<std::size_t>(n);
       continue;
     }
-    if (n < 0 && errno != EINTR && errno != EAGAIN) return false;
+    if (n < 0 && errno != EINTR && errno != EAGAIN) {
+      if (IsGoneError(errno)) gone_ = true;
+      return false;
+    }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(give_up - Clock::now());
     if (left.count() <= 0) return false;
-    pollfd p{fd, POLLOUT, 0};
-    ::poll(&p, 1, static_cast<int>(left.count()));
+    pollfd p{fd_, POLLOUT, 0};
+    if (::poll(&p, 1, static_cast<int>(left.count())) > 0 &&
+        (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+      gone_ = true;
+      return false;
+    }
   }
   return true;
 }
 
-}  // namespace
-
 std::uint8_t SerialPort::WriteByte(std::uint8_t b) {
   if (!IsOpen()) return b;
-  if (WriteAll(fd_, &b, 1) && tap_) tap_(LineDirection::kSent, &b, 1);
+  if (WriteAll(&b, 1) && tap_) tap_(LineDirection::kSent, &b, 1);
   return b;
 }
 
 void SerialPort::WriteBlock(const std::uint8_t* bytes, std::size_t count) {
   if (!IsOpen()) return;
-  if (WriteAll(fd_, bytes, count) && tap_) tap_(LineDirection::kSent, bytes, count);
+  if (WriteAll(bytes, count) && tap_) tap_(LineDirection::kSent, bytes, count);
 }
 
 void SerialPort::PurgeInput() {
+  rx_at_ = rx_end_ = 0;
   if (IsOpen()) ::tcflush(fd_, TCIFLUSH);
+}
+
+bool SerialPort::Fill(int timeout_ms) {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  bool hung_up = false;  // the device said so; one more read takes what it still holds
+  for (;;) {
+    const ssize_t n = ::read(fd_, rx_.data(), rx_.size());
+    if (n > 0) {
+      rx_at_ = 0;
+      rx_end_ = static_cast<std::size_t>(n);
+      if (tap_) tap_(LineDirection::kReceived, rx_.data(), rx_end_);
+      return true;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      if (IsGoneError(errno)) gone_ = true;
+      return false;
+    }
+    // With VMIN and VTIME 0 an empty read gives 0, like the end of file of a hung-up line:
+    // poll() tells the two apart.
+    if (hung_up) {
+      gone_ = true;
+      return false;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    if (left <= 0) return false;
+    pollfd p{fd_, POLLIN, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno != EINTR) {
+      gone_ = true;
+      return false;
+    }
+    if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) hung_up = true;
+  }
+}
+
+bool SerialPort::Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds bound) {
+  using Clock = std::chrono::steady_clock;
+  rx_at_ = rx_end_ = 0;
+  if (!IsOpen()) return false;
+  ::tcflush(fd_, TCIFLUSH);
+  const auto give_up = Clock::now() + bound;
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(give_up - Clock::now());
+    if (left.count() <= 0) return false;  // babbling: never quiet for long enough
+    const auto wait = std::min(quiet, left);
+    if (!Fill(static_cast<int>(wait.count()))) {
+      rx_at_ = rx_end_ = 0;
+      if (gone_) return false;
+      if (wait == quiet) return true;  // a whole quiet stretch without a byte
+      return false;
+    }
+    rx_at_ = rx_end_ = 0;  // stale: dropped
+  }
 }
 
 std::uint8_t SerialPort::ReadByte() {
   if (!IsOpen()) Error = true;
   if (Error) return 0;
-  std::uint8_t b = 0;
-  ssize_t n;
-  do {
-    n = ::read(fd_, &b, 1);
-  } while (n < 0 && errno == EINTR);
-  if (n != 1) {
-    // No byte within the time-out, or the line is gone (a hung-up peer gives EIO at once).
+  if (rx_at_ == rx_end_ && !Fill(static_cast<int>(read_timeout_.count()))) {
+    // No byte within the time-out, or the line is gone (Gone() tells which).
     Error = true;
     return 0;
   }
-  if (tap_) tap_(LineDirection::kReceived, &b, 1);
-  return b;
+  return rx_[rx_at_++];
 }
 
 void SerialPort::RaiseDtr() {

@@ -1,8 +1,12 @@
 // One serial port opened for the scale link: raw 8N1 at a chosen speed, no flow control,
-// exclusive, with a fixed per-byte read time-out. All I/O is blocking and happens on the
-// caller's thread. A sticky Error flag ends a try of the framed transaction.
+// exclusive, with a per-byte read time-out (1100 ms; a setting tests shorten). Every wait is
+// measured with poll(), so it is bounded on every kind of device, whatever the device makes of
+// VMIN and VTIME. All I/O happens on the caller's thread. A sticky Error flag ends a try of the
+// framed transaction; Gone() tells a line that went away (EIO, hang-up) from a silent one.
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -39,26 +43,48 @@ class SerialPort {
   void WriteBlock(const std::uint8_t* bytes, std::size_t count);
   // Drops every received byte not yet read.
   void PurgeInput();
-  // Reads one byte, waiting at most TimeoutFactor x 55 ms. Sets Error on time-out or failure;
-  // while Error is set it returns 0 at once without touching the device.
+  // Drops input until the line has been quiet for `quiet`, giving up after `bound` in all (a
+  // line that keeps babbling). True when the line went quiet. Drained bytes reach the tap.
+  bool Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds bound);
+  // Reads one byte, waiting at most ReadTimeout(). Sets Error on time-out or failure; while
+  // Error is set it returns 0 at once without touching the device.
   std::uint8_t ReadByte();
   // DTR on, RTS off. A pseudo-terminal has no modem lines; that is not an error.
   void RaiseDtr();
+
+  // The read time-out of every byte; kept across opens. The program keeps the default.
+  static constexpr std::chrono::milliseconds kDefaultReadTimeout{1100};
+  void SetReadTimeout(std::chrono::milliseconds timeout) { read_timeout_ = timeout; }
+  std::chrono::milliseconds ReadTimeout() const { return read_timeout_; }
+  // Microseconds one byte (8N1: ten bits) takes on the line at the speed opened; 0 when closed.
+  long ByteTimeMicroseconds() const { return baud_ > 0 ? 10'000'000L / baud_ : 0; }
+
+  // True once the line has gone away since the open: a read or write failed with EIO (or the
+  // like), or the device reported a hang-up (an unplugged adapter, a closed far end).
+  bool Gone() const { return gone_; }
 
   bool IsOpen() const { return fd_ >= 0 && is_open_; }
   const std::string& LastOpenError() const { return last_open_error_; }
   int Descriptor() const { return fd_; }
   void SetTap(LineTap tap) { tap_ = std::move(tap); }
 
-  bool Error = false;      // sticky read failure flag
-  int TimeoutFactor = 20;  // read time-out in units of 55 ms
+  bool Error = false;  // sticky read failure flag
 
  private:
   bool Fail(std::string reason);
-  int ReadTimeoutDeciseconds() const;
+  // Waits up to `timeout_ms` for input and reads what is there into the buffer. False on
+  // time-out, or with gone_ set when the line went away.
+  bool Fill(int timeout_ms);
+  bool WriteAll(const std::uint8_t* bytes, std::size_t count);
 
   int fd_ = -1;
+  int baud_ = 0;
   bool is_open_ = false;
+  bool gone_ = false;
+  std::chrono::milliseconds read_timeout_ = kDefaultReadTimeout;
+  std::array<std::uint8_t, 256> rx_{};  // read ahead from the device, not yet handed out
+  std::size_t rx_at_ = 0;
+  std::size_t rx_end_ = 0;
   std::string last_open_error_;
   LineTap tap_;
 };

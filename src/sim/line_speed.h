@@ -1,6 +1,7 @@
 // The speed a tty is set to, as a number of bits per second, whichever way it was set: a Bnnn
 // constant through tcsetattr, or any number through the kernel's termios2 interface (BOTHER),
-// which is how the PC side sets 14400 and 28800.
+// which is how the PC side sets 14400 and 28800. The kernel keeps the number for both, so no
+// table of Bnnn constants is needed.
 #pragma once
 
 namespace keldaro::sim {

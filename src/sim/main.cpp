@@ -20,13 +20,16 @@ constexpr const char* kUsage =
     "A virtual KELDARO scale on a pseudo-terminal. Prints the terminal's path on the first line\n"
     "and serves until interrupted (SIGINT or SIGTERM).\n"
     "\n"
-    "  --link PATH         place a symbolic link to the terminal at PATH (removed on exit)\n"
+    "  --link PATH         place a symbolic link to the terminal at PATH (removed on exit;\n"
+    "                      refused while another running keldaro-sim holds PATH)\n"
     "  --identity TEXT     identity text of command 1 (UTF-8, sent as Windows-1254)\n"
     "  --status HEX        status byte of every reply, e.g. 04 to open the SYSTEM tab\n"
     "  --empty             no sample data: every PLU slot empty, settings zero\n"
     "  --silent            never answer\n"
+    "  --silent-after N    answer the first N requests, then never again\n"
     "  --nak-first N       answer the first N requests with NAK\n"
     "  --bad-checksum N    send the first N replies with a wrong checksum\n"
+    "  --hidden-errors N   send the first N replies with two bit errors the checksum misses\n"
     "  --garbage HEX...    bytes sent after the ACK before every reply frame (e.g. 00 FF or 00FF)\n"
     "  --bit-errors RATE   chance per sent byte of one flipped bit (0 to 1)\n"
     "  --drop RATE         chance per sent byte of losing it (0 to 1)\n"
@@ -129,10 +132,18 @@ int main(int argc, char** argv) {
     } else if (arg == "--silent") {
       no_value();
       options.faults.silent = true;
+    } else if (arg == "--silent-after") {
+      if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
+        BadUsage("--silent-after needs a count");
+      options.faults.silent_after = static_cast<int>(number);
     } else if (arg == "--nak-first") {
       if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
         BadUsage("--nak-first needs a count");
       options.faults.nak_first = static_cast<int>(number);
+    } else if (arg == "--hidden-errors") {
+      if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
+        BadUsage("--hidden-errors needs a count");
+      options.faults.hidden_errors = static_cast<int>(number);
     } else if (arg == "--bad-checksum") {
       if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
         BadUsage("--bad-checksum needs a count");

@@ -6,15 +6,21 @@
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <climits>
 #include <condition_variable>
+#include <cstddef>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -49,67 +55,6 @@ void SleepUntil(std::int64_t deadline_ns) {
   }
 }
 
-// Bits per second of a termios speed code; 0 for BOTHER (a speed given as a number through
-// termios2) and for codes not listed.
-long BaudOf(speed_t speed) {
-  switch (speed) {
-    case B50:
-      return 50;
-    case B75:
-      return 75;
-    case B110:
-      return 110;
-    case B134:
-      return 134;
-    case B150:
-      return 150;
-    case B200:
-      return 200;
-    case B300:
-      return 300;
-    case B600:
-      return 600;
-    case B1200:
-      return 1200;
-    case B1800:
-      return 1800;
-    case B2400:
-      return 2400;
-    case B4800:
-      return 4800;
-    case B9600:
-      return 9600;
-    case B19200:
-      return 19200;
-    case B38400:
-      return 38400;
-    case B57600:
-      return 57600;
-    case B115200:
-      return 115200;
-    case B230400:
-      return 230400;
-    case B460800:
-      return 460800;
-    case B500000:
-      return 500000;
-    case B576000:
-      return 576000;
-    case B921600:
-      return 921600;
-    case B1000000:
-      return 1000000;
-    case B1152000:
-      return 1152000;
-    case B1500000:
-      return 1500000;
-    case B2000000:
-      return 2000000;
-    default:
-      return 0;
-  }
-}
-
 void CloseFd(int& fd) {
   if (fd >= 0) ::close(fd);
   fd = -1;
@@ -117,6 +62,43 @@ void CloseFd(int& fd) {
 
 void SetError(std::string* error, const std::string& what) {
   if (error != nullptr) *error = what;
+}
+
+// The link path as one absolute name: the real path of its folder and its own name, so that two
+// spellings of one place are one name.
+std::string AbsoluteLinkPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  char resolved[PATH_MAX];
+  if (::realpath(folder.empty() ? "/" : folder.c_str(), resolved) == nullptr) return path;
+  return std::string(resolved) + "/" + name;
+}
+
+// Claims `link_path` for this virtual scale for as long as the returned descriptor is open: an
+// abstract unix socket named after the path, which the kernel frees when the process ends, however
+// it ends. -1 with errno EADDRINUSE when another running virtual scale holds the path.
+int ClaimLinkPath(const std::string& link_path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  const std::string absolute = AbsoluteLinkPath(link_path);
+  // Abstract names are at most 107 bytes: a long path is named by its hash.
+  std::string name = "keldaro-sim-link:" + absolute;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (name.size() >= sizeof address.sun_path - 1) {
+    name = "keldaro-sim-link#" + std::to_string(std::hash<std::string>{}(absolute));
+  }
+  std::memcpy(address.sun_path + 1, name.data(), name.size());  // sun_path[0] = 0: abstract
+  const socklen_t length =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
 }
 
 }  // namespace
@@ -136,6 +118,8 @@ struct VirtualScale::Impl {
   // Counters and the random draws start over whenever the faults are set.
   void ResetFaultRun() {
     nak_left = options.faults.nak_first;
+    answered = 0;
+    hidden_left = options.faults.hidden_errors;
     bad_left = options.faults.bad_checksum;
     rng.seed(options.faults.seed);
   }
@@ -164,7 +148,10 @@ struct VirtualScale::Impl {
   ScaleState state;
   std::vector<ReceivedRequest> log;
   int frames = 0;
+  mutable std::condition_variable frames_cv;  // signalled with mu when a frame came in
   int nak_left = 0;
+  int answered = 0;  // requests answered with a reply since the faults were set
+  int hidden_left = 0;
   int bad_left = 0;
   std::mt19937 rng;
 
@@ -176,6 +163,7 @@ struct VirtualScale::Impl {
   int watch = -1;  // inotify descriptor watching closes of the slave
   std::string slave_path;
   std::string link_made;  // the symbolic link we placed, removed on Close
+  int link_claim = -1;    // held while we own the link path (see ClaimLinkPath)
 
   std::thread thread;
   std::atomic<bool> stop{false};
@@ -257,6 +245,15 @@ bool VirtualScale::Impl::Open(std::string* error) {
     link_path = options.link_path;
   }
   if (!link_path.empty()) {
+    // Another running virtual scale's link is not taken over (it would serve a dead line and
+    // be deleted when this one exits).
+    link_claim = ClaimLinkPath(link_path);
+    if (link_claim < 0) {
+      SetError(error, errno == EADDRINUSE ? link_path + ": held by another running virtual scale"
+                                          : link_path + ": " + std::strerror(errno));
+      Close();
+      return false;
+    }
     struct stat st {};
     if (::lstat(link_path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
       SetError(error, link_path + ": exists and is not a symbolic link");
@@ -286,6 +283,7 @@ void VirtualScale::Impl::Close() {
     }
     link_made.clear();
   }
+  CloseFd(link_claim);
   CloseFd(watch);
   CloseFd(wake_read);
   CloseFd(wake_write);
@@ -294,12 +292,9 @@ void VirtualScale::Impl::Close() {
 }
 
 std::int64_t VirtualScale::Impl::ByteTimeNs() const {
-  // The master reports the slave's settings: the speed the PC opened the port with. Speeds
-  // without a Bnnn constant (14400, 28800) read as BOTHER here and are asked of termios2.
-  termios tio{};
-  if (tcgetattr(master, &tio) != 0) return 0;
-  long baud = BaudOf(cfgetospeed(&tio));
-  if (baud == 0) baud = LineSpeed(master);
+  // The master reports the slave's settings: the speed the PC opened the port with, as a
+  // number, however it was set (a Bnnn constant or termios2's BOTHER for 14400 and 28800).
+  const long baud = LineSpeed(master);
   return baud > 0 ? 10 * kNsPerSecond / baud : 0;  // 8N1: ten bits a byte
 }
 
@@ -453,20 +448,27 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
   {
     std::lock_guard<std::mutex> lock(mu);
     ++frames;
+    frames_cv.notify_all();
     if (frame.address != wire::kStationAddress) return Next::kByte;
     const FaultOptions& f = options.faults;
     if (!frame.checksum_ok) {
       answer = f.silent ? Answer::kNone : Answer::kNak;
     } else {
       log.push_back(ReceivedRequest{frame.code, frame.payload});
-      if (f.silent) {
+      if (f.silent || (f.silent_after >= 0 && answered >= f.silent_after)) {
         answer = Answer::kNone;
       } else if (nak_left > 0) {
         --nak_left;
         answer = Answer::kNak;
       } else {
         answer = Answer::kReply;
-        const std::vector<std::uint8_t> fields = state.Execute(frame.code, frame.payload);
+        ++answered;
+        std::vector<std::uint8_t> fields = state.Execute(frame.code, frame.payload);
+        if (hidden_left > 0 && fields.size() >= 2) {
+          --hidden_left;
+          fields[0] ^= 0x01;  // the first field of every reply is shown (a PLU's price)
+          fields[1] ^= 0x01;
+        }
         const bool corrupt = bad_left > 0;
         if (corrupt) --bad_left;
         std::vector<std::uint8_t> good =
@@ -625,6 +627,12 @@ std::vector<ReceivedRequest> VirtualScale::Requests() const {
 int VirtualScale::FramesReceived() const {
   std::lock_guard<std::mutex> lock(impl_->mu);
   return impl_->frames;
+}
+
+bool VirtualScale::WaitForFrames(int count, int timeout_ms) const {
+  std::unique_lock<std::mutex> lock(impl_->mu);
+  return impl_->frames_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                   [&] { return impl_->frames >= count; });
 }
 
 void VirtualScale::ClearLog() {

@@ -14,9 +14,12 @@
 namespace keldaro::sim {
 
 struct FaultOptions {
-  bool silent = false;   // never answer anything
-  int nak_first = 0;     // answer the first N requests with NAK instead of ACK
-  int bad_checksum = 0;  // send N replies with a wrong checksum (a NAK gets a good copy)
+  bool silent = false;    // never answer anything
+  int silent_after = -1;  // answer the first N requests, then none (-1: no such limit)
+  int nak_first = 0;      // answer the first N requests with NAK instead of ACK
+  int bad_checksum = 0;   // send N replies with a wrong checksum (a NAK gets a good copy)
+  int hidden_errors = 0;  // send N replies with one bit flipped in two of their bytes, which the
+                          // checksum cannot see (as two hits on one bit of a frame on the line)
   std::vector<std::uint8_t> garbage;  // bytes sent after the ACK, before every reply frame
   double bit_error_rate = 0;          // chance per sent byte of one flipped bit
   double drop_rate = 0;               // chance per sent byte of not sending it
@@ -71,6 +74,9 @@ class VirtualScale {
   // came in.
   std::vector<ReceivedRequest> Requests() const;
   int FramesReceived() const;
+  // Waits until at least `count` frames came in (FramesReceived), at most `timeout_ms`; true
+  // when they did. Lets a test wait for the scale instead of sleeping.
+  bool WaitForFrames(int count, int timeout_ms) const;
   void ClearLog();
 
  private:

@@ -71,6 +71,18 @@ TEST_F(GuiTest, ASilentScaleLeavesTheWindowDisconnected) {
   EXPECT_TRUE(form1().StaticText1->text().isEmpty());
 }
 
+TEST_F(GuiTest, APortThatGoesAwayPutsTheWindowInItsDisconnectedLook) {
+  ConnectToScale();
+  scale->Stop();  // the far end of the line is gone, as with an unplugged adapter
+  Click(form1().TabSheet2->Button4);
+  ASSERT_EQ(notifier.CountOf(kCommunicationErrorText), 1);
+  EXPECT_EQ(notifier.errors[0].detail, LinkFailureText(LinkFailure::kPortGone));
+  EXPECT_FALSE(program->session().IsConnected());
+  EXPECT_EQ(form1().Button11->text(), QString(app::kConnectCaption));
+  EXPECT_EQ(form1().Shape1->color(), app::kLampOff);
+  EXPECT_TRUE(form1().StaticText1->text().isEmpty());
+}
+
 TEST_F(GuiTest, TheSystemTabFollowsBitTwoOfTheStatus) {
   scale->SetStatus(0x04);
   ConnectToScale();

@@ -3,9 +3,11 @@
 #include "link/packet.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "link/pty_peer.h"
 
@@ -22,9 +24,13 @@ Bytes FrameOf(Packet& packet, std::uint8_t code) {
   return Bytes(frame.begin(), frame.end());
 }
 
-Bytes Concat(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+// One allocation of the final size: growing `a` by insert trips GCC 12's -Warray-bounds at -O2
+// (a false report on the reallocation path of a vector built from a short list).
+Bytes Concat(const Bytes& a, const Bytes& b) {
+  Bytes out(a.size() + b.size());
+  std::copy(a.begin(), a.end(), out.begin());
+  std::copy(b.begin(), b.end(), out.begin() + static_cast<std::ptrdiff_t>(a.size()));
+  return out;
 }
 
 TEST(RequestFrame, WorkedExamples) {
@@ -75,6 +81,7 @@ TEST(RequestFrame, OversizeRequestsAreRefusedUnsent) {
   EXPECT_TRUE(packet.BuildFrame(36).empty());
   packet.Execute(36);
   EXPECT_TRUE(packet.Failed);
+  EXPECT_EQ(packet.Failure(), LinkFailure::kRequestTooLarge);
 
   packet.Clear();
   for (int i = 0; i < 256; ++i) packet.PushByte(0x11);  // one more than the 8-bit length holds
@@ -98,24 +105,31 @@ std::function<Bytes(const PeerEvent&)> Answer(Bytes reply, Bytes after_nak = {})
   };
 }
 
+// The read time-out of these tests: long enough for the peer thread to answer on a loaded
+// machine, short enough that a silent line costs little. The real value is tested on its own
+// in the timing tests.
+constexpr std::chrono::milliseconds kTestTimeout{100};
+
 class Transaction : public ::testing::Test {
  protected:
   void Connect(PtyPeer& peer) {
+    packet_.Port().SetReadTimeout(kTestTimeout);
     ASSERT_TRUE(packet_.OpenDevice(peer.SlavePath(), 9600)) << packet_.Port().LastOpenError();
     packet_.Clear();
   }
+  // These tests are about framing, not about a command's reply size: any size is taken.
+  void Run(std::uint8_t code) { packet_.Execute(code, ReplySize::Any()); }
   // The acknowledgement bytes the peer received; the last one may still be on its way, so wait
-  // briefly for `expected` of them.
+  // (on the peer's event signal, bounded) for `expected` of them.
   static std::vector<std::uint8_t> ControlBytes(const PtyPeer& peer, std::size_t expected = 1) {
-    std::vector<std::uint8_t> out;
-    for (int wait = 0; wait < 100; ++wait) {
-      out.clear();
+    auto control = [&peer] {
+      std::vector<std::uint8_t> out;
       for (const PeerEvent& e : peer.Events())
         if (!e.is_frame) out.push_back(e.bytes[0]);
-      if (out.size() >= expected) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return out;
+      return out;
+    };
+    peer.WaitFor([&] { return control().size() >= expected; }, std::chrono::seconds(2));
+    return control();
   }
   Packet packet_;
 };
@@ -123,7 +137,7 @@ class Transaction : public ::testing::Test {
 TEST_F(Transaction, AcceptsTheWorkedReplyAndAcknowledgesIt) {
   PtyPeer peer(Answer({0xC3, 0x04, 0x00, 0x04, 0x00, 0x04, 0xC3, 0x02}));
   Connect(peer);
-  packet_.Execute(1);
+  Run(1);
   ASSERT_FALSE(packet_.Failed);
   EXPECT_EQ(packet_.PopByte(), 0x04);
   EXPECT_EQ(packet_.PopByte(), 0x00);
@@ -132,14 +146,17 @@ TEST_F(Transaction, AcceptsTheWorkedReplyAndAcknowledgesIt) {
 }
 
 TEST_F(Transaction, PopsFieldsInOrder) {
-  Bytes body = {0x00, 0x00, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFE};
+  // header, word, double word, text 32 (33 bytes), one byte 0xC3 (escaped on the wire). Sized
+  // first, then filled (growing a short vector by insert trips GCC 12's -Warray-bounds at -O2).
+  const Bytes head = {0x00, 0x00, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFE};
   const std::string name = "0123456789";
-  body.insert(body.end(), name.begin(), name.end());
-  body.resize(body.size() + 23, 0);  // text 32: the zero byte and the rest of the field
-  body.push_back(0xC3);              // escaped on the wire, one byte in the reply
+  Bytes body(head.size() + 33 + 1, 0);
+  std::copy(head.begin(), head.end(), body.begin());
+  std::copy(name.begin(), name.end(), body.begin() + static_cast<std::ptrdiff_t>(head.size()));
+  body.back() = 0xC3;
   PtyPeer peer(Answer(ReplyFrame(body)));
   Connect(peer);
-  packet_.Execute(1);
+  Run(1);
   ASSERT_FALSE(packet_.Failed);
   packet_.PopWord();
   EXPECT_EQ(packet_.PopWord(), 65534);
@@ -157,7 +174,7 @@ TEST_F(Transaction, SkipsGarbageOtherAddressesAndRestartsOnANewFrameStart) {
   noisy = Concat(noisy, good);                                  // ...a new frame start
   PtyPeer peer(Answer(noisy));
   Connect(peer);
-  packet_.Execute(1);
+  Run(1);
   ASSERT_FALSE(packet_.Failed);
   EXPECT_EQ(packet_.PopByte(), 0x07);
   packet_.PopByte();
@@ -170,7 +187,7 @@ TEST_F(Transaction, BadReplyChecksumIsRefusedAndTheNextGoodCopyAccepted) {
   bad[bad.size() - 3] ^= 0x01;
   PtyPeer peer(Answer(bad, ReplyFrame({0x00, 0x00, 0x20})));
   Connect(peer);
-  packet_.Execute(1);
+  Run(1);
   ASSERT_FALSE(packet_.Failed);
   packet_.PopWord();
   EXPECT_EQ(packet_.PopByte(), 0x20);
@@ -185,7 +202,7 @@ TEST_F(Transaction, NakedRequestIsSentAgain) {
     return ++frames == 1 ? Bytes{0x15} : Concat({0x06}, ReplyFrame({0x00, 0x00}));
   });
   Connect(peer);
-  packet_.Execute(1);
+  Run(1);
   EXPECT_FALSE(packet_.Failed);
   EXPECT_EQ(peer.FramesSeen(), 2);
 }
@@ -194,7 +211,7 @@ TEST_F(Transaction, ReplyLongerThanTheReplyAreaIsRefused) {
   Bytes huge(300, 0x5A);
   PtyPeer peer(Answer(ReplyFrame(huge), ReplyFrame({0x00, 0x00, 0x33})));
   Connect(peer);
-  packet_.Execute(1);
+  Run(1);
   ASSERT_FALSE(packet_.Failed);
   packet_.PopWord();
   EXPECT_EQ(packet_.PopByte(), 0x33);
@@ -206,55 +223,116 @@ TEST_F(Transaction, EndlessBadCopiesEndTheTryInsteadOfHanging) {
   bad[bad.size() - 3] ^= 0x01;
   PtyPeer peer(Answer(bad, bad));
   Connect(peer);
-  packet_.Execute(1);
+  Run(1);
   EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(packet_.Failure(), LinkFailure::kBrokenReplies);
   EXPECT_EQ(peer.FramesSeen(), 3);
 }
 
-TEST_F(Transaction, SilentScaleCostsThreeSendsAndAboutThreeSeconds) {
+TEST_F(Transaction, SilentScaleIsSentThreeTimesAndSaysItDidNotAnswer) {
   PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
   Connect(peer);
-  const auto start = std::chrono::steady_clock::now();
-  packet_.Execute(1);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Run(1);
   EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(packet_.Failure(), LinkFailure::kNoAnswer);
   EXPECT_EQ(peer.FramesSeen(), 3);
   for (const PeerEvent& e : peer.Events())
     EXPECT_EQ(e.bytes, (Bytes{0xC3, 0x04, 0x00, 0x01, 0x01, 0xC3, 0x02}));
-  EXPECT_GT(seconds, 3.2);
-  EXPECT_LT(seconds, 3.8);
 }
 
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-TEST_F(Transaction, PeerHangingUpMidReplyFailsPromptlyWithoutSpinning) {
-  PtyPeer* self = nullptr;
-  PtyPeer peer([&self](const PeerEvent& e) {
-    if (e.is_frame && self != nullptr) {
-      std::thread([self] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        self->HangUp();
-      }).detach();
-      return Bytes{0x06, 0xC3, 0x04, 0x00, 0x01};  // a reply that never ends
-    }
-    return Bytes{};
-  });
-  self = &peer;
+TEST_F(Transaction, RequestRefusedThreeTimesSaysSo) {
+  PtyPeer peer([](const PeerEvent& e) { return e.is_frame ? Bytes{0x15} : Bytes{}; });
   Connect(peer);
-  const double cpu_before = CpuSeconds();
-  const auto start = std::chrono::steady_clock::now();
-  packet_.Execute(1);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Run(1);
   EXPECT_TRUE(packet_.Failed);
-  EXPECT_LT(seconds, 1.0);
-  EXPECT_LT(CpuSeconds() - cpu_before, 0.5);
+  EXPECT_EQ(packet_.Failure(), LinkFailure::kRefused);
+  EXPECT_EQ(peer.FramesSeen(), 3);
+}
+
+TEST_F(Transaction, ReplyOneByteShortIsRefusedAndTheRightCopyTaken) {
+  // An identity one byte short with a checksum that still holds (a lost 0x00): refused like a
+  // bad checksum, in the same try, and the next copy of the right size is taken.
+  Bytes short_body(2 + 32, 0);
+  Bytes good_body(2 + 33, 0);
+  short_body[2] = good_body[2] = 'K';
+  PtyPeer peer(Answer(ReplyFrame(short_body), ReplyFrame(good_body)));
+  Connect(peer);
+  packet_.Execute(1);  // the command table: 33 bytes of identity
+  ASSERT_FALSE(packet_.Failed);
+  EXPECT_EQ(packet_.ReplyLength(), good_body.size() + 1);
+  EXPECT_EQ(packet_.RefusedReplies(), 1);
+  EXPECT_EQ(peer.FramesSeen(), 1);
+  EXPECT_EQ(ControlBytes(peer, 2), (std::vector<std::uint8_t>{0x15, 0x06}));
+}
+
+TEST_F(Transaction, ReplyOfTheWrongSizeEveryTimeFailsAsBroken) {
+  PtyPeer peer(Answer(ReplyFrame({0x00, 0x00, 0x01}), ReplyFrame({0x00, 0x00, 0x01})));
+  Connect(peer);
+  packet_.Execute(4);  // a PLU record is far longer
+  EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(packet_.Failure(), LinkFailure::kBrokenReplies);
+  EXPECT_EQ(peer.FramesSeen(), 3);
+}
+
+TEST_F(Transaction, WriteCommandsNeedTheHeaderAndTakeMore) {
+  PtyPeer peer(Answer(ReplyFrame({0x00}), ReplyFrame({0x00, 0x00, 0x77})));
+  Connect(peer);
+  packet_.Execute(35);
+  ASSERT_FALSE(packet_.Failed);
+  EXPECT_EQ(ControlBytes(peer, 2), (std::vector<std::uint8_t>{0x15, 0x06}));
+}
+
+TEST_F(Transaction, ReportReadTakesTheCountItAskedFor) {
+  PtyPeer peer(
+      Answer(ReplyFrame({0x00, 0x00, 1, 2, 3, 4}), ReplyFrame({0x00, 0x00, 1, 2, 3, 4, 5})));
+  Connect(peer);
+  packet_.PushWord(0x0100);
+  packet_.PushByte(5);
+  packet_.Execute(67);  // the count byte of the request says 5
+  ASSERT_FALSE(packet_.Failed);
+  EXPECT_EQ(packet_.ReplyLength(), 2u + 5u + 1u);
+  EXPECT_EQ(packet_.RefusedReplies(), 1);
+}
+
+TEST_F(Transaction, AStatedSizeOverridesTheTable) {
+  PtyPeer peer(Answer(ReplyFrame({0x00, 0x00, 9, 9})));
+  Connect(peer);
+  packet_.Execute(67, ReplySize::Fields(2));
+  EXPECT_FALSE(packet_.Failed);
+}
+
+TEST_F(Transaction, EmptyReplyIsTakenOnlyWhenAnySizeIs) {
+  PtyPeer peer(Answer({0xC3, 0x04, 0x00, 0xC3, 0x02}, {0xC3, 0x04, 0x00, 0xC3, 0x02}));
+  Connect(peer);
+  Run(7);
+  EXPECT_FALSE(packet_.Failed);
+  packet_.Execute(7);
+  EXPECT_TRUE(packet_.Failed);
+}
+
+TEST_F(Transaction, PeerHangingUpSaysThePortWentAway) {
+  std::atomic<bool> hang_up = false;
+  PtyPeer peer([&hang_up](const PeerEvent& e) {
+    if (e.is_frame) hang_up = true;
+    return e.is_frame ? Bytes{0x06, 0xC3, 0x04, 0x00, 0x01} : Bytes{};  // a reply that never ends
+  });
+  std::thread closer([&] {
+    peer.WaitFor([&] { return hang_up.load(); }, std::chrono::seconds(5));
+    peer.HangUp();
+  });
+  Connect(peer);
+  Run(1);
+  closer.join();
+  EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(packet_.Failure(), LinkFailure::kPortGone);
+  EXPECT_EQ(peer.FramesSeen(), 1);  // no use sending again on a line that is gone
+  EXPECT_TRUE(packet_.Port().Gone());
+}
+
+TEST_F(Transaction, ExecuteOnAClosedPortSaysSo) {
+  Run(1);
+  EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(packet_.Failure(), LinkFailure::kNotOpen);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ PtyPeer::PtyPeer(std::function<Bytes(const PeerEvent&)> respond) : respond_(std:
   ::grantpt(master_);
   ::unlockpt(master_);
   slave_path_ = ::ptsname(master_);
+  slave_ = ::open(slave_path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   thread_ = std::thread([this] { Serve(); });
 }
 
@@ -19,12 +20,38 @@ PtyPeer::~PtyPeer() {
   stop_ = true;
   thread_.join();
   if (master_ >= 0) ::close(master_);
+  if (slave_ >= 0) ::close(slave_);
+}
+
+void PtyPeer::Signal() {
+  {
+    std::lock_guard lock(wait_mutex_);
+    ++generation_;
+  }
+  changed_.notify_all();
+}
+
+bool PtyPeer::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) const {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    std::uint64_t seen;
+    {
+      std::lock_guard lock(wait_mutex_);
+      seen = generation_;
+    }
+    if (done()) return true;
+    std::unique_lock lock(wait_mutex_);
+    if (!changed_.wait_until(lock, until, [&] { return generation_ != seen; })) return done();
+  }
 }
 
 void PtyPeer::HangUp() {
   std::lock_guard lock(mutex_);
   ::close(master_);
   master_ = -1;
+  // Our own slave descriptor would keep the line up: the PC must see the hang-up.
+  if (slave_ >= 0) ::close(slave_);
+  slave_ = -1;
 }
 
 std::vector<PeerEvent> PtyPeer::Events() const {
@@ -50,11 +77,8 @@ void PtyPeer::Serve() {
     }
     if (fd < 0) return;
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 20) <= 0) continue;
-    if (!(p.revents & POLLIN)) {  // no slave open yet: the master reports a hang-up at once
-      ::usleep(2000);
-      continue;
-    }
+    if (::poll(&p, 1, 20) <= 0) continue;  // 20 ms: how soon a stop is seen
+    if (!(p.revents & POLLIN)) continue;
     std::uint8_t buffer[512];
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n <= 0) continue;
@@ -87,11 +111,13 @@ void PtyPeer::Serve() {
         std::lock_guard lock(mutex_);
         events_.push_back(event);
       }
+      Signal();
       const Bytes answer = respond_(event);
       if (!answer.empty()) {
         std::lock_guard lock(mutex_);
         if (master_ >= 0) (void)!::write(master_, answer.data(), answer.size());
       }
+      Signal();
     }
   }
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -31,16 +33,25 @@ class PtyPeer {
   int FramesSeen() const;
   // Closes the master: the PC's side sees the line hang up.
   void HangUp();
+  // Waits until `done` holds, looking again after every event the peer handles; false when
+  // `timeout` passed first.
+  bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) const;
 
  private:
   void Serve();
 
+  void Signal();
+
   std::function<Bytes(const PeerEvent&)> respond_;
   int master_ = -1;
+  int slave_ = -1;  // held open so that the master never sees a hang-up before the PC opens
   std::string slave_path_;
   std::atomic<bool> stop_{false};
   mutable std::mutex mutex_;
   std::vector<PeerEvent> events_;
+  mutable std::mutex wait_mutex_;
+  mutable std::condition_variable changed_;
+  std::uint64_t generation_ = 0;  // guarded by wait_mutex_
   std::thread thread_;
 };
 

@@ -31,6 +31,7 @@ class SettingsTransferTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(scale_->Start(&error)) << error;
     std::string identity;
+    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));  // not 1100
     ASSERT_TRUE(session_.ConnectDevice(scale_->SlavePath(), 115200, identity));
     scale_->ClearLog();
   }
@@ -92,7 +93,8 @@ TEST_F(SettingsTransferTest, ALoadGivesBackWhatASendWrote) {
 
 TEST_F(SettingsTransferTest, ALoadFailingAtDepartment12KeepsWhatArrived) {
   sim::FaultOptions faults;
-  faults.silent_after = 1 + kClerks + kHeaderLines + kFooterLines + 12;
+  // The connection's identify, the block, the clerks, the lines and departments 0 to 11.
+  faults.silent_after = 1 + 1 + kClerks + kHeaderLines + kFooterLines + 12;
   StartScale(faults);
   SettingsRecord r;
   r.departments.fill(u"old"_s);

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,19 +77,19 @@ class SimProcess {
     return {};
   }
 
-  // Waits for the exit; returns the exit status, or -1 on time-out or death by a signal.
+  // Waits for the exit; returns the exit status, or -1 on time-out or death by a signal. The
+  // wait is on a process descriptor, which poll() reports readable when the process ends.
   int Wait(int timeout_ms = 3000) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < until) {
-      int status = 0;
-      const pid_t r = waitpid(pid_, &status, WNOHANG);
-      if (r == pid_) {
-        exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      usleep(5000);
-    }
-    return -1;
+    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+    if (pidfd < 0) return -1;
+    pollfd p{pidfd, POLLIN, 0};
+    const int ready = poll(&p, 1, timeout_ms);
+    close(pidfd);
+    if (ready <= 0) return -1;
+    int status = 0;
+    if (waitpid(pid_, &status, 0) != pid_) return -1;
+    exited_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
   std::string ReadAll(int fd) {
@@ -162,6 +163,28 @@ TEST(KeldaroSim, PrintsTheSlavePathServesAndCleansUpOnSigterm) {
   EXPECT_EQ(sim.Wait(), 0);
   struct stat st {};
   EXPECT_NE(lstat(link.c_str(), &st), 0) << "link left behind";
+  rmdir(dir_template);
+}
+
+TEST(KeldaroSim, RefusesALinkThatAnotherRunningSimHolds) {
+  char dir_template[] = "/tmp/keldaro-sim-cli-XXXXXX";
+  ASSERT_NE(mkdtemp(dir_template), nullptr);
+  const std::string link = std::string(dir_template) + "/ttyV0";
+  SimProcess first({"--link", link});
+  const std::string path = first.FirstLine();
+  ASSERT_FALSE(path.empty());
+  {
+    SimProcess second({"--link", link});
+    EXPECT_EQ(second.Wait(), 1);
+    EXPECT_NE(second.Stderr().find("held by another running virtual scale"), std::string::npos);
+  }
+  char target[256] = {};
+  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(std::string(target), path);  // still the first one's, not taken over
+  ASSERT_EQ(kill(first.pid(), SIGTERM), 0);
+  EXPECT_EQ(first.Wait(), 0);
+  struct stat st {};
+  EXPECT_NE(lstat(link.c_str(), &st), 0);
   rmdir(dir_template);
 }
 
