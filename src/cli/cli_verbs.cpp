@@ -34,6 +34,7 @@ int CheckedOutput(std::ostream& out, std::ostream& err) {
 
 void RequestStop() { stop_requested = true; }
 bool StopRequested() { return stop_requested; }
+int FailedRunExit() { return StopRequested() ? kExitStopped : kExitLinkFailure; }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   stop_requested = false;

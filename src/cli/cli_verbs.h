@@ -22,5 +22,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 // Async-signal-safe.
 void RequestStop();
 bool StopRequested();
+// The exit code of a run the scale or the port failed: 130 when the user had asked to stop
+// (Ctrl-C cut a wait on a silent scale short), else 1.
+int FailedRunExit();
 
 }  // namespace keldaro::cli

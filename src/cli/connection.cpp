@@ -15,6 +15,8 @@ Connection::Connection(const CliOptions& options, std::ostream& err)
   }
   session_.SetStatusCallback([this](std::uint8_t s) { status_ = s; });
   session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(options.timeout_ms));
+  // Ctrl-C cuts a wait on a silent scale short instead of sitting out three time-outs.
+  session_.packet().Port().SetStopCheck(StopRequested);
   const int com = ComPortNumber(options.port);
   connected_ = com > 0 ? session_.Connect(com, options.baud, identity_)
                        : session_.ConnectDevice(options.port, options.baud, identity_);

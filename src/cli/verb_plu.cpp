@@ -44,7 +44,7 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   const plu::RunReport report = plu::ReadRangeReporting(link.session(), sheet, range, progress,
                                                         DecimalSeparator(), args.verify);
   // A table that did not arrive whole is not written: a partial file would pass for the scale's.
-  if (!report.ok) return kExitLinkFailure;
+  if (!report.ok) return FailedRunExit();
   if (report.stopped) {
     err << "stopped after PLU " << report.last_number << " (" << report.done
         << " records read); nothing was written"
@@ -106,7 +106,7 @@ int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& 
   CliProgress progress(err);
   const plu::RunReport report =
       plu::SendRows(link.session(), sheet, rows, progress, separator, args.verify);
-  if (!report.ok) return kExitLinkFailure;
+  if (!report.ok) return FailedRunExit();
   if (report.stopped) {
     err << "stopped after " << report.done << " of " << rows.size() << " records sent (last PLU "
         << report.last_number << "); the scale was told the send is over\n";

@@ -14,6 +14,9 @@
 namespace keldaro::cli {
 namespace {
 
+// Ctrl-C ends a chain after the command in hand.
+bool GoOnUnlessStopped() { return !StopRequested(); }
+
 struct SettingsArguments {
   std::string file;  // --out, or the FILE to write
   bool merge = false;
@@ -28,7 +31,10 @@ int SettingsRead(const SettingsArguments& args, const CliOptions& options, std::
   // The load starts from the tab's start values, as the window's would.
   settings::SettingsRecord record;
   // Settings that did not arrive whole are not written: the file would pass for the scale's.
-  if (!settings::LoadSettings(link.session(), record)) return kExitLinkFailure;
+  if (!settings::LoadSettings(link.session(), record, GoOnUnlessStopped)) {
+    if (StopRequested()) err << "stopped; nothing was written\n";
+    return FailedRunExit();
+  }
   return WriteOutput(args.file, settings::SaveSettingsFile(record), out, err);
 }
 
@@ -48,10 +54,15 @@ int SettingsWrite(const SettingsArguments& args, const CliOptions& options, std:
   if (!link.connected()) return kExitLinkFailure;
   if (args.merge) {
     settings::SettingsRecord current;
-    if (!settings::LoadSettings(link.session(), current)) return kExitLinkFailure;
+    if (!settings::LoadSettings(link.session(), current, GoOnUnlessStopped)) {
+      if (StopRequested()) err << "stopped before anything was sent\n";
+      return FailedRunExit();
+    }
     record = settings::LoadSettingsFile(*bytes, current, false, error);
   }
-  return settings::SendSettings(link.session(), *record) ? kExitOk : kExitLinkFailure;
+  if (settings::SendSettings(link.session(), *record, GoOnUnlessStopped)) return kExitOk;
+  if (StopRequested()) err << "stopped; the scale holds the settings sent up to then\n";
+  return FailedRunExit();
 }
 
 int SettingsDefaults(const SettingsArguments& args, std::ostream& out, std::ostream& err) {

@@ -27,6 +27,8 @@ const char* LinkFailureText(LinkFailure failure) {
       return "the request is too large for one frame; nothing was sent";
     case LinkFailure::kBusy:
       return "another command is still in hand";
+    case LinkFailure::kStopped:
+      return "stopped while waiting for the scale";
   }
   return "";
 }
@@ -176,6 +178,7 @@ void Packet::Transact(ReplySize expected) {
     return;
   }
   LinkFailure reason = LinkFailure::kNoAnswer;  // of the latest try
+  port_.ClearInterrupted();
   for (int tries = 1;; ++tries) {
     // Before the first exchange of a connection and before every resend, what is still
     // arriving (a reply to an exchange that was cut off) is drained until the line is quiet;
@@ -193,6 +196,10 @@ void Packet::Transact(ReplySize expected) {
       break;
     }
     if (tries > kMaxSends) break;
+    if (tries > 1 && port_.Interrupted()) {  // the user stopped the wait: no sending again
+      reason = LinkFailure::kStopped;
+      break;
+    }
     if (!quiet) {  // babbling: the try is spent without sending into the noise
       reason = LinkFailure::kBrokenReplies;
       continue;

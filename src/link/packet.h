@@ -23,6 +23,7 @@ enum class LinkFailure {
   kNotOpen,          // no port is open
   kRequestTooLarge,  // the request does not fit one frame; nothing was sent
   kBusy,             // another command is in hand (ScaleSession's re-entry guard)
+  kStopped,          // the user asked to stop (Ctrl-C) while the scale kept silent
 };
 
 // Plain words for a failure, shown as the detail beside "Comunication Error!".

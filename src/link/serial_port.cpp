@@ -208,7 +208,9 @@ void SerialPort::PurgeInput() {
 
 bool SerialPort::Fill(int timeout_ms) {
   using Clock = std::chrono::steady_clock;
-  const auto until = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  auto until = Clock::now() + (interrupted_ ? std::min<std::chrono::milliseconds>(
+                                                  kStopWait, std::chrono::milliseconds(timeout_ms))
+                                            : std::chrono::milliseconds(timeout_ms));
   bool hung_up = false;  // the device said so; one more read takes what it still holds
   for (;;) {
     const ssize_t n = ::read(fd_, rx_.data(), rx_.size());
@@ -228,6 +230,11 @@ bool SerialPort::Fill(int timeout_ms) {
       gone_ = true;
       return false;
     }
+    // A stop asked for before the wait or during it (the signal ends poll() with EINTR).
+    if (!interrupted_ && stop_asked_ && stop_asked_()) {
+      interrupted_ = true;
+      until = std::min(until, Clock::now() + kStopWait);
+    }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
     if (left <= 0) return false;
     pollfd p{fd_, POLLIN, 0};
@@ -236,6 +243,7 @@ bool SerialPort::Fill(int timeout_ms) {
       gone_ = true;
       return false;
     }
+
     if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) hung_up = true;
   }
 }

@@ -59,6 +59,15 @@ class SerialPort {
   // Microseconds one byte (8N1: ten bits) takes on the line at the speed opened; 0 when closed.
   long ByteTimeMicroseconds() const { return baud_ > 0 ? 10'000'000L / baud_ : 0; }
 
+  // Asked before and during every wait for input (a signal such as Ctrl-C ends the wait early
+  // to ask again): when it answers true the user wants to stop, so this and every later wait
+  // is cut to kStopWait (a scale that is answering still gets its reply through; a silent one
+  // fails at once) and Interrupted() is set until ClearInterrupted().
+  static constexpr std::chrono::milliseconds kStopWait{200};
+  void SetStopCheck(std::function<bool()> stop_asked) { stop_asked_ = std::move(stop_asked); }
+  bool Interrupted() const { return interrupted_; }
+  void ClearInterrupted() { interrupted_ = false; }
+
   // True once the line has gone away since the open: a read or write failed with EIO (or the
   // like), or the device reported a hang-up (an unplugged adapter, a closed far end).
   bool Gone() const { return gone_; }
@@ -81,6 +90,8 @@ class SerialPort {
   int baud_ = 0;
   bool is_open_ = false;
   bool gone_ = false;
+  bool interrupted_ = false;
+  std::function<bool()> stop_asked_;
   std::chrono::milliseconds read_timeout_ = kDefaultReadTimeout;
   std::array<std::uint8_t, 256> rx_{};  // read ahead from the device, not yet handed out
   std::size_t rx_at_ = 0;

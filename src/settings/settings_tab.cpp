@@ -109,6 +109,12 @@ QTableWidget* Grid(const char* name, int rows, QWidget* parent) {
 
 QLabel* Caption(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
 
+// A chain in the window runs to its end; between its commands the window repaints.
+bool PaintBetweenCommands() {
+  ui::LetPaintThrough();
+  return true;
+}
+
 }  // namespace
 
 SettingsTab::SettingsTab(ScaleSession& session, const ui::Services& services,
@@ -382,7 +388,7 @@ void SettingsTab::Button9Click() {
   const ui::WaitCursor wait;
   SettingsRecord record;
   LoadedParts arrived;
-  LoadSettings(session_, record, ui::LetPaintThrough, &arrived);
+  LoadSettings(session_, record, PaintBetweenCommands, &arrived);
   ShowRecord(record, arrived);
 }
 
@@ -397,7 +403,7 @@ void SettingsTab::Button1Click() {
   // sends nothing rather than half the settings.
   const SettingsRecord record = Record();
   if (Edit9->text() == kEuroText) Edit9->setText(kEuroSign);
-  SendSettings(session_, record, ui::LetPaintThrough);
+  SendSettings(session_, record, PaintBetweenCommands);
 }
 
 void SettingsTab::Button25Click() {

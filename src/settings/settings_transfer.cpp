@@ -33,8 +33,7 @@ class Chain {
     push(packet);
     if (!session_.ExecuteCommand(code)) return false;
     pop(packet);
-    if (between_) between_();
-    return true;
+    return !between_ || between_();
   }
 
   template <typename Push>
@@ -69,17 +68,21 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
   Chain chain(session, between);
   if (!chain.Run(
           cmd::kReadSettings, [](Packet&) {},
-          [&](Packet& p) { DecodeSettingsBlock(PopBytes(p, kBlockSize), r); })) {
+          [&](Packet& p) {
+            DecodeSettingsBlock(PopBytes(p, kBlockSize), r);
+            parts.block = true;
+          })) {
     return false;
   }
-  parts.block = true;
   for (int i = 0; i < kClerks; ++i) {
     if (!chain.Run(
             cmd::kReadClerk, [&](Packet& p) { PushIndex(p, i); },
-            [&](Packet& p) { r.clerks[static_cast<std::size_t>(i)] = PopText(p, kNameWidth); })) {
+            [&](Packet& p) {
+              r.clerks[static_cast<std::size_t>(i)] = PopText(p, kNameWidth);
+              parts.clerks = i + 1;
+            })) {
       return false;
     }
-    parts.clerks = i + 1;
   }
   const auto read_lines = [&](QStringList& lines, bool& emptied, int first, int count) {
     lines.clear();
@@ -100,15 +103,17 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
             cmd::kReadDepartment, [&](Packet& p) { PushIndex(p, d); },
             [&](Packet& p) {
               r.departments[static_cast<std::size_t>(d)] = PopText(p, kNameWidth);
+              parts.departments = d + 1;
             })) {
       return false;
     }
-    parts.departments = d + 1;
   }
-  parts.tax_rates = chain.Run(
+  return chain.Run(
       cmd::kReadTaxRates, [](Packet&) {},
-      [&](Packet& p) { r.tax_rates = DecodeTaxTable(PopBytes(p, kTaxTableSize)); });
-  return parts.tax_rates;
+      [&](Packet& p) {
+        r.tax_rates = DecodeTaxTable(PopBytes(p, kTaxTableSize));
+        parts.tax_rates = true;
+      });
 }
 
 bool SendSettings(ScaleSession& session, const SettingsRecord& r, const BetweenCommands& between) {

@@ -12,9 +12,10 @@
 
 namespace keldaro::settings {
 
-// Called between two commands of a chain: the window lets paint events through there, so a
-// 17-second load at 1200 baud does not look hung.
-using BetweenCommands = std::function<void()>;
+// Called after each command of a chain: the window lets paint events through there, so a
+// 17-second load at 1200 baud does not look hung; the command line ends the chain there on
+// Ctrl-C by answering false.
+using BetweenCommands = std::function<bool()>;
 
 // Which parts of the record a load has filled, so a window shows those and keeps the rest.
 struct LoadedParts {

@@ -33,14 +33,28 @@ class CliFiles : public CliTest {
     }
     return numbers;
   }
-  // Asks the run to stop once the scale has seen `requests` requests.
-  std::thread StopAfter(std::size_t requests) {
-    return std::thread([this, requests] {
-      while (scale_.Requests().size() < requests) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
+  // Asks the run to stop once the scale has seen `frames` frames.
+  std::thread StopAfter(int frames) {
+    return std::thread([this, frames] {
+      EXPECT_TRUE(scale_.WaitForFrames(frames, 10000));
       RequestStop();
     });
+  }
+  // keldaro-cli as a process of its own, reading the PLU table from the scale.
+  pid_t StartPluRead() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::execl(KELDARO_CLI_PATH, KELDARO_CLI_PATH, "--port", scale_.SlavePath().c_str(), "plu",
+              "read", "--out", "/dev/null", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    return child;
+  }
+  static int ExitCodeOf(pid_t child) {
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    return WEXITSTATUS(status);
   }
 };
 
@@ -221,19 +235,23 @@ TEST_F(CliFiles, StoppedWriteStillClosesTheRunAndSaysHowManyWereSent) {
 }
 
 TEST_F(CliFiles, InterruptedProgramExits130) {
-  const pid_t child = ::fork();
+  const pid_t child = StartPluRead();
   ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::execl(KELDARO_CLI_PATH, KELDARO_CLI_PATH, "--port", scale_.SlavePath().c_str(), "plu", "read",
-            "--out", "/dev/null", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  while (scale_.Requests().size() < 10) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(scale_.WaitForFrames(10, 10000));
   ::kill(child, SIGINT);
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_EQ(ExitCodeOf(child), 130);
+}
+
+TEST_F(CliFiles, CtrlCEndsAWaitOnASilentScaleWithoutSendingAgain) {
+  sim::FaultOptions faults;
+  faults.silent_after = 1;  // the identify is answered, PLU 0 never is
+  scale_.SetFaults(faults);
+  const pid_t child = StartPluRead();
+  ASSERT_GE(child, 0);
+  ASSERT_TRUE(scale_.WaitForFrames(2, 10000));
+  ::kill(child, SIGINT);
+  EXPECT_EQ(ExitCodeOf(child), 130);
+  EXPECT_EQ(scale_.FramesReceived(), 2);  // not the two sends more of a wait sat out
 }
 
 // Bit errors the checksum cannot see: without verification the table read over the faulty line

@@ -240,6 +240,26 @@ TEST_F(Transaction, SilentScaleIsSentThreeTimesAndSaysItDidNotAnswer) {
     EXPECT_EQ(e.bytes, (Bytes{0xC3, 0x04, 0x00, 0x01, 0x01, 0xC3, 0x02}));
 }
 
+TEST_F(Transaction, AStopAskedForEndsTheWaitWithoutSendingAgain) {
+  PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+  Connect(peer);
+  std::atomic<bool> stop{false};
+  packet_.Port().SetStopCheck([&stop] { return stop.load(); });
+  stop = true;  // as Ctrl-C does while the request is on its way
+  Run(1);
+  EXPECT_TRUE(packet_.Failed);
+  EXPECT_EQ(packet_.Failure(), LinkFailure::kStopped);
+  EXPECT_EQ(peer.FramesSeen(), 1);
+
+  // A scale that answers still gets its reply through, and the next command starts afresh.
+  stop = false;
+  PtyPeer answering(Answer(ReplyFrame({0x00, 0x00, 0x42})));
+  Connect(answering);
+  stop = true;
+  Run(1);
+  EXPECT_FALSE(packet_.Failed);
+}
+
 TEST_F(Transaction, RequestRefusedThreeTimesSaysSo) {
   PtyPeer peer([](const PeerEvent& e) { return e.is_frame ? Bytes{0x15} : Bytes{}; });
   Connect(peer);
