@@ -234,13 +234,11 @@ bool Packet::OpenDevice(const std::string& device, int baud) {
   // The read time-out is the port's setting (1100 ms unless a test shortened it).
   const bool opened = port_.Open(device, baud);
   port_.RaiseDtr();
-  baud_ = baud;
   fresh_ = true;
   return opened;
 }
 
 bool Packet::Open(int port_number, int baud) {
-  port_number_ = port_number;
   return OpenDevice(ComPortDevice(port_number), baud);
 }
 

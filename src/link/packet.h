@@ -76,8 +76,6 @@ class Packet {
   // Replies refused (checksum or size) during the last Execute, over all its tries.
   int RefusedReplies() const { return refused_; }
   std::uint8_t Address = 0;
-  int PortNumber() const { return port_number_; }
-  int Baud() const { return baud_; }
   std::uint8_t Length() const { return length_; }
   const std::array<std::uint8_t, kAreaSize>& ReplyArea() const { return reply_; }
   // Bytes of the last accepted reply body, its checksum byte included. Callers pop exactly the
@@ -89,8 +87,6 @@ class Packet {
   // Drops what is still arriving (a reply to an interrupted exchange) until the line is quiet.
   bool DrainStale();
 
-  int port_number_ = 0;
-  int baud_ = 0;
   std::uint8_t command_ = 0;
   std::uint8_t checksum_ = 0;
   std::array<std::uint8_t, kAreaSize> reply_{};

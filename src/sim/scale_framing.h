@@ -29,8 +29,6 @@ class RequestReceiver {
   bool Feed(std::uint8_t byte);
   void Reset();
   const RequestFrame& frame() const { return frame_; }
-  // True while the receiver is inside a frame (between C3 04 and C3 02).
-  bool InFrame() const { return state_ != State::kHunt && state_ != State::kHuntMark; }
 
  private:
   enum class State { kHunt, kHuntMark, kAddress, kCode, kBody, kBodyMark };

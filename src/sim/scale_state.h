@@ -51,7 +51,6 @@ struct ScaleState {
 
   // Report memory layout.
   static constexpr int kTotalsOffset = 0x0800;
-  static constexpr int kTotalsSize = 192;
   static constexpr int kClerkOffset = 0x0900;  // clerk k (1..4) at kClerkOffset + (k-1)*80
   static constexpr int kClerkSize = 80;
 

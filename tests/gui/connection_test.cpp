@@ -154,6 +154,16 @@ TEST_F(GuiTest, HelpOpensWithoutAConnectionTerminalNeedsOne) {
   EXPECT_EQ(program->form3().windowTitle(), "TERMINAL");
 }
 
+TEST_F(GuiTest, GrafikLogoOpensTheLogoWindowOnlyWithAConnection) {
+  Click(form1().TabSheet2->Button14);
+  EXPECT_EQ(notifier.CountOf(kNotConnectedText), 1);
+  EXPECT_FALSE(program->form4().isVisible());
+  ConnectToScale();
+  Click(form1().TabSheet2->Button14);
+  EXPECT_TRUE(program->form4().isVisible());
+  EXPECT_EQ(program->form4().windowTitle(), QStringLiteral("Logo yükle"));
+}
+
 TEST(HandlerGuard, ShowsAConversionErrorAndLetsNoExceptionThrough) {
   keldaro::testing::RecordingNotifier notifier;
   ui::RunGuarded(notifier, [] { throw ConversionError::NotFloat("1,5"); });
