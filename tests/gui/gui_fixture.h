@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
@@ -77,6 +78,16 @@ class GuiTest : public ::testing::Test {
   plu::PluTab& plu_tab() { return *program->form1().TabSheet1; }
   plu::PluSheet& sheet() { return plu_tab().sheet(); }
   void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+  // Selects the cell and opens its editor, as a double click does.
+  static QLineEdit* OpenCellEditor(QAbstractItemView* grid, const QModelIndex& cell) {
+    grid->setFocus();
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    EXPECT_NE(editor, nullptr);
+    return editor;
+  }
 
   void ConnectToScale() {
     Click(form1().Button11);

@@ -19,16 +19,9 @@ class PluTypingTest : public GuiTest, public ::testing::WithParamInterface<QChar
   QChar sep() const { return GetParam(); }
   QString Decimal(const QString& text) const { return QString(text).replace('.', sep()); }
 
-  // Selects the cell and opens its editor, as a double click does.
+  // The editor of the cell in grid row `row`.
   QLineEdit* Edit(int row, int column) {
-    QTableView* grid = plu_tab().StringGrid1;
-    const QModelIndex index = sheet().index(row - 1, column);
-    grid->setFocus();
-    grid->setCurrentIndex(index);
-    grid->edit(index);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    EXPECT_NE(editor, nullptr);
-    return editor;
+    return OpenCellEditor(plu_tab().StringGrid1, sheet().index(row - 1, column));
   }
 
   // Types `keys` into a fresh editor on the cell and closes it with Enter; returns the cell.

@@ -47,14 +47,7 @@ class SettingsTabTest : public GuiTest, public ::testing::WithParamInterface<QCh
 
   // Selects a tax cell and opens its editor.
   QLineEdit* EditTax(int row) {
-    QTableWidget* grid = tab().StringGrid3;
-    const QModelIndex index = grid->model()->index(row, 1);
-    grid->setFocus();
-    grid->setCurrentIndex(index);
-    grid->edit(index);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    EXPECT_NE(editor, nullptr);
-    return editor;
+    return OpenCellEditor(tab().StringGrid3, tab().StringGrid3->model()->index(row, 1));
   }
 
   void ExpectNormalCursor() { EXPECT_EQ(QApplication::overrideCursor(), nullptr); }
