@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/cp1254.h"
 #include "gui_fixture.h"
 #include "link/commands.h"
 #include "settings/settings_codec.h"
@@ -166,6 +167,24 @@ TEST_P(SettingsTabTest, EveryWayASendEndsGivesEurBack) {
   EXPECT_EQ(notifier.CountOf(kNotConnectedText), 2);
   EXPECT_EQ(scale->FramesReceived(), 0);
   EXPECT_EQ(tab().Edit9->text(), "EUR");
+}
+
+TEST_P(SettingsTabTest, ALoadFailingAtDepartment12ShowsWhatArrivedAndKeepsTheRest) {
+  for (int d = 0; d < settings::kDepartments; ++d) tab().StringGrid2->item(d, 1)->setText("old");
+  tab().StringGrid3->item(0, 1)->setText("18");
+  sim::FaultOptions faults;
+  faults.silent_after = 1 + settings::kClerks + 8 + 12;  // block, clerks, lines, departments 0-11
+  scale->SetFaults(faults);
+  Click(tab().Button9);
+  EXPECT_EQ(notifier.CountOf(kCommunicationErrorText), 1);
+  for (int d = 0; d < settings::kDepartments; ++d) {
+    EXPECT_EQ(tab().StringGrid2->item(d, 1)->text() == "old", d >= 12) << "department " << d;
+  }
+  EXPECT_EQ(tab().StringGrid3->item(0, 1)->text(), "18");
+  std::string first_clerk;
+  scale->WithState([&](sim::ScaleState& state) { first_clerk = state.clerks[0]; });
+  EXPECT_EQ(tab().Edit3->text(), FromCp1254(first_clerk));  // arrived before the failure
+  ExpectNormalCursor();
 }
 
 TEST_P(SettingsTabTest, TypingARateAbove99_99PutsBackTheTextTheCellHadWhenSelected) {
