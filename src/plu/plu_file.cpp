@@ -86,20 +86,12 @@ QString FieldFailure(int column, const QString& text, QChar separator) {
 
 bool IsCommentLine(QStringView line) { return line.isEmpty() || line.startsWith(u';'); }
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 QString DecodeFileText(std::string_view bytes) {
-  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-  if (bytes.starts_with(kUtf8Bom)) {
-    bytes.remove_prefix(kUtf8Bom.size());
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  }
-  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (!ascii) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError()) return text;
-  }
-  return FromCp1254(bytes);
+  if (!IsUtf8File(bytes)) return FromCp1254(bytes);
+  if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 // A cell as the file holds it: a TAB, CR or LF would end the field or the line.
@@ -116,6 +108,18 @@ QString FileCell(QString text, int& blanked) {
 }
 
 }  // namespace
+
+bool IsUtf8File(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) return true;
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return false;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // The decoder works when its result is taken, not before.
+  const QString text =
+      utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  return !text.isNull() && !utf8.hasError();
+}
 
 QString ExtractField(QStringView line, int n, QChar separator, bool& missing) {
   int field = 1;

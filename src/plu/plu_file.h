@@ -33,6 +33,11 @@ std::string SavePluFile(const PluSheet& sheet, const QString& created,
 // What a save says when it wrote `cells` cells with a blank in place of a TAB, CR or LF.
 QString BlankedCellsText(int cells);
 
+// Whether the loader reads `bytes` as UTF-8: they begin with its byte-order mark, or hold
+// non-ASCII bytes and are valid UTF-8 throughout. Code page 1254 text whose letters happen to
+// form valid UTF-8 is taken for UTF-8 too; Turkish text almost never does.
+bool IsUtf8File(std::string_view bytes);
+
 struct PluLoadResult {
   int loaded = 0;         // record lines written into rows 1..loaded
   int failed_line = 0;    // 1-based line number of the first line that failed its checks, or 0

@@ -222,5 +222,16 @@ TEST(PluFileSaveTest, LineBreakingCharactersInACellAreSavedAsBlanks) {
   EXPECT_EQ(loaded.Cell(1, kName), QStringLiteral("A B  C"));
 }
 
+TEST(PluFileSaveTest, ACarriageReturnInsideALoadedLineSavesIntoAFileThatLoadsBack) {
+  PluSheet sheet;
+  ASSERT_EQ(LoadPluFile("1\t1\t0\t0\t-0\t-0\t0\t-0\t-0\r0\t-0\t--", sheet, u'.').loaded, 1);
+  EXPECT_EQ(sheet.Cell(1, kName), QStringLiteral("-0\r0"));
+  PluSheet again;
+  const PluLoadResult reloaded = LoadPluFile(SavePluFile(sheet, "now"), again, u'.');
+  EXPECT_EQ(reloaded.failed_line, 0) << reloaded.failure.toStdString();
+  EXPECT_EQ(reloaded.loaded, 1);
+  EXPECT_EQ(again.Cell(1, kName), QStringLiteral("-0 0"));
+}
+
 }  // namespace
 }  // namespace keldaro::plu
