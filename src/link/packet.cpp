@@ -183,7 +183,7 @@ void Packet::Transact(ReplySize expected) {
     // Before the first exchange of a connection and before every resend, what is still
     // arriving (a reply to an exchange that was cut off) is drained until the line is quiet;
     // otherwise it would be taken as the answer to this request. Else the try starts by
-    // purging, as the Part says.
+    // throwing away whatever arrived before it.
     bool quiet = true;
     if (fresh_ || tries > 1) {
       quiet = DrainStale();

@@ -147,7 +147,7 @@ TEST_F(AgainstSimulator, ServesAgainAfterThePortIsClosedAndReopened) {
   EXPECT_EQ(RequestsOf(cmd::kIdentify), 2);
 }
 
-// Issue 7: with one byte in a thousand lost, a reply one byte short used to pass its checksum
+// With one byte in a thousand lost, a reply one byte short used to pass its checksum
 // whenever the lost byte was 0x00, and every later field shifted. Now every damaged reply is
 // refused by its size and fetched again: the whole table reads as a clean read does.
 class DroppedBytes : public AgainstSimulator,
@@ -188,7 +188,7 @@ TEST_P(DroppedBytes, FullPluReadMatchesACleanRead) {
 INSTANTIATE_TEST_SUITE_P(Seeds, DroppedBytes, ::testing::Values(1u, 2u, 3u),
                          [](const auto& info) { return "Seed" + std::to_string(info.param); });
 
-// Issue 7: a paced transfer cut off mid-record (the PC process killed, its port closed mid-frame
+// A paced transfer cut off mid-record (the PC process killed, its port closed mid-frame
 // or mid-reply) left the rest of the scale's reply on the line, and the next connection took it
 // as the answer to its identify, then every later reply was one off. The new connection drains
 // the line until it is quiet before its first exchange.
