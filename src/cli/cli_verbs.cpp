@@ -17,7 +17,7 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 constexpr const char* kFooter =
     "COMn is the device in $KELDARO_COMn, else /dev/ttyS<n-1>.\n"
     "Exit codes: 0 done, 1 the scale, the port or the output failed, 2 bad usage or input,\n"
-    "130 stopped by Ctrl-C.";
+    "130 stopped by Ctrl-C.\n";
 
 }  // namespace
 
@@ -60,6 +60,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     app.exit(e, out, err);
     return kExitOk;
   } catch (const CLI::ParseError& e) {
+    // A word that names no verb leaves CLI11 saying only that a verb is required.
+    const std::vector<std::string> unknown = app.remaining(true);
+    if (!unknown.empty()) {
+      return BadUsage(err, "'" + unknown.front() + "' is not a verb or option here (see --help)");
+    }
     app.exit(e, out, err);
     return kExitBadInput;
   }

@@ -47,7 +47,9 @@ TEST_F(Cli, RawPrintsTheReplyBodyWithoutItsChecksum) {
 TEST_F(Cli, BadUsageExitsTwoAndSendsNothing) {
   EXPECT_EQ(Run({"raw", "300"}).exit_code, 2);
   EXPECT_EQ(Run({"raw", "4", "XYZ"}).exit_code, 2);
-  EXPECT_EQ(Run({"frobnicate"}).exit_code, 2);
+  const CliRun unknown = Run({"plu", "frobnicate"});
+  EXPECT_EQ(unknown.exit_code, 2);
+  EXPECT_NE(unknown.err.find("'frobnicate' is not a verb"), std::string::npos) << unknown.err;
   EXPECT_EQ(Run({"plu", "read", "--first", "9", "--last", "3"}).exit_code, 2);
   EXPECT_EQ(RunRaw({"--baud", "fast", "identify"}).exit_code, 2);
   EXPECT_TRUE(scale_.Requests().empty());
