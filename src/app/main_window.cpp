@@ -115,7 +115,7 @@ void MainWindow::BuildTabs() {
   TabSheet1 = new plu::PluTab(session_, services_, remembered_, PageControl1);
   TabSheet2 = new settings::SettingsTab(session_, services_, remembered_, PageControl1);
   TabSheet3 = Named(new QWidget(PageControl1), "TabSheet3");
-  TabSheet4 = Named(new QWidget(PageControl1), "TabSheet4");
+  TabSheet4 = new metrology::MetrologyTab(session_, services_, PageControl1);
   PageControl1->addTab(TabSheet1, "PLU");
   PageControl1->addTab(TabSheet2, "Ayarlar");
   PageControl1->addTab(TabSheet3, "Raporlar");
@@ -141,6 +141,7 @@ void MainWindow::FormCreate() {
   ComboBox1->setCurrentIndex(kDefaultSpeedIndex);
   ComboBox2->setCurrentIndex(kDefaultPortIndex);
   TabSheet2->FormCreate();
+  TabSheet4->FormCreate();
   TabSheet1->Button12Click();
   TabSheet2->Button3Click();
 }

@@ -11,6 +11,7 @@
 
 #include "app/lamp.h"
 #include "link/scale_session.h"
+#include "metrology/metrology_tab.h"
 #include "plu/plu_tab.h"
 #include "settings/settings_tab.h"
 #include "ui/remembered_cell_text.h"
@@ -55,7 +56,7 @@ class MainWindow : public QWidget {
   plu::PluTab* TabSheet1;
   settings::SettingsTab* TabSheet2;
   QWidget* TabSheet3;
-  QWidget* TabSheet4;
+  metrology::MetrologyTab* TabSheet4;
 
  private:
   void BuildTopBar();

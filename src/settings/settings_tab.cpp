@@ -15,6 +15,7 @@
 #include "ui/checked_cell_delegate.h"
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
+#include "ui/spin_number.h"
 #include "ui/wait_cursor.h"
 
 namespace keldaro::settings {
@@ -330,10 +331,10 @@ SettingsRecord SettingsTab::Record() const {
   r.product_barcode_format = Edit1->text().left(kBarcodeFormatWidth);
   r.amount_barcode_format = Edit2->text().left(kBarcodeFormatWidth);
   r.line_speed = StrToInt(ComboBox4->currentText());
-  r.lan_number = SpinEdit4->value();
-  r.auto_off_minutes = SpinEdit3->value();
-  r.discount_percent = SpinEdit5->value();
-  r.drawer_time = SpinEdit6->value();
+  r.lan_number = ui::SpinNumber(*SpinEdit4);
+  r.auto_off_minutes = ui::SpinNumber(*SpinEdit3);
+  r.discount_percent = ui::SpinNumber(*SpinEdit5);
+  r.drawer_time = ui::SpinNumber(*SpinEdit6);
   r.printer_contrast = StrToInt(ComboBox8->currentText()) & 0xFF;  // the wire takes 8 bits
   r.currency = Edit9->text().left(kCurrencyWidth);
   const auto clerks = ClerkEdits();
