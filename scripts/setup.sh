@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   clang-14 libclang-rt-14-dev clang-format-14
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-baekmuk
 )
 
 missing=()

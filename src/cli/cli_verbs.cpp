@@ -51,6 +51,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddPluVerbs(app, context);
   AddSettingsVerbs(app, context);
   AddClockVerbs(app, context);
+  AddMetrologyVerbs(app, context);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

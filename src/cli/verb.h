@@ -33,5 +33,6 @@ void AddRawVerb(CLI::App& app, VerbContext& context);
 void AddPluVerbs(CLI::App& app, VerbContext& context);
 void AddSettingsVerbs(CLI::App& app, VerbContext& context);
 void AddClockVerbs(CLI::App& app, VerbContext& context);
+void AddMetrologyVerbs(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli

@@ -3,6 +3,7 @@
 
 #include "cli_fixture.h"
 #include "link/commands.h"
+#include "metrology/metrology_record.h"
 #include "settings/settings_codec.h"
 #include "settings/settings_file.h"
 
@@ -130,6 +131,39 @@ TEST_F(CliSettings, ClockSetThenGetAndBadTimesBeforeThePortOpens) {
   }
   EXPECT_EQ(scale_.FramesReceived(), 0);
   EXPECT_EQ(RunRaw({"--port", "/dev/ttyKELDARO-none", "clock", "get"}).exit_code, 1);
+}
+
+TEST_F(CliSettings, MetrologySendTakesStartValuesPresetsAndFiles) {
+  ASSERT_EQ(Run({"metrology", "send"}).exit_code, 0);
+  const auto worked = metrology::EncodeMetrology(metrology::MetrologyRecord{});
+  EXPECT_EQ(Payloads(cmd::kMetrology).at(0),
+            std::vector<std::uint8_t>(worked.begin(), worked.end()));
+
+  ASSERT_EQ(Run({"metrology", "send", "--preset", "9"}).exit_code, 0);
+  const auto panama = Payloads(cmd::kMetrology).at(1);
+  EXPECT_EQ(panama[3], 20);
+  EXPECT_EQ(std::vector<std::uint8_t>(panama.begin() + 13, panama.begin() + 17),
+            (std::vector<std::uint8_t>{0x00, 0x01, 0x7E, 0x16}));
+
+  // A preset with a file: the file's keys over the preset.
+  const std::string path = TempFile("cli_metrology.json", "{\"digits\": 44, \"lb\": true}");
+  ASSERT_EQ(Run({"metrology", "send", path, "--preset", "9"}).exit_code, 0);
+  const auto both = Payloads(cmd::kMetrology).at(2);
+  EXPECT_EQ(both[3], 44);
+  EXPECT_EQ(both[8], 0x01);  // lb, and the preset's single interval
+  EXPECT_EQ(both[16], 0x16);
+}
+
+TEST_F(CliSettings, ABadMetrologyFileExits2AndSendsNothing) {
+  for (const char* text : {"{\"capacity\": 300}", "{\"unit\": 0}", "{\"mass\": 1}", "[1]"}) {
+    const std::string path = TempFile("cli_bad_metrology.json", text);
+    const CliRun run = Run({"metrology", "send", path});
+    EXPECT_EQ(run.exit_code, 2) << text;
+    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(scale_.FramesReceived(), 0);
+  const CliRun presets = RunRaw({"metrology", "presets"});
+  EXPECT_NE(presets.out.find("7  INIDA Single 15Kg(1/7500)\n"), std::string::npos);
 }
 
 }  // namespace
