@@ -1,6 +1,7 @@
 // Times the desktop program: start-up to the shown main window, and a full PLU read (PLU 0,
 // PLU 1800 and the range 1..1799, 1801 transactions) through "Terazi'den yükle" against an
 // unpaced virtual scale, beside the same read with no window at all.
+#include <QTemporaryDir>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QWindow>
@@ -54,7 +55,9 @@ int main(int argc, char** argv) {
   keldaro::bench::StderrNotifier notifier;
   NoFiles files;
   keldaro::ui::SystemClock clock;
-  keldaro::app::Program program({notifier, files, clock, '.'});
+  const QTemporaryDir config_dir;  // the bench leaves the user's configuration alone
+  keldaro::app::Program program({notifier, files, clock, '.'},
+                                config_dir.filePath(QStringLiteral("keldaro.CFG")));
   keldaro::app::MainWindow& window = program.form1();
   window.show();
   while (window.windowHandle() == nullptr || !window.windowHandle()->isExposed()) {

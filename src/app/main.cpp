@@ -2,12 +2,14 @@
 #include <QApplication>
 #include <QLocale>
 #include <QScreen>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/program.h"
 #include "app/qt_file_chooser.h"
 #include "app/qt_notifier.h"
+#include "settings/config_file.h"
 
 namespace {
 
@@ -28,12 +30,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication application(argc, argv);
+  // The configuration folder is named after the program: ~/.config/keldaro/.
+  QApplication::setApplicationName(QStringLiteral("keldaro"));
 
   keldaro::app::QtNotifier notifier;
   keldaro::app::QtFileChooser files;
   keldaro::ui::SystemClock clock;
   const QChar separator = QLocale::system().decimalPoint().at(0);
-  keldaro::app::Program program({notifier, files, clock, separator});
+  keldaro::app::Program program(
+      {notifier, files, clock, separator},
+      keldaro::settings::ConfigFilePath(
+          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
 
   keldaro::app::MainWindow& main_window = program.form1();
   notifier.SetParent(&main_window);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/config_binding.h"
 #include "app/progress_dialog.h"
 #include "core/cp1254.h"
 #include "core/numbers.h"
@@ -43,12 +44,14 @@ QComboBox* EditableList(const QStringList& items, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QWidget* parent)
+MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QString config_file,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       session_(session),
-      services_(services) {
+      services_(services),
+      config_file_(std::move(config_file)) {
   setObjectName("Form1");
   setWindowTitle("VUN KELDARO UTILITY ZIR1.70");
   setFixedSize(785, 470);
@@ -142,6 +145,7 @@ void MainWindow::FormCreate() {
   ComboBox2->setCurrentIndex(kDefaultPortIndex);
   TabSheet2->FormCreate();
   TabSheet4->FormCreate();
+  restoreall();
   TabSheet1->Button12Click();
   TabSheet2->Button3Click();
 }
@@ -190,6 +194,19 @@ void MainWindow::Disconnect() {
 }
 
 void MainWindow::Button10Click() { close(); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  saveall();
+  QWidget::closeEvent(event);
+}
+
+void MainWindow::saveall() {
+  settings::SaveConfigFile(config_file_, ConfigBinding(*this).Collect(), windowTitle());
+}
+
+void MainWindow::restoreall() {
+  ConfigBinding(*this).Apply(settings::LoadConfigFile(config_file_, windowTitle()));
+}
 
 void MainWindow::Button15Click() {
   if (help_ != nullptr) help_->show();

@@ -29,12 +29,16 @@ class MainWindow : public QWidget {
  public:
   enum Tab { kPluTab = 0, kSettingsTab, kReportsTab, kSystemTab };
 
-  MainWindow(ScaleSession& session, const ui::Services& services, QWidget* parent = nullptr);
+  // `config_file` is where the remembered controls are kept between runs.
+  MainWindow(ScaleSession& session, const ui::Services& services, QString config_file,
+             QWidget* parent = nullptr);
 
   // The subsidiary windows, created after this one.
   void AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& logo, QWidget& help);
 
   void FormCreate();
+  void saveall();     // the remembered controls into the configuration file, silently
+  void restoreall();  // and back; a missing or foreign file changes nothing
   void Button11Click();  // connect/disconnect
   void Button10Click();  // "Kapat"
   void Button15Click();  // "Yardım"
@@ -58,6 +62,10 @@ class MainWindow : public QWidget {
   QWidget* TabSheet3;
   metrology::MetrologyTab* TabSheet4;
 
+ protected:
+  // FormClose: however the window closes ("Kapat" or its frame), the controls are saved.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void BuildTopBar();
   void BuildTabs();
@@ -68,6 +76,7 @@ class MainWindow : public QWidget {
 
   ScaleSession& session_;
   ui::Services services_;
+  QString config_file_;
   ui::RememberedCellText remembered_;
   QWidget* terminal_ = nullptr;
   QWidget* help_ = nullptr;

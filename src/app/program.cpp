@@ -13,9 +13,9 @@ std::unique_ptr<QWidget> FrameWindow(const char* name, const QString& caption) {
 
 }  // namespace
 
-Program::Program(const ui::Services& services)
+Program::Program(const ui::Services& services, const QString& config_file)
     : session_(services.notifier),
-      form1_(std::make_unique<MainWindow>(session_, services)),
+      form1_(std::make_unique<MainWindow>(session_, services, config_file)),
       form2_(std::make_unique<ProgressDialog>()),
       form3_(FrameWindow("Form3", "TERMINAL")),
       form4_(FrameWindow("Form4", QStringLiteral("Logo yükle"))),

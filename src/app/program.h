@@ -16,7 +16,8 @@ namespace keldaro::app {
 
 class Program {
  public:
-  explicit Program(const ui::Services& services);
+  // `config_file`: the configuration file the main window restores and saves.
+  Program(const ui::Services& services, const QString& config_file);
   ~Program();
 
   ScaleSession& session() { return session_; }

@@ -57,7 +57,8 @@ class GuiTest : public ::testing::Test {
   }
 
   void MakeProgram(QChar separator = '.') {
-    program = std::make_unique<app::Program>(ui::Services{notifier, files, clock, separator});
+    program = std::make_unique<app::Program>(ui::Services{notifier, files, clock, separator},
+                                             ConfigFile());
     // A silent scale costs three of these waits; the program's own is 1100 ms.
     program->session().packet().Port().SetReadTimeout(std::chrono::milliseconds(100));
     program->form1().show();
@@ -105,6 +106,11 @@ class GuiTest : public ::testing::Test {
     return n;
   }
 
+  // The program's configuration file, in a folder of the test's own: the tests never read or
+  // write the user's.
+  QString ConfigFile() const { return config_dir.filePath(QStringLiteral("keldaro.CFG")); }
+
+  QTemporaryDir config_dir;
   keldaro::testing::RecordingNotifier notifier;
   ScriptedFileChooser files;
   FixedClock clock;

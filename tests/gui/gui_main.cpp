@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
+  // Whatever a test opens through the standard folders lands in a test folder, never the user's.
+  QStandardPaths::setTestModeEnabled(true);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
