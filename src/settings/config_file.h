@@ -71,7 +71,8 @@ struct ComboEntry {
 };
 
 // What the file holds, by control number. A number that appears twice keeps its later entry,
-// as it would in the control.
+// as it would in the control. A section may name any control number: whoever fills the
+// controls takes only the numbers of that section's kind and passes over the rest.
 struct ConfigEntries {
   std::map<int, QString> text_fields;
   std::map<int, ComboEntry> combo_boxes;
@@ -86,8 +87,9 @@ enum class ConfigReadEnd {
   kOtherHeader,  // a header line written under another caption (or none): nothing read
   kOtherCount,   // a component count other than 141: nothing read
   kEndOfFile,    // the file ended inside a section; an entry cut short is dropped
-  kBadLine,      // a number line without a number, a control number outside 0..140, a
-                 // negative line count or a line longer than kMaxLineBytes
+  kBadLine,      // a number, item index or line count that is not a whole number, a control
+                 // number outside 0..140, an index outside int, a negative line count, or a
+                 // line longer than kMaxLineBytes
 };
 
 struct ConfigReading {
@@ -95,9 +97,10 @@ struct ConfigReading {
   ConfigReadEnd end = ConfigReadEnd::kComplete;
 };
 
-// The file's bytes. Texts are cut at their first line break (a line edit holds one line) and
-// a multi-line box's line that holds line breaks is written as the several lines it shows.
-// Numbers outside 0..140 are left out, so that the file always reads back whole.
+// The file's bytes. Texts go out in code page 1254 ('?' for a character it lacks), cut at
+// their first line break (a line edit holds one line) and at kMaxLineBytes; a multi-line box's
+// line that holds line breaks is written as the several lines it shows. Numbers outside 0..140
+// are left out, so that the file always reads back whole.
 std::string WriteConfig(const ConfigEntries& entries, QStringView caption);
 
 // Reads the file's bytes; `caption` is the main window's caption the header line must carry.
