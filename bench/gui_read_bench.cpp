@@ -1,9 +1,9 @@
 // Times the desktop program: start-up to the shown main window, and a full PLU read (PLU 0,
 // PLU 1800 and the range 1..1799, 1801 transactions) through "Terazi'den yükle" against an
 // unpaced virtual scale, beside the same read with no window at all.
-#include <QTemporaryDir>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>

@@ -9,14 +9,12 @@ using namespace settings;
 ConfigBinding::ConfigBinding(MainWindow& w) {
   SettingsTab& s = *w.TabSheet2;
   metrology::MetrologyTab& m = *w.TabSheet4;
-  text_fields_ = {{kEdit1, s.Edit1}, {kEdit2, s.Edit2}, {kEdit8, s.Edit8}, {kEdit7, s.Edit7},
-                  {kEdit6, s.Edit6}, {kEdit3, s.Edit3}, {kEdit9, s.Edit9}, {kEdit4, m.Edit4},
-                  {kEdit5, w.Edit5}};
-  combo_boxes_ = {{kComboBox4, s.ComboBox4}, {kComboBox3, s.ComboBox3},
-                  {kComboBox8, s.ComboBox8}, {kComboBox5, m.ComboBox5},
-                  {kComboBox6, m.ComboBox6}, {kComboBox7, m.ComboBox7},
-                  {kComboBox9, m.ComboBox9}, {kComboBox1, w.ComboBox1},
-                  {kComboBox2, w.ComboBox2}};
+  text_fields_ = {{kEdit1, s.Edit1}, {kEdit2, s.Edit2}, {kEdit8, s.Edit8},
+                  {kEdit7, s.Edit7}, {kEdit6, s.Edit6}, {kEdit3, s.Edit3},
+                  {kEdit9, s.Edit9}, {kEdit4, m.Edit4}, {kEdit5, w.Edit5}};
+  combo_boxes_ = {{kComboBox4, s.ComboBox4}, {kComboBox3, s.ComboBox3}, {kComboBox8, s.ComboBox8},
+                  {kComboBox5, m.ComboBox5}, {kComboBox6, m.ComboBox6}, {kComboBox7, m.ComboBox7},
+                  {kComboBox9, m.ComboBox9}, {kComboBox1, w.ComboBox1}, {kComboBox2, w.ComboBox2}};
   masked_fields_ = {{kMaskEdit1, s.MaskEdit1}};
   multi_line_boxes_ = {{kMemo1, s.Memo1}, {kMemo2, s.Memo2}};
 }

@@ -37,10 +37,9 @@ int main(int argc, char** argv) {
   keldaro::app::QtFileChooser files;
   keldaro::ui::SystemClock clock;
   const QChar separator = QLocale::system().decimalPoint().at(0);
-  keldaro::app::Program program(
-      {notifier, files, clock, separator},
-      keldaro::settings::ConfigFilePath(
-          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
+  keldaro::app::Program program({notifier, files, clock, separator},
+                                keldaro::settings::ConfigFilePath(QStandardPaths::writableLocation(
+                                    QStandardPaths::AppConfigLocation)));
 
   keldaro::app::MainWindow& main_window = program.form1();
   notifier.SetParent(&main_window);

@@ -37,8 +37,8 @@ class MainWindow : public QWidget {
   void AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& logo, QWidget& help);
 
   void FormCreate();
-  void saveall();     // the remembered controls into the configuration file, silently
-  void restoreall();  // and back; a missing or foreign file changes nothing
+  void saveall();        // the remembered controls into the configuration file, silently
+  void restoreall();     // and back; a missing or foreign file changes nothing
   void Button11Click();  // connect/disconnect
   void Button10Click();  // "Kapat"
   void Button15Click();  // "Yardım"
