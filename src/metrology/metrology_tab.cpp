@@ -10,6 +10,7 @@
 #include "core/numbers.h"
 #include "link/commands.h"
 #include "ui/handler_guard.h"
+#include "ui/named_widgets.h"
 #include "ui/spin_number.h"
 
 namespace keldaro::metrology {
@@ -26,26 +27,12 @@ constexpr int kStartPriceRound = 0;
 // "Initial Zero, %" has no limits; an emptied field counts as 0.
 constexpr int kInitialZeroWhenEmpty = 0;
 
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
+using ui::Named;
 
 QComboBox* List(const char* name, const QStringList& items, const QString& text, QWidget* parent) {
-  auto* box = Named(new QComboBox(parent), name);
-  box->setEditable(true);
-  box->setInsertPolicy(QComboBox::NoInsert);
-  box->addItems(items);
+  QComboBox* box = ui::EditableList(name, items, parent);
   box->setEditText(text);
   return box;
-}
-
-QSpinBox* Spin(const char* name, int min, int max, int value, QWidget* parent) {
-  auto* spin = Named(new QSpinBox(parent), name);
-  spin->setRange(min, max);
-  spin->setValue(value);
-  return spin;
 }
 
 // A maximum tare as the field shows it: whole kilograms without a decimal point.
@@ -73,20 +60,22 @@ void MetrologyTab::BuildControls() {
   const MetrologyRecord start;
   ComboBox5 = List("ComboBox5", kCapacities, QString::number(start.capacity), this);
   ComboBox6 = List("ComboBox6", kIntervals, QString::number(start.interval), this);
-  SpinEdit10 = Spin("SpinEdit10", kUnitLimits.min, kUnitLimits.max, start.unit, this);
+  SpinEdit10 = ui::SpinField("SpinEdit10", kUnitLimits.min, kUnitLimits.max, start.unit, this);
   CheckBox9 = Named(new QCheckBox(QStringLiteral("lb"), this), "CheckBox9");
   CheckBox10 = Named(new QCheckBox(QStringLiteral("dual interval"), this), "CheckBox10");
   CheckBox11 = Named(new QCheckBox(QStringLiteral("comma"), this), "CheckBox11");
   CheckBox12 = Named(new QCheckBox(QStringLiteral("One Time Tare"), this), "CheckBox12");
   CheckBox14 = Named(new QCheckBox(QStringLiteral("Minimum Sale"), this), "CheckBox14");
   ComboBox9 = List("ComboBox9", kStableCounts, QString::number(start.stable_count), this);
-  SpinEdit11 = Spin("SpinEdit11", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
-                    start.initial_zero, this);
+  SpinEdit11 = ui::SpinField("SpinEdit11", std::numeric_limits<int>::min(),
+                             std::numeric_limits<int>::max(), start.initial_zero, this);
   Edit4 = Named(new QLineEdit(QStringLiteral("6.0"), this), "Edit4");  // as designed: a point
-  SpinEdit9 = Spin("SpinEdit9", kDigitsLimits.min, kDigitsLimits.max, start.digits, this);
+  SpinEdit9 = ui::SpinField("SpinEdit9", kDigitsLimits.min, kDigitsLimits.max, start.digits, this);
   ComboBox7 = List("ComboBox7", kPriceRounds, QString::number(start.price_round), this);
-  SpinEdit7 = Spin("SpinEdit7", kGravityLimits.min, kGravityLimits.max, start.local_g, this);
-  SpinEdit8 = Spin("SpinEdit8", kGravityLimits.min, kGravityLimits.max, start.destination_g, this);
+  SpinEdit7 =
+      ui::SpinField("SpinEdit7", kGravityLimits.min, kGravityLimits.max, start.local_g, this);
+  SpinEdit8 =
+      ui::SpinField("SpinEdit8", kGravityLimits.min, kGravityLimits.max, start.destination_g, this);
   CheckBox10->setChecked(start.dual_interval);
   Button2 = Named(new QPushButton(QStringLiteral("SEND"), this), "Button2");
   for (const Preset& preset : Presets()) {

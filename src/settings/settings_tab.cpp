@@ -15,6 +15,7 @@
 #include "ui/checked_cell_delegate.h"
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
+#include "ui/named_widgets.h"
 #include "ui/spin_number.h"
 #include "ui/wait_cursor.h"
 
@@ -38,25 +39,11 @@ constexpr int kFieldWidth = 92;
 constexpr int kDepartmentGridWidth = 128;
 constexpr int kRightColumnWidth = 178;
 
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-QComboBox* EditableList(const char* name, const QStringList& items, QWidget* parent) {
-  auto* box = Named(new QComboBox(parent), name);
-  box->setEditable(true);
-  box->setInsertPolicy(QComboBox::NoInsert);
-  box->addItems(items);
-  return box;
-}
+using ui::EditableList;
+using ui::Named;
 
 QSpinBox* Spin(const char* name, SpinLimits limits, int value, QWidget* parent) {
-  auto* spin = Named(new QSpinBox(parent), name);
-  spin->setRange(limits.min, limits.max);
-  spin->setValue(value);
-  return spin;
+  return ui::SpinField(name, limits.min, limits.max, value, parent);
 }
 
 QLineEdit* Edit(const char* name, int max_length, QWidget* parent) {

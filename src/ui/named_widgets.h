@@ -1,0 +1,32 @@
+// Building the tabs' controls: each under its control name, editable lists that take typed text
+// as well as their items, spin fields with their limits.
+#pragma once
+
+#include <QComboBox>
+#include <QSpinBox>
+#include <QStringList>
+
+namespace keldaro::ui {
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+inline QComboBox* EditableList(const char* name, const QStringList& items, QWidget* parent) {
+  auto* box = Named(new QComboBox(parent), name);
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->addItems(items);
+  return box;
+}
+
+inline QSpinBox* SpinField(const char* name, int min, int max, int value, QWidget* parent) {
+  auto* spin = Named(new QSpinBox(parent), name);
+  spin->setRange(min, max);
+  spin->setValue(value);
+  return spin;
+}
+
+}  // namespace keldaro::ui
