@@ -9,6 +9,7 @@
 #include "cli/connection.h"
 #include "cli/file_io.h"
 #include "cli/verb.h"
+#include "core/date_time_stamp.h"
 #include "core/file_messages.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
@@ -53,7 +54,7 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   }
   int blanked = 0;
   const std::string file = plu::SavePluFile(
-      sheet, plu::CreatedStamp(QDateTime::currentDateTime(), QLocale::system()), &blanked);
+      sheet, DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()), &blanked);
   if (blanked > 0) {
     err << "warning: " << plu::BlankedCellsText(blanked).toStdString() << '\n';
   }

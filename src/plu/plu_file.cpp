@@ -1,6 +1,5 @@
 #include "plu/plu_file.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
@@ -199,13 +198,6 @@ PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separat
   }
   sheet.DeferChanges(was_deferred);  // ending the deferral announces the changed rows
   return result;
-}
-
-QString CreatedStamp(const QDateTime& now, const QLocale& locale) {
-  QString time_format = locale.timeFormat(QLocale::LongFormat);
-  time_format.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
-  return locale.toString(now.date(), QLocale::ShortFormat) + ' ' +
-         locale.toString(now.time(), time_format.trimmed());
 }
 
 QString BlankedCellsText(int cells) {

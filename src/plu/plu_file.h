@@ -20,10 +20,6 @@ namespace keldaro::plu {
 // returns an empty text) when the line has fewer than n fields; never clears it.
 QString ExtractField(QStringView line, int n, QChar separator, bool& missing);
 
-// The date and time of the "; created: " line: the locale's short date, a blank, and its long
-// time without the time zone (the zone is not part of the time a user reads off the clock).
-QString CreatedStamp(const QDateTime& now, const QLocale& locale);
-
 // The file's bytes: the "; created: " line with `created` (date and time as the user's locale
 // writes them), an empty line, then every row that holds a record. A TAB, CR or LF inside a
 // cell (a name read from the scale may hold one) would split the record, so it is written as a

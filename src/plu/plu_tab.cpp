@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "core/date_time_stamp.h"
 #include "core/file_messages.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
@@ -161,7 +162,7 @@ void PluTab::Button5Click() {
 void PluTab::Button6Click() {
   const QString name = services_.files.SaveFileName(kPluFileDialog);
   if (name.isEmpty()) return;
-  const QString created = CreatedStamp(services_.clock.Now(), QLocale());
+  const QString created = DateTimeStamp(services_.clock.Now(), QLocale());
   int blanked = 0;
   const std::string file = SavePluFile(sheet_, created, &blanked);
   if (ui::WriteChosenFile(services_.notifier, name, file) && blanked > 0) {

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "app/qt_file_chooser.h"
+#include "core/date_time_stamp.h"
 #include "gui_fixture.h"
 #include "plu/plu_file.h"
 #include "support/separators.h"
@@ -80,7 +81,7 @@ TEST_P(PluFileGuiTest, ASavedGridLoadsBackIntoTheSameCells) {
   EXPECT_EQ(files.shown[0].filter, "TAB separated Text Files|*.TXT");
 
   const QByteArray bytes = Read(Path("plu.TXT"));
-  const QString stamp = plu::CreatedStamp(clock.now, QLocale());
+  const QString stamp = DateTimeStamp(clock.now, QLocale());
   EXPECT_TRUE(bytes.startsWith(("; created: " + stamp + "\r\n\r\n").toUtf8()))
       << bytes.left(60).data();
   EXPECT_TRUE(bytes.contains("DOMATES \xC7\xDD\xD0\t"));  // names in the Turkish code page

@@ -13,13 +13,6 @@ namespace {
 using testing::FillRow;
 using testing::RowCells;
 
-TEST(CreatedStampTest, IsShortDateAndLongTimeWithoutTheZone) {
-  const QDateTime at(QDate(2026, 12, 7), QTime(14, 5, 9));
-  EXPECT_EQ(CreatedStamp(at, QLocale(QLocale::German, QLocale::Germany)), u"07.12.26 14:05:09"_s);
-  const QString c_stamp = CreatedStamp(at, QLocale::c());
-  EXPECT_TRUE(c_stamp.endsWith(u" 14:05:09"_s)) << c_stamp.toStdString();
-}
-
 TEST(ExtractFieldTest, SplitsAtSingleSeparators) {
   const QString line = u"a\tb\t\td"_s;
   bool missing = false;
