@@ -117,7 +117,7 @@ void MainWindow::BuildTabs() {
   PageControl1 = Named(new QTabWidget(this), "PageControl1");
   TabSheet1 = new plu::PluTab(session_, services_, remembered_, PageControl1);
   TabSheet2 = new settings::SettingsTab(session_, services_, remembered_, PageControl1);
-  TabSheet3 = Named(new QWidget(PageControl1), "TabSheet3");
+  TabSheet3 = new reports::ReportsTab(session_, services_, PageControl1);
   TabSheet4 = new metrology::MetrologyTab(session_, services_, PageControl1);
   PageControl1->addTab(TabSheet1, "PLU");
   PageControl1->addTab(TabSheet2, "Ayarlar");

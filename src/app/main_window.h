@@ -13,6 +13,7 @@
 #include "link/scale_session.h"
 #include "metrology/metrology_tab.h"
 #include "plu/plu_tab.h"
+#include "reports/reports_tab.h"
 #include "settings/settings_tab.h"
 #include "ui/remembered_cell_text.h"
 #include "ui/services.h"
@@ -59,7 +60,7 @@ class MainWindow : public QWidget {
   QTabWidget* PageControl1;
   plu::PluTab* TabSheet1;
   settings::SettingsTab* TabSheet2;
-  QWidget* TabSheet3;
+  reports::ReportsTab* TabSheet3;
   metrology::MetrologyTab* TabSheet4;
 
  protected:

@@ -1,0 +1,45 @@
+#include "reports/report_codec.h"
+
+namespace keldaro::reports {
+namespace {
+
+std::uint8_t ByteAt(std::string_view b, std::size_t at) { return static_cast<std::uint8_t>(b[at]); }
+
+std::uint16_t WordAt(std::string_view b, std::size_t at) {
+  return static_cast<std::uint16_t>(ByteAt(b, at) << 8 | ByteAt(b, at + 1));
+}
+
+std::int32_t AmountAt(std::string_view b, std::size_t at) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(WordAt(b, at)) << 16 |
+                                   WordAt(b, at + 2));
+}
+
+}  // namespace
+
+Totals DecodeTotals(std::string_view b) {
+  Totals t;
+  t.document_number = AmountAt(b, 0);
+  t.total = AmountAt(b, 4);
+  for (std::size_t i = 0; i < t.taxes.size(); ++i) t.taxes[i] = AmountAt(b, 8 + 4 * i);
+  for (std::size_t h = 0; h < t.hour_amounts.size(); ++h) {
+    t.hour_amounts[h] = AmountAt(b, 44 + 4 * h);
+    t.hour_counts[h] = WordAt(b, 140 + 2 * h);
+  }
+  return t;
+}
+
+ClerkTotals DecodeClerk(std::string_view b) {
+  ClerkTotals c;
+  c.sales = AmountAt(b, 0);
+  c.transactions = WordAt(b, 4);
+  c.void_amount = AmountAt(b, 6);
+  c.void_count = WordAt(b, 10);
+  c.customers = WordAt(b, 12);
+  c.cash = AmountAt(b, 14);
+  c.credit = AmountAt(b, 18);
+  c.discount_count = WordAt(b, 22);
+  c.discount_amount = AmountAt(b, 24);
+  return c;
+}
+
+}  // namespace keldaro::reports

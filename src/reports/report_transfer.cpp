@@ -1,0 +1,43 @@
+#include "reports/report_transfer.h"
+
+#include <string>
+
+#include "link/commands.h"
+#include "reports/report_listing.h"
+
+namespace keldaro::reports {
+namespace {
+
+// One stretch of report memory, or nothing when the command failed.
+std::optional<std::string> ReadMemory(ScaleSession& session, std::uint16_t offset,
+                                      std::uint8_t count) {
+  Packet& packet = session.packet();
+  packet.Clear();
+  packet.PushWord(offset);
+  packet.PushByte(count);
+  if (!session.ExecuteCommand(cmd::kReadReportMemory)) return std::nullopt;
+  std::string block(count, '\0');
+  for (char& b : block) b = static_cast<char>(packet.PopByte());
+  return block;
+}
+
+}  // namespace
+
+Download DownloadReport(ScaleSession& session, const QString& stamp, QChar separator) {
+  Download download;
+  if (!session.RequireConnection()) return download;
+  const std::optional<std::string> totals = ReadMemory(session, kTotalsOffset, kTotalsSize);
+  if (!totals) return download;
+  download.totals = DecodeTotals(*totals);
+  download.lines = TotalsLines(*download.totals, stamp, separator);
+  for (int k = 1; k <= kClerks; ++k) {
+    const std::optional<std::string> block = ReadMemory(session, ClerkOffset(k), kClerkSize);
+    if (!block) return download;
+    download.clerks.push_back(DecodeClerk(*block));
+    download.lines << ClerkLines(k, download.clerks.back(), separator);
+  }
+  download.complete = true;
+  return download;
+}
+
+}  // namespace keldaro::reports
