@@ -52,6 +52,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddSettingsVerbs(app, context);
   AddClockVerbs(app, context);
   AddMetrologyVerbs(app, context);
+  AddReportVerb(app, context);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

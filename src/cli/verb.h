@@ -34,5 +34,6 @@ void AddPluVerbs(CLI::App& app, VerbContext& context);
 void AddSettingsVerbs(CLI::App& app, VerbContext& context);
 void AddClockVerbs(CLI::App& app, VerbContext& context);
 void AddMetrologyVerbs(CLI::App& app, VerbContext& context);
+void AddReportVerb(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli

@@ -1,9 +1,15 @@
 // keldaro-cli's settings and clock verbs against the virtual scale.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
 #include "cli_fixture.h"
 #include "link/commands.h"
 #include "metrology/metrology_record.h"
+#include "reports/report_listing.h"
 #include "settings/settings_codec.h"
 #include "settings/settings_file.h"
 
@@ -164,6 +170,62 @@ TEST_F(CliSettings, ABadMetrologyFileExits2AndSendsNothing) {
   EXPECT_EQ(scale_.FramesReceived(), 0);
   const CliRun presets = RunRaw({"metrology", "presets"});
   EXPECT_NE(presets.out.find("7  INIDA Single 15Kg(1/7500)\n"), std::string::npos);
+}
+
+// The listing of the scale's report memory, decoded straight from the virtual scale's state.
+QStringList ExpectedListing(sim::VirtualScale& scale, QChar separator) {
+  std::string memory;
+  scale.WithState(
+      [&](sim::ScaleState& s) { memory.assign(s.report_memory.begin(), s.report_memory.end()); });
+  const std::string_view m(memory);
+  QStringList lines = reports::TotalsLines(reports::DecodeTotals(m.substr(reports::kTotalsOffset)),
+                                           QStringLiteral("stamp"), separator);
+  for (int k = 1; k <= reports::kClerks; ++k) {
+    lines << reports::ClerkLines(k, reports::DecodeClerk(m.substr(reports::ClerkOffset(k))),
+                                 separator);
+  }
+  lines.removeFirst();  // the stamp line: the CLI's has the time of its run
+  return lines;
+}
+
+TEST_F(CliSettings, ReportPrintsTheListingWritesItsFileAndItsJson) {
+  const QChar separator = QLocale::system().decimalPoint().at(0);
+  const CliRun run = Run({"report"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  QStringList printed = QString::fromStdString(run.out).split(QLatin1Char('\n'));
+  ASSERT_EQ(printed.takeLast(), QString());  // the last line's end
+  EXPECT_TRUE(printed.takeFirst().startsWith(QStringLiteral("----------------------- Raporlar ")));
+  EXPECT_EQ(printed, ExpectedListing(scale_, separator));
+
+  const std::string path = ::testing::TempDir() + "cli_report.txt";
+  ASSERT_EQ(Run({"report", "--out", path}).exit_code, 0);
+  const std::string file = ReadFile(path);
+  EXPECT_NE(file.find("\r\nM\xFC\xFEteriler\t\t\t"), std::string::npos);  // code page 1254
+  EXPECT_EQ(file.substr(file.size() - 4), "\r\n\r\n");
+
+  const CliRun json = Run({"report", "--json"});
+  ASSERT_EQ(json.exit_code, 0) << json.err;
+  const QJsonObject totals = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+  EXPECT_EQ(totals.value("document_number").toInt(), 1287);
+  EXPECT_EQ(totals.value("taxes").toArray().size(), 9);
+  EXPECT_EQ(totals.value("hours").toArray().size(), 24);
+  ASSERT_EQ(totals.value("clerks").toArray().size(), 4);
+  double sales = 0;
+  for (const QJsonValue& clerk : totals.value("clerks").toArray()) {
+    sales += clerk.toObject().value("sales").toDouble();
+  }
+  EXPECT_NEAR(sales, totals.value("total").toDouble(), 0.001);
+}
+
+TEST_F(CliSettings, AReportFailingAtClerk3PrintsTheLinesSoFarAndExits1) {
+  sim::FaultOptions faults;
+  faults.silent_after = 1 + 3;  // the identify, the totals, clerks 1 and 2
+  scale_.SetFaults(faults);
+  const CliRun run = Run({"report"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.out.find("Tezgahtar 2\n"), std::string::npos);
+  EXPECT_EQ(run.out.find("Tezgahtar 3"), std::string::npos);
+  EXPECT_NE(run.err.find("Comunication Error!"), std::string::npos);
 }
 
 }  // namespace
