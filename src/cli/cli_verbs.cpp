@@ -53,6 +53,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddClockVerbs(app, context);
   AddMetrologyVerbs(app, context);
   AddReportVerb(app, context);
+  AddKeypadVerbs(app, context);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

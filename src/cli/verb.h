@@ -35,5 +35,6 @@ void AddSettingsVerbs(CLI::App& app, VerbContext& context);
 void AddClockVerbs(CLI::App& app, VerbContext& context);
 void AddMetrologyVerbs(CLI::App& app, VerbContext& context);
 void AddReportVerb(CLI::App& app, VerbContext& context);
+void AddKeypadVerbs(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli

@@ -12,6 +12,7 @@
 #include "reports/report_listing.h"
 #include "settings/settings_codec.h"
 #include "settings/settings_file.h"
+#include "terminal/display.h"
 
 namespace keldaro::cli {
 namespace {
@@ -226,6 +227,31 @@ TEST_F(CliSettings, AReportFailingAtClerk3PrintsTheLinesSoFarAndExits1) {
   EXPECT_NE(run.out.find("Tezgahtar 2\n"), std::string::npos);
   EXPECT_EQ(run.out.find("Tezgahtar 3"), std::string::npos);
   EXPECT_NE(run.err.find("Comunication Error!"), std::string::npos);
+}
+
+TEST_F(CliSettings, KeysGoOutInOrderAndTheDisplayIsPrintedAsTheScaleShowsIt) {
+  ASSERT_EQ(Run({"key", "00", "ON", "PAY", "0x2e"}).exit_code, 0);
+  std::vector<std::uint8_t> codes;
+  for (const auto& payload : Payloads(cmd::kKey)) codes.push_back(payload.at(0));
+  EXPECT_EQ(codes, (std::vector<std::uint8_t>{0x2E, 0x51, 0x63, 0x2E}));
+  EXPECT_EQ(Run({"key", "7", "OFF"}).exit_code, 2);  // no such key: nothing sent
+  EXPECT_EQ(CountOf(cmd::kKey), 4);
+
+  std::vector<std::uint8_t> fields;
+  scale_.WithState([&](sim::ScaleState& s) { fields = s.DisplayFields(); });
+  std::string body(2, '\0');
+  body.append(fields.begin(), fields.end());
+  const terminal::Display shown = terminal::DecodeDisplay(body);
+  const QChar separator = QLocale::system().decimalPoint().at(0);
+  std::string expected;
+  for (std::size_t i = 0; i < 3; ++i) {
+    expected +=
+        terminal::LineWithPoint(shown.lines[i], shown.points[i], separator).toStdString() + "\n";
+  }
+  expected += terminal::IndicatorsOn(shown).toStdString() + "\n";
+  const CliRun display = Run({"display"});
+  ASSERT_EQ(display.exit_code, 0) << display.err;
+  EXPECT_EQ(display.out, expected);
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+#include "terminal/keypad.h"
+
+#include <algorithm>
+
+namespace keldaro::terminal {
+
+const std::array<Key, 30>& Keypad() {
+  static const std::array<Key, 30> keys = {{
+      {"Button1", "7", 0x37},    {"Button2", "8", 0x38},     {"Button3", "9", 0x39},
+      {"Button4", "M", 0x4D},    {"Button5", "shift", 0x73}, {"Button6", "ON", 0x51},
+      {"Button7", "4", 0x34},    {"Button8", "5", 0x35},     {"Button9", "6", 0x36},
+      {"Button10", "PLU", 0x50}, {"Button11", "DRW", 0x61},  {"Button12", "LF", 0x62},
+      {"Button13", "1", 0x31},   {"Button14", "2", 0x32},    {"Button15", "3", 0x33},
+      {"Button16", "X", 0x58},   {"Button17", "PAY", 0x63},  {"Button18", "%-", 0x64},
+      {"Button19", "0", 0x30},   {"Button20", "00", 0x2E},   {"Button21", "C", 0x43},
+      {"Button22", "TOT", 0x53}, {"Button23", "<", 0x65},    {"Button24", ">", 0x66},
+      {"Button25", "C1", 0x56},  {"Button26", "-0-", 0x5A},  {"Button27", "-T-", 0x54},
+      {"Button28", "C2", 0x57},  {"Button29", "<=", 0x67},   {"Button30", "<=|", 0x68},
+  }};
+  return keys;
+}
+
+std::optional<std::uint8_t> CodeOfCaption(const QString& caption) {
+  const auto& keys = Keypad();
+  const auto it = std::find_if(keys.begin(), keys.end(), [&](const Key& key) {
+    return caption == QLatin1String(key.caption);
+  });
+  if (it == keys.end()) return std::nullopt;
+  return it->code;
+}
+
+std::uint8_t CodeOfVirtualKey(int vk) {
+  if (vk >= 0x30 && vk <= 0x39) return static_cast<std::uint8_t>(vk);                  // the digits
+  if (vk >= 0x70 && vk <= 0x77) return static_cast<std::uint8_t>(0x61 + (vk - 0x70));  // F1..F8
+  switch (vk) {
+    case 0x1B:  // Esc
+    case 0x43:  // C
+      return 0x43;
+    case 0x54:  // T: "-T-"
+    case 0x5A:  // Z: "-0-"
+    case 0x4D:  // M
+    case 0x50:  // P: "PLU"
+    case 0x58:  // X
+    case 0x53:  // S: "TOT"
+      return static_cast<std::uint8_t>(vk);
+    case 0x4C:  // L: "LF"
+      return 0x62;
+    case 0x4F:  // O: "DRW"
+      return 0x61;
+    case 0x2D:  // Insert: "%-"
+      return 0x64;
+    case 0x0D:  // Enter: "<=|"
+      return 0x68;
+    case 0x08:  // Backspace: "<="
+      return 0x67;
+    case 0x25:  // Left arrow
+    case 0x2C:  // Print Screen
+      return 0x65;
+    case 0x27:  // Right arrow
+    case 0x2E:  // Delete
+      return 0x66;
+    case 0x7A:  // F11: "C1"
+      return 0x56;
+    case 0x7B:  // F12: "C2"
+      return 0x57;
+    case 0x10:  // Shift
+      return 0x73;
+    default:
+      return 0x00;
+  }
+}
+
+}  // namespace keldaro::terminal

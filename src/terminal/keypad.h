@@ -1,0 +1,28 @@
+// The scale's keypad as the terminal drives it: the thirty keys with their captions and the key
+// codes command 64 sends, and the PC keyboard's keys (by Windows virtual-key code) mapped onto
+// the same codes.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace keldaro::terminal {
+
+struct Key {
+  const char* button;  // object name of the keypad button
+  const char* caption;
+  std::uint8_t code;
+};
+
+// Row by row, six keys a row: Button1 "7" to Button30 "<=|".
+const std::array<Key, 30>& Keypad();
+
+// The code of the keypad key with this caption ("00", "ON", "PLU", ...), if there is one.
+std::optional<std::uint8_t> CodeOfCaption(const QString& caption);
+
+// The code a PC key sends, by its Windows virtual-key code; 0x00 for every key not in the map.
+std::uint8_t CodeOfVirtualKey(int virtual_key);
+
+}  // namespace keldaro::terminal

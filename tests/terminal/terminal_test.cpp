@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "terminal/display.h"
+#include "terminal/keypad.h"
+
+namespace keldaro::terminal {
+namespace {
+
+TEST(KeypadTest, CaptionsAndPcKeysGiveTheScalesCodes) {
+  EXPECT_EQ(CodeOfCaption("00"), 0x2E);
+  EXPECT_EQ(CodeOfCaption("ON"), 0x51);
+  EXPECT_EQ(CodeOfCaption("<=|"), 0x68);
+  EXPECT_EQ(CodeOfCaption("on"), std::nullopt);
+  EXPECT_EQ(Keypad()[19].caption, std::string("00"));  // Button20
+  EXPECT_EQ(CodeOfVirtualKey(0x72), 0x63);             // F3: "PAY"
+  EXPECT_EQ(CodeOfVirtualKey(0x41), 0x00);             // A: not mapped
+  EXPECT_EQ(CodeOfVirtualKey(0x1B), 0x43);             // Esc: "C"
+  EXPECT_EQ(CodeOfVirtualKey(0x4C), 0x62);             // L: "LF"
+  EXPECT_EQ(CodeOfVirtualKey(0x7B), 0x57);             // F12: "C2"
+  EXPECT_EQ(CodeOfVirtualKey(0x35), 0x35);
+}
+
+std::string PollBody(std::uint8_t point1, std::uint8_t a, std::uint8_t b) {
+  std::string body(31, '\0');
+  body.replace(3, 7, " 012345");
+  body.replace(11, 7, "  12.50");
+  body.replace(19, 7, "ABCDEFG");
+  body[26] = static_cast<char>(point1);
+  body[27] = 0;
+  body[28] = 9;
+  body[29] = static_cast<char>(a);
+  body[30] = static_cast<char>(b);
+  return body;
+}
+
+TEST(DisplayTest, PointsAndIndicatorsFollowTheirBytes) {
+  const Display d = DecodeDisplay(PollBody(2, 0x09, 0x00));
+  EXPECT_EQ(d.lines[0], " 012345");
+  EXPECT_EQ(PointOverlay(d.points[0], u','), "     ,  ");  // position 6 of 8
+  EXPECT_EQ(PointOverlay(0, u'.'), "       .");
+  EXPECT_EQ(PointOverlay(9, u'.'), "        ");
+  EXPECT_EQ(LineWithPoint(d.lines[0], d.points[0], u','), " 0123,45");
+  EXPECT_EQ(LineWithPoint(d.lines[1], d.points[1], u'.'), "  12.50.");
+  EXPECT_EQ(LineWithPoint(d.lines[2], d.points[2], u'.'), "ABCDEFG");
+  EXPECT_EQ(IndicatorsOn(d), "STAB NET");
+  EXPECT_EQ(IndicatorsOn(DecodeDisplay(PollBody(0, 0xFF, 0xFF))),
+            "SHIFT MODE STAB ZERO NET BATT SBT PAPER CHARG");
+  EXPECT_EQ(IndicatorsOn(DecodeDisplay(PollBody(0, 0xC4, 0xE1))), "");  // unused bits only
+}
+
+}  // namespace
+}  // namespace keldaro::terminal
