@@ -9,9 +9,9 @@
 #include "cli/file_io.h"
 #include "cli/verb.h"
 #include "core/file_messages.h"
-#include "link/commands.h"
 #include "metrology/metrology_file.h"
 #include "metrology/metrology_record.h"
+#include "metrology/metrology_transfer.h"
 
 namespace keldaro::cli {
 namespace {
@@ -40,10 +40,7 @@ int MetrologySend(const MetrologyArguments& args, const CliOptions& options, std
   if (!values) return kExitBadInput;  // checked before the port is opened
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  Packet& packet = link.session().packet();
-  packet.Clear();
-  for (std::uint8_t b : metrology::EncodeMetrology(*values)) packet.PushByte(b);
-  return link.session().ExecuteCommand(cmd::kMetrology) ? kExitOk : FailedRunExit();
+  return metrology::SendMetrology(link.session(), *values) ? kExitOk : FailedRunExit();
 }
 
 int MetrologyShow(const MetrologyArguments& args, std::ostream& out, std::ostream& err) {

@@ -87,7 +87,17 @@ void Packet::PushText(std::string_view bytes, int width) {
   PushByte(0);
 }
 
+void Packet::PushBytes(std::string_view bytes) {
+  for (char b : bytes) PushByte(static_cast<std::uint8_t>(b));
+}
+
 std::uint8_t Packet::PopByte() { return reply_[position_++]; }
+
+std::string Packet::PopBytes(std::size_t count) {
+  std::string bytes(count, '\0');
+  for (char& b : bytes) b = static_cast<char>(PopByte());
+  return bytes;
+}
 
 std::uint16_t Packet::PopWord() {
   const std::uint16_t high = PopByte();

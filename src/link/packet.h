@@ -44,6 +44,8 @@ class Packet {
   // Text field of width w: w bytes (cut or zero-filled) and one more zero byte. `bytes` are
   // already in the scale's code page.
   void PushText(std::string_view bytes, int width);
+  // A block built elsewhere (a codec's bytes), byte by byte.
+  void PushBytes(std::string_view bytes);
 
   // Runs the transaction for `code` and rewinds for popping. The outcome is in Failed, the
   // reason of a failure in Failure(). The reply must have the size the command table gives
@@ -63,6 +65,7 @@ class Packet {
   std::uint16_t PopWord();
   std::uint32_t PopDword();
   std::string PopText(int width);  // code-page bytes before the first zero, at most `width`
+  std::string PopBytes(std::size_t count);  // the next `count` reply bytes, for a codec
   static std::uint32_t SwapDword(std::uint32_t v);
 
   // The escaped request frame for the current payload, as Execute sends it. Empty when the

@@ -1,29 +1,15 @@
 #include "metrology/metrology_record.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+
+#include "core/big_endian.h"
 
 namespace keldaro::metrology {
 namespace {
 
 constexpr std::uint8_t kLeadingByte = 8;
-
-class Payload {
- public:
-  void Byte(std::int64_t v) { bytes_[at_++] = static_cast<std::uint8_t>(v); }
-  void Word(std::int64_t v) {
-    Byte(v >> 8);
-    Byte(v);
-  }
-  void Dword(std::int64_t v) {
-    Word(v >> 16);
-    Word(v);
-  }
-  const std::array<std::uint8_t, kPayloadSize>& bytes() const { return bytes_; }
-
- private:
-  std::array<std::uint8_t, kPayloadSize> bytes_{};
-  std::size_t at_ = 0;
-};
 
 // The maximum tare on the wire: the whole kilograms times 1000, its low 32 bits (fmod keeps them
 // for any finite value without an out-of-range conversion).
@@ -55,22 +41,24 @@ MetrologyRecord PresetValues(int capacity, int interval, bool dual, int digits, 
 }  // namespace
 
 std::array<std::uint8_t, kPayloadSize> EncodeMetrology(const MetrologyRecord& r) {
-  Payload p;
-  p.Byte(kLeadingByte);
-  p.Byte(r.capacity);
-  p.Byte(r.interval);
-  p.Byte(r.digits);
-  p.Word(r.price_round);
-  p.Word(r.unit);
-  p.Byte((r.lb ? 0x01 : 0) | (r.dual_interval ? 0x02 : 0) | (r.comma ? 0x04 : 0) |
-         (r.one_time_tare ? 0x08 : 0));
-  p.Dword(r.local_g);
-  p.Dword(r.destination_g);
-  p.Byte(r.initial_zero);
-  p.Dword(MaxTareGrams(r.max_tare));
-  p.Byte(r.minimum_sale ? 1 : 0);
-  p.Byte(r.stable_count);
-  return p.bytes();
+  std::string p;
+  AppendByte(p, kLeadingByte);
+  AppendByte(p, r.capacity);
+  AppendByte(p, r.interval);
+  AppendByte(p, r.digits);
+  AppendWord(p, r.price_round);
+  AppendWord(p, r.unit);
+  AppendByte(p, (r.lb ? 0x01 : 0) | (r.dual_interval ? 0x02 : 0) | (r.comma ? 0x04 : 0) |
+                    (r.one_time_tare ? 0x08 : 0));
+  AppendDword(p, r.local_g);
+  AppendDword(p, r.destination_g);
+  AppendByte(p, r.initial_zero);
+  AppendDword(p, MaxTareGrams(r.max_tare));
+  AppendByte(p, r.minimum_sale ? 1 : 0);
+  AppendByte(p, r.stable_count);
+  std::array<std::uint8_t, kPayloadSize> payload{};
+  std::copy(p.begin(), p.end(), payload.begin());
+  return payload;
 }
 
 const std::vector<Preset>& Presets() {

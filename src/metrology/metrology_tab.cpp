@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "core/numbers.h"
-#include "link/commands.h"
+#include "metrology/metrology_transfer.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
 #include "ui/spin_number.h"
@@ -178,10 +178,7 @@ void MetrologyTab::ShowRecord(const MetrologyRecord& r) {
 void MetrologyTab::Button2Click() {
   if (!session_.RequireConnection()) return;
   const MetrologyRecord record = Record();  // every text converts before anything is sent
-  Packet& packet = session_.packet();
-  packet.Clear();
-  for (std::uint8_t b : EncodeMetrology(record)) packet.PushByte(b);
-  session_.ExecuteCommand(cmd::kMetrology);
+  SendMetrology(session_, record);
 }
 
 void MetrologyTab::PresetClick(std::size_t preset) { ShowRecord(Presets().at(preset).values); }

@@ -1,17 +1,12 @@
 #include "reports/report_codec.h"
 
+#include "core/big_endian.h"
+
 namespace keldaro::reports {
 namespace {
 
-std::uint8_t ByteAt(std::string_view b, std::size_t at) { return static_cast<std::uint8_t>(b[at]); }
-
-std::uint16_t WordAt(std::string_view b, std::size_t at) {
-  return static_cast<std::uint16_t>(ByteAt(b, at) << 8 | ByteAt(b, at + 1));
-}
-
 std::int32_t AmountAt(std::string_view b, std::size_t at) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(WordAt(b, at)) << 16 |
-                                   WordAt(b, at + 2));
+  return static_cast<std::int32_t>(DwordAt(b, at));
 }
 
 }  // namespace

@@ -16,9 +16,7 @@ std::optional<std::string> ReadMemory(ScaleSession& session, std::uint16_t offse
   packet.PushWord(offset);
   packet.PushByte(count);
   if (!session.ExecuteCommand(cmd::kReadReportMemory)) return std::nullopt;
-  std::string block(count, '\0');
-  for (char& b : block) b = static_cast<char>(packet.PopByte());
-  return block;
+  return packet.PopBytes(count);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/big_endian.h"
 #include "core/conversion_error.h"
 #include "core/cp1254.h"
 #include "core/numbers.h"
@@ -23,19 +24,6 @@ constexpr std::size_t kContrastAt = 45;
 constexpr std::size_t kCurrencyAt = 46;
 constexpr std::size_t kExtraOptionsAt = 50;
 
-void AppendWord(std::string& bytes, std::uint16_t value) {
-  bytes.push_back(static_cast<char>(value >> 8));
-  bytes.push_back(static_cast<char>(value & 0xFF));
-}
-
-std::uint8_t ByteAt(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint8_t>(bytes[at]);
-}
-
-std::uint16_t WordAt(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(ByteAt(bytes, at) << 8 | ByteAt(bytes, at + 1));
-}
-
 }  // namespace
 
 std::string EncodeText(const QString& text, int width) {
@@ -53,20 +41,18 @@ QString DecodeText(std::string_view field, int width) {
 std::string EncodeSettingsBlock(const SettingsRecord& r) {
   std::string block;
   block.reserve(kBlockSize);
-  block.push_back(static_cast<char>(r.operating_mode));  // no selection (-1) goes out as 255
-  block.push_back(static_cast<char>(r.print_options));
+  AppendByte(block, r.operating_mode);  // no selection (-1) goes out as 255
+  AppendByte(block, r.print_options);
   block += EncodeText(r.product_barcode_format, kBarcodeFormatWidth);
   block += EncodeText(r.amount_barcode_format, kBarcodeFormatWidth);
-  const auto speed = static_cast<std::uint32_t>(r.line_speed);
-  AppendWord(block, static_cast<std::uint16_t>(speed >> 16));
-  AppendWord(block, static_cast<std::uint16_t>(speed & 0xFFFF));
-  block.push_back(static_cast<char>(r.lan_number));
-  AppendWord(block, static_cast<std::uint16_t>(r.auto_off_minutes));
-  block.push_back(static_cast<char>(r.discount_percent));
-  block.push_back(static_cast<char>(r.drawer_time));
-  block.push_back(static_cast<char>(r.printer_contrast));
+  AppendDword(block, r.line_speed);
+  AppendByte(block, r.lan_number);
+  AppendWord(block, r.auto_off_minutes);
+  AppendByte(block, r.discount_percent);
+  AppendByte(block, r.drawer_time);
+  AppendByte(block, r.printer_contrast);
   block += EncodeText(r.currency == kEuroText ? kEuroSign : r.currency, kCurrencyWidth);
-  block.push_back(static_cast<char>(r.extra_options & kExtraOptionBits));
+  AppendByte(block, r.extra_options & kExtraOptionBits);
   return block;
 }
 
@@ -76,9 +62,7 @@ void DecodeSettingsBlock(std::string_view block, SettingsRecord& r) {
   r.print_options = ByteAt(block, kPrintOptionsAt);
   r.product_barcode_format = DecodeText(block.substr(kProductBarcodeAt), kBarcodeFormatWidth);
   r.amount_barcode_format = DecodeText(block.substr(kAmountBarcodeAt), kBarcodeFormatWidth);
-  r.line_speed =
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(WordAt(block, kLineSpeedAt)) << 16 |
-                                WordAt(block, kLineSpeedAt + 2));
+  r.line_speed = static_cast<std::int32_t>(DwordAt(block, kLineSpeedAt));
   r.lan_number = kLanNumberLimits.Clamp(ByteAt(block, kLanNumberAt));
   r.auto_off_minutes = kAutoOffLimits.Clamp(static_cast<std::int16_t>(WordAt(block, kAutoOffAt)));
   r.discount_percent = kDiscountLimits.Clamp(ByteAt(block, kDiscountAt));
@@ -90,7 +74,7 @@ void DecodeSettingsBlock(std::string_view block, SettingsRecord& r) {
 
 std::string EncodeTaxTable(const std::array<std::int16_t, kTaxRates>& rates) {
   std::string table;
-  for (std::int16_t rate : rates) AppendWord(table, static_cast<std::uint16_t>(rate));
+  for (std::int16_t rate : rates) AppendWord(table, rate);
   return table;
 }
 

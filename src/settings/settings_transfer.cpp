@@ -9,16 +9,6 @@
 namespace keldaro::settings {
 namespace {
 
-std::string PopBytes(Packet& packet, std::size_t count) {
-  std::string bytes(count, '\0');
-  for (char& b : bytes) b = static_cast<char>(packet.PopByte());
-  return bytes;
-}
-
-void PushBytes(Packet& packet, const std::string& bytes) {
-  for (char b : bytes) packet.PushByte(static_cast<std::uint8_t>(b));
-}
-
 // One command of a chain: the request is built by `push`, and on success the reply is taken
 // by `pop`. Runs `between` after a successful command.
 class Chain {
@@ -52,7 +42,7 @@ QString PopText(Packet& packet, int width) { return FromCp1254(packet.PopText(wi
 
 void PushRecordText(Packet& packet, int index, const QString& text, int width) {
   PushIndex(packet, index);
-  PushBytes(packet, EncodeText(text, width));
+  packet.PushText(ToCp1254(text), width);
 }
 
 }  // namespace
@@ -69,7 +59,7 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
   if (!chain.Run(
           cmd::kReadSettings, [](Packet&) {},
           [&](Packet& p) {
-            DecodeSettingsBlock(PopBytes(p, kBlockSize), r);
+            DecodeSettingsBlock(p.PopBytes(kBlockSize), r);
             parts.block = true;
           })) {
     return false;
@@ -111,7 +101,7 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
   return chain.Run(
       cmd::kReadTaxRates, [](Packet&) {},
       [&](Packet& p) {
-        r.tax_rates = DecodeTaxTable(PopBytes(p, kTaxTableSize));
+        r.tax_rates = DecodeTaxTable(p.PopBytes(kTaxTableSize));
         parts.tax_rates = true;
       });
 }
@@ -119,7 +109,7 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
 bool SendSettings(ScaleSession& session, const SettingsRecord& r, const BetweenCommands& between) {
   if (!session.RequireConnection()) return false;
   Chain chain(session, between);
-  if (!chain.Send(cmd::kWriteSettings, [&](Packet& p) { PushBytes(p, EncodeSettingsBlock(r)); })) {
+  if (!chain.Send(cmd::kWriteSettings, [&](Packet& p) { p.PushBytes(EncodeSettingsBlock(r)); })) {
     return false;
   }
   for (int i = 0; i < kClerks; ++i) {
@@ -149,7 +139,7 @@ bool SendSettings(ScaleSession& session, const SettingsRecord& r, const BetweenC
     }
   }
   return chain.Send(cmd::kWriteTaxRates,
-                    [&](Packet& p) { PushBytes(p, EncodeTaxTable(r.tax_rates)); });
+                    [&](Packet& p) { p.PushBytes(EncodeTaxTable(r.tax_rates)); });
 }
 
 bool ReadClock(ScaleSession& session, ScaleClock& clock) {
