@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 
 #include "core/cp1254.h"
 #include "core/numbers.h"
@@ -87,10 +88,24 @@ bool IsCommentLine(QStringView line) { return line.isEmpty() || line.startsWith(
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+// The file's text when it is UTF-8 (see IsUtf8File), decoded once.
+std::optional<QString> Utf8Text(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) {
+    bytes.remove_prefix(kUtf8Bom.size());
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return std::nullopt;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (utf8.hasError()) return std::nullopt;
+  return text;
+}
+
 QString DecodeFileText(std::string_view bytes) {
-  if (!IsUtf8File(bytes)) return FromCp1254(bytes);
-  if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  std::optional<QString> text = Utf8Text(bytes);
+  return text ? *std::move(text) : FromCp1254(bytes);
 }
 
 // A cell as the file holds it: a TAB, CR or LF would end the field or the line.
@@ -108,17 +123,7 @@ QString FileCell(QString text, int& blanked) {
 
 }  // namespace
 
-bool IsUtf8File(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Bom)) return true;
-  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii) return false;
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  // The decoder works when its result is taken, not before.
-  const QString text =
-      utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  return !text.isNull() && !utf8.hasError();
-}
+bool IsUtf8File(std::string_view bytes) { return Utf8Text(bytes).has_value(); }
 
 QString ExtractField(QStringView line, int n, QChar separator, bool& missing) {
   int field = 1;
