@@ -213,7 +213,10 @@ void MainWindow::Button15Click() {
 }
 
 void MainWindow::Button16Click() {
-  if (terminal_ != nullptr && session_.RequireConnection()) terminal_->show();
+  if (terminal_ == nullptr || !session_.RequireConnection()) return;
+  // Shown and made the active window: its activation starts the display poll.
+  terminal_->show();
+  terminal_->activateWindow();
 }
 
 }  // namespace keldaro::app

@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "link/scale_session.h"
+#include "terminal/terminal_window.h"
 #include "ui/services.h"
 
 namespace keldaro::app {
@@ -23,7 +24,7 @@ class Program {
   ScaleSession& session() { return session_; }
   MainWindow& form1() { return *form1_; }
   ProgressDialog& form2() { return *form2_; }
-  QWidget& form3() { return *form3_; }  // "TERMINAL"
+  terminal::TerminalWindow& form3() { return *form3_; }
   QWidget& form4() { return *form4_; }  // "Logo yükle"
   HelpWindow& form5() { return *form5_; }
 
@@ -31,7 +32,7 @@ class Program {
   ScaleSession session_;
   std::unique_ptr<MainWindow> form1_;
   std::unique_ptr<ProgressDialog> form2_;
-  std::unique_ptr<QWidget> form3_;
+  std::unique_ptr<terminal::TerminalWindow> form3_;
   std::unique_ptr<QWidget> form4_;
   std::unique_ptr<HelpWindow> form5_;
 };

@@ -1,6 +1,8 @@
 #include "terminal/keypad.h"
 
+#include <Qt>
 #include <algorithm>
+#include <utility>
 
 namespace keldaro::terminal {
 
@@ -68,6 +70,27 @@ std::uint8_t CodeOfVirtualKey(int vk) {
     default:
       return 0x00;
   }
+}
+
+int VirtualKeyOfQtKey(int key, bool on_keypad) {
+  // Qt numbers digits and letters as the virtual keys do (upper case for either).
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return on_keypad ? 0x60 + (key - Qt::Key_0) : key;
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + (key - Qt::Key_F1);
+  static constexpr std::pair<int, int> kOthers[] = {
+      {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},     {Qt::Key_Return, 0x0D},
+      {Qt::Key_Enter, 0x0D},  // the keypad's Enter is VK_RETURN as well
+      {Qt::Key_Shift, 0x10},     {Qt::Key_Control, 0x11}, {Qt::Key_Alt, 0x12},
+      {Qt::Key_Escape, 0x1B},    {Qt::Key_Space, 0x20},   {Qt::Key_PageUp, 0x21},
+      {Qt::Key_PageDown, 0x22},  {Qt::Key_End, 0x23},     {Qt::Key_Home, 0x24},
+      {Qt::Key_Left, 0x25},      {Qt::Key_Up, 0x26},      {Qt::Key_Right, 0x27},
+      {Qt::Key_Down, 0x28},      {Qt::Key_Print, 0x2C},   {Qt::Key_Insert, 0x2D},
+      {Qt::Key_Delete, 0x2E},
+  };
+  for (const auto& [qt_key, virtual_key] : kOthers) {
+    if (qt_key == key) return virtual_key;
+  }
+  return 0;
 }
 
 }  // namespace keldaro::terminal

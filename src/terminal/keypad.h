@@ -25,4 +25,9 @@ std::optional<std::uint8_t> CodeOfCaption(const QString& caption);
 // The code a PC key sends, by its Windows virtual-key code; 0x00 for every key not in the map.
 std::uint8_t CodeOfVirtualKey(int virtual_key);
 
+// The Windows virtual-key code of a Qt key (Qt::Key), so the keyboard map above serves on every
+// platform. Digits of the numeric keypad (`on_keypad`) keep codes of their own, apart from the
+// main block's, and so send 0x00 as they do on Windows. A key with no code here gives 0.
+int VirtualKeyOfQtKey(int qt_key, bool on_keypad);
+
 }  // namespace keldaro::terminal

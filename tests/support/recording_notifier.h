@@ -2,6 +2,7 @@
 // so a test can press a button that would show a modal box and look at what it said.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ class RecordingNotifier : public Notifier {
   void Error(const std::string& title, const std::string& text,
              const std::string& detail) override {
     errors.push_back({title, text, detail});
+    if (while_shown) while_shown();
   }
   void Beep() override { ++beeps; }
 
@@ -37,6 +39,8 @@ class RecordingNotifier : public Notifier {
 
   std::vector<RecordedError> errors;
   int beeps = 0;
+  // Run while a box is "up": what a real box's event loop would let other handlers do then.
+  std::function<void()> while_shown;
 };
 
 }  // namespace keldaro::testing

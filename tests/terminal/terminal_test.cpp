@@ -20,6 +20,27 @@ TEST(KeypadTest, CaptionsAndPcKeysGiveTheScalesCodes) {
   EXPECT_EQ(CodeOfVirtualKey(0x35), 0x35);
 }
 
+TEST(KeypadTest, QtKeysReachTheMapAsTheirVirtualKeys) {
+  const auto code = [](int qt_key, bool on_keypad = false) {
+    return CodeOfVirtualKey(VirtualKeyOfQtKey(qt_key, on_keypad));
+  };
+  EXPECT_EQ(code(Qt::Key_7), 0x37);
+  EXPECT_EQ(code(Qt::Key_7, true), 0x00);  // the keypad's digits are keys of their own
+  EXPECT_EQ(code(Qt::Key_Enter, true), 0x68);
+  EXPECT_EQ(code(Qt::Key_Return), 0x68);
+  EXPECT_EQ(code(Qt::Key_Backspace), 0x67);
+  EXPECT_EQ(code(Qt::Key_Print), 0x65);
+  EXPECT_EQ(code(Qt::Key_Delete), 0x66);
+  EXPECT_EQ(code(Qt::Key_Insert), 0x64);
+  EXPECT_EQ(code(Qt::Key_F1), 0x61);
+  EXPECT_EQ(code(Qt::Key_F8), 0x68);
+  EXPECT_EQ(code(Qt::Key_F9), 0x00);
+  EXPECT_EQ(code(Qt::Key_F11), 0x56);
+  EXPECT_EQ(code(Qt::Key_O), 0x61);
+  EXPECT_EQ(code(Qt::Key_Period), 0x00);  // no PC key sends "00"
+  EXPECT_EQ(code(Qt::Key_Up), 0x00);
+}
+
 std::string PollBody(std::uint8_t point1, std::uint8_t a, std::uint8_t b) {
   std::string body(31, '\0');
   body.replace(3, 7, " 012345");
