@@ -9,10 +9,9 @@
 
 #include "cli/cli_verbs.h"
 #include "cli/connection.h"
+#include "cli/display_view.h"
 #include "cli/verb.h"
 #include "core/integer_text.h"
-#include "link/commands.h"
-#include "terminal/display.h"
 #include "terminal/keypad.h"
 
 namespace keldaro::cli {
@@ -38,48 +37,19 @@ int Keys(const std::vector<std::string>& keys, const CliOptions& options, std::o
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
   for (std::uint8_t code : codes) {
-    Packet& packet = link.session().packet();
-    packet.Clear();
-    packet.PushByte(code);
-    if (!link.session().ExecuteCommand(cmd::kKey)) return FailedRunExit();
+    if (!terminal::SendKey(link.session(), code)) return FailedRunExit();
   }
   return kExitOk;
-}
-
-// The four lines of the display: three lines with their decimal points, then the indicators on.
-std::string DisplayText(const terminal::Display& d, QChar separator) {
-  std::string text;
-  for (std::size_t i = 0; i < d.lines.size(); ++i) {
-    text += terminal::LineWithPoint(d.lines[i], d.points[i], separator).toStdString() + '\n';
-  }
-  return text + terminal::IndicatorsOn(d).toStdString() + '\n';
-}
-
-std::optional<terminal::Display> Poll(ScaleSession& session) {
-  Packet& packet = session.packet();
-  packet.Clear();
-  if (!session.ExecuteCommand(cmd::kDisplayPoll)) return std::nullopt;
-  const auto& body = packet.ReplyArea();
-  return terminal::DecodeDisplay(
-      std::string_view(reinterpret_cast<const char*>(body.data()), packet.ReplyLength()));
 }
 
 int ShowDisplay(bool watch, const CliOptions& options, std::ostream& out, std::ostream& err) {
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  const QChar separator = QLocale::system().decimalPoint().at(0);
-  for (bool first = true;; first = false) {
-    const std::optional<terminal::Display> display = Poll(link.session());
+  DisplayView view(QLocale::system().decimalPoint().at(0), watch);
+  for (;;) {
+    const std::optional<terminal::Display> display = PollDisplay(link.session());
     if (!display) return FailedRunExit();
-    // Redrawn in place: back up over the four lines and clear each before it is written again.
-    if (!first) out << "\033[4A";
-    std::string text = DisplayText(*display, separator);
-    if (watch) {
-      for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 4) {
-        text.insert(at, "\033[K");
-      }
-    }
-    out << text << std::flush;
+    view.Draw(out, *display);
     if (const int code = CheckedOutput(out, err); code != kExitOk) return code;
     if (!watch) return kExitOk;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the terminal's cadence

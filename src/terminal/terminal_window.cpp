@@ -109,17 +109,12 @@ void TerminalWindow::BuildKeypad() {
 
 void TerminalWindow::ButtonXClick(const QPushButton* sender) {
   for (std::size_t i = 0; i < buttons.size(); ++i) {
-    if (buttons[i] == sender) SendKey(Keypad()[i].code);
+    if (buttons[i] == sender) SendKey(session_, Keypad()[i].code);
   }
 }
 
-void TerminalWindow::FormKeyDown(int virtual_key) { SendKey(CodeOfVirtualKey(virtual_key)); }
-
-void TerminalWindow::SendKey(std::uint8_t code) {
-  Packet& packet = session_.packet();
-  packet.Clear();
-  packet.PushByte(code);
-  session_.ExecuteCommand(cmd::kKey);
+void TerminalWindow::FormKeyDown(int virtual_key) {
+  SendKey(session_, CodeOfVirtualKey(virtual_key));
 }
 
 void TerminalWindow::Timer1Timer() {

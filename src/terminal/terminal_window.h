@@ -45,7 +45,6 @@ class TerminalWindow : public QWidget {
  private:
   void BuildDisplay();
   void BuildKeypad();
-  void SendKey(std::uint8_t code);
   void Show(const Display& display);
 
   ScaleSession& session_;

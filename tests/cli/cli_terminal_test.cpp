@@ -1,0 +1,184 @@
+// keldaro-cli terminal: the typed keys taken back from a terminal's bytes, and the verb run as a
+// process of its own on a pseudo-terminal, as a user at an SSH prompt runs it.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utmp.h>
+
+#include <chrono>
+#include <csignal>
+
+#include "cli/typed_keys.h"
+#include "cli_fixture.h"
+#include "link/commands.h"
+#include "link/scale_session.h"
+
+namespace keldaro::cli {
+namespace {
+
+using Kind = TypedKey::Kind;
+TypedKey Vk(int virtual_key) { return {Kind::kKey, virtual_key}; }
+
+TEST(TypedKeys, CharactersAndEscapeSequencesBecomeVirtualKeys) {
+  const struct {
+    std::string bytes;
+    std::vector<TypedKey> keys;
+  } cases[] = {
+      {"7a", {Vk(0x37), Vk(0x41)}},
+      {"\r\n\x7f\x08", {Vk(0x0D), Vk(0x0D), Vk(0x08), Vk(0x08)}},
+      {"\x1b[D\x1b[C\x1b[A", {Vk(0x25), Vk(0x27), Vk(0x26)}},
+      {"\x1b[2~\x1b[3~", {Vk(0x2D), Vk(0x2E)}},
+      {"\x1bOP\x1bOS\x1b[15~\x1b[19~", {Vk(0x70), Vk(0x73), Vk(0x74), Vk(0x77)}},  // F1 F4 F5 F8
+      {"\x1b[23~\x1b[24~", {Vk(0x7A), Vk(0x7B)}},                                  // F11 F12
+      {"\x1b[[C", {Vk(0x72)}},               // F3 on the Linux console
+      {"\x1b[1;5C", {Vk(0x27)}},             // Ctrl-Right is still Right
+      {"\x1b[20~", {Vk(0x78)}},              // F9: outside the map, so 0x00 later
+      {"\x1b\x1b[D", {Vk(0x1B), Vk(0x25)}},  // Esc, then Left
+      {"\xc5\x9f", {Vk(0)}},                 // one UTF-8 character, one key
+      {"1\x03"
+       "2\x04",
+       {Vk(0x31), {Kind::kInterrupt}, Vk(0x32), {Kind::kEndOfInput}}},
+  };
+  for (const auto& c : cases) {
+    TypedKeyDecoder decoder;
+    EXPECT_EQ(decoder.Feed(c.bytes), c.keys) << ::testing::PrintToString(c.bytes);
+    EXPECT_FALSE(decoder.Pending());
+  }
+}
+
+TEST(TypedKeys, ASequenceSplitAcrossReadsWaitsAndALoneEscIsEscAfterAPause) {
+  TypedKeyDecoder decoder;
+  EXPECT_TRUE(decoder.Feed("\x1b[2").empty());
+  EXPECT_EQ(decoder.Feed("4~"), std::vector<TypedKey>{Vk(0x7B)});
+  EXPECT_TRUE(decoder.Feed("\x1b").empty());
+  EXPECT_TRUE(decoder.Pending());
+  EXPECT_EQ(decoder.Pause(), std::vector<TypedKey>{Vk(0x1B)});
+  EXPECT_TRUE(decoder.Feed("\x1b[").empty());  // cut short: Esc, then '[' as a plain key
+  EXPECT_EQ(decoder.Pause(), (std::vector<TypedKey>{Vk(0x1B), Vk(0)}));
+  EXPECT_TRUE(decoder.Pause().empty());
+}
+
+// keldaro-cli terminal on a pseudo-terminal of its own, against the virtual scale.
+class CliTerminal : public CliTest {
+ protected:
+  void SetUp() override {
+    CliTest::SetUp();
+    termios mode{};
+    cfmakeraw(&mode);  // a state no program would choose: any change shows
+    mode.c_lflag |= ECHO | ICANON | ISIG;
+    mode.c_oflag |= OPOST | ONLCR;
+    mode.c_cc[VMIN] = 1;
+    ASSERT_EQ(::openpty(&master_, &slave_, nullptr, &mode, nullptr), 0);
+    ASSERT_EQ(::tcgetattr(master_, &before_), 0);
+  }
+  void TearDown() override {
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+  }
+
+  // Starts the verb with the pseudo-terminal as its terminal; returns once it has drawn the
+  // display, so the terminal is raw by then.
+  void Start() {
+    child_ = ::fork();
+    if (child_ == 0) {
+      ::close(master_);
+      ::login_tty(slave_);
+      ::execl(KELDARO_CLI_PATH, KELDARO_CLI_PATH, "--port", scale_.SlavePath().c_str(), "--timeout",
+              "100", "terminal", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(slave_);
+    slave_ = -1;
+    ASSERT_NE(ReadUntil("STAB"), std::string());
+  }
+  void Type(const std::string& bytes) {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  // What the program wrote, up to and including `needle` ("" if it never came in 5 s).
+  std::string ReadUntil(const std::string& needle) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (output_.find(needle) == std::string::npos) {
+      if (std::chrono::steady_clock::now() > end) return {};
+      pollfd ready{master_, POLLIN, 0};
+      if (::poll(&ready, 1, 50) <= 0) continue;
+      char bytes[512];
+      const ssize_t got = ::read(master_, bytes, sizeof bytes);
+      if (got <= 0) return {};
+      output_.append(bytes, got);
+    }
+    return output_;
+  }
+  int ExitCode() {
+    int status = 0;
+    EXPECT_EQ(::waitpid(child_, &status, 0), child_);
+    EXPECT_TRUE(WIFEXITED(status)) << status;
+    return WEXITSTATUS(status);
+  }
+  // The terminal's mode as the test set it, read back after the program left.
+  void ExpectTerminalRestored() {
+    termios after{};
+    ASSERT_EQ(::tcgetattr(master_, &after), 0);
+    EXPECT_EQ(after.c_lflag, before_.c_lflag);
+    EXPECT_EQ(after.c_iflag, before_.c_iflag);
+    EXPECT_EQ(after.c_oflag, before_.c_oflag);
+    EXPECT_EQ(after.c_cc[VMIN], before_.c_cc[VMIN]);
+  }
+  std::vector<std::uint8_t> KeysSent() const {
+    std::vector<std::uint8_t> keys;
+    for (const auto& r : scale_.Requests()) {
+      if (r.code == cmd::kKey) keys.push_back(r.payload.at(0));
+    }
+    return keys;
+  }
+
+  int master_ = -1;
+  int slave_ = -1;
+  termios before_{};
+  pid_t child_ = -1;
+  std::string output_;
+};
+
+TEST_F(CliTerminal, TypedKeysReachTheScaleAndCtrlDLeavesTheTerminalAsItWas) {
+  Start();
+  Type(
+      "123"
+      "\x1b[C"
+      "a\r");
+  // The scale's second line follows the price typed: 1.23.
+  EXPECT_NE(ReadUntil("1.23"), std::string());
+  Type("\x04");
+  EXPECT_EQ(ExitCode(), 0);
+  EXPECT_EQ(KeysSent(), (std::vector<std::uint8_t>{0x31, 0x32, 0x33, 0x66, 0x00, 0x68}));
+  ExpectTerminalRestored();
+}
+
+TEST_F(CliTerminal, CtrlCAndSigtermStopItWithTheTerminalRestored) {
+  Start();
+  Type("\x03");
+  EXPECT_EQ(ExitCode(), kExitStopped);
+  ExpectTerminalRestored();
+  EXPECT_TRUE(KeysSent().empty());  // Ctrl-C is not a key of the scale
+
+  output_.clear();
+  ASSERT_EQ(::openpty(&master_, &slave_, nullptr, &before_, nullptr), 0);
+  Start();
+  ::kill(child_, SIGTERM);
+  EXPECT_EQ(ExitCode(), kExitStopped);
+  ExpectTerminalRestored();
+}
+
+TEST_F(CliTerminal, ALinkFailureEndsItWithTheTerminalRestored) {
+  Start();
+  sim::FaultOptions faults;
+  faults.silent = true;
+  scale_.SetFaults(faults);
+  EXPECT_NE(ReadUntil(kCommunicationErrorText), std::string());
+  EXPECT_EQ(ExitCode(), kExitLinkFailure);
+  ExpectTerminalRestored();
+}
+
+}  // namespace
+}  // namespace keldaro::cli
