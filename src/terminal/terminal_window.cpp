@@ -46,6 +46,7 @@ TerminalWindow::TerminalWindow(ScaleSession& session, QChar decimal_separator, Q
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
   Timer1->setInterval(kPollIntervalMs);
+  Timer1->setTimerType(Qt::PreciseTimer);
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   setObjectName("Form3");
   setWindowTitle("TERMINAL");
