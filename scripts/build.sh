@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds into one folder per configuration, incrementally:
 #   scripts/build.sh            -> build/        (debug, with the GUI)
-#   scripts/build.sh release    -> build-release/ (optimised: programs, tests and benchmarks)
+#   scripts/build.sh release    -> build-release/ (optimised: programs, man pages, tests and
+#                                                  benchmarks; the package is made from it)
 #   scripts/build.sh sanitize   -> build-asan/   (address + undefined behaviour sanitizers)
 #   scripts/build.sh fuzz       -> build-fuzz/   (clang, libFuzzer targets)
 set -euo pipefail
@@ -20,7 +21,8 @@ case "${1:-debug}" in
     cmake -S . -B build "${common[@]}" -DCMAKE_BUILD_TYPE=Debug >/dev/null
     cmake --build build -j "$jobs" ;;
   release)
-    cmake -S . -B build-release "${common[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake -S . -B build-release "${common[@]}" -DCMAKE_BUILD_TYPE=Release -DKELDARO_MANPAGES=ON \
+      >/dev/null
     cmake --build build-release -j "$jobs" ;;
   sanitize)
     cmake -S . -B build-asan "${common[@]}" -DCMAKE_BUILD_TYPE=Debug -DKELDARO_SANITIZE=ON >/dev/null

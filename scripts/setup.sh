@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-baekmuk
+  dpkg-dev help2man lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the format check, the debug build with its main suite and
 # its wall-clock timing tests, the sanitizer build, the release build (programs, tests and
-# benchmarks), and a replay of the fuzz corpus. Exits non-zero at the first failure.
+# benchmarks) with the Debian package made from it and checked, and a replay of the fuzz corpus. Exits non-zero at the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,8 +26,9 @@ bash scripts/build.sh sanitize
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j 2 -LE timing | tee -a "$log"
 
-echo "== release build (programs, tests, benchmarks)"
-bash scripts/build.sh release
+echo "== release build (programs, tests, benchmarks) and the Debian package"
+bash scripts/package.sh
+bash scripts/check_package.sh
 
 echo "== fuzz corpus replay"
 bash scripts/build.sh fuzz

@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/program.h"
 #include "app/qt_file_chooser.h"
@@ -12,6 +13,43 @@
 #include "settings/config_file.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "Usage: keldaro [--help] [--version]\n"
+    "Keldaro Utility: configure and service a price-computing scale with a receipt printer over\n"
+    "a serial port: its PLU table, settings, clock, sales report, receipt logo and metrology\n"
+    "parameters, and its keypad and display from the PC.\n"
+    "\n"
+    "  --help       show this text\n"
+    "  --version    show the version\n"
+    "\n"
+    "Environment:\n"
+    "  KELDARO_COMn   the device of port \"COM\"n (for example KELDARO_COM1=/dev/ttyUSB0);\n"
+    "                 without it COMn is /dev/ttyS<n-1>\n"
+    "\n"
+    "Files:\n"
+    "  ~/.config/keldaro/keldaro.CFG   the port, line speed and settings last used\n"
+    "\n"
+    "Serial ports need membership of the dialout group. keldaro-cli does every scale operation\n"
+    "from a shell; keldaro-sim is a virtual scale to try the program without one.\n";
+
+// --help and --version are answered before Qt starts, so they need no display.
+bool AnsweredFromTheCommandLine(int argc, char** argv, int& exit_code) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      exit_code = 0;
+      return true;
+    }
+    if (arg == "--version") {
+      std::printf("keldaro %s\n", KELDARO_VERSION);
+      exit_code = 0;
+      return true;
+    }
+  }
+  return false;
+}
 
 // Without a display Qt would abort with its own, less helpful message.
 bool HasDisplay() {
@@ -25,6 +63,7 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (int exit_code = 0; AnsweredFromTheCommandLine(argc, argv, exit_code)) return exit_code;
   if (!HasDisplay()) {
     std::fputs("keldaro: no display: run it under xvfb-run, or use keldaro-cli\n", stderr);
     return 1;

@@ -39,7 +39,7 @@ int FailedRunExit() { return StopRequested() ? kExitStopped : kExitLinkFailure; 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   stop_requested = false;
   CLI::App app("keldaro-cli: every scale operation from a shell", "keldaro-cli");
-  app.set_version_flag("--version", KELDARO_VERSION);
+  app.set_version_flag("--version", "keldaro-cli " KELDARO_VERSION);
   app.footer(kFooter);
   app.require_subcommand(1);
   app.fallthrough();  // the shared options may also follow the verb

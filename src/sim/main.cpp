@@ -35,7 +35,8 @@ constexpr const char* kUsage =
     "  --drop RATE         chance per sent byte of losing it (0 to 1)\n"
     "  --seed N            seed of the bit-error and drop draws (default 1)\n"
     "  --pace              hold every byte to the baud rate the PC opened the port with\n"
-    "  --help              show this text\n";
+    "  --help              show this text\n"
+    "  --version           show the version\n";
 
 [[noreturn]] void BadUsage(const std::string& why) {
   std::fprintf(stderr, "keldaro-sim: %s\n\n%s", why.c_str(), kUsage);
@@ -114,6 +115,10 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       no_value();
       std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--version") {
+      no_value();
+      std::printf("keldaro-sim %s\n", KELDARO_VERSION);
       return 0;
     } else if (arg == "--link") {
       options.link_path = value();
