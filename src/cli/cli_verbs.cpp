@@ -54,6 +54,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddMetrologyVerbs(app, context);
   AddReportVerb(app, context);
   AddKeypadVerbs(app, context);
+  AddScanVerb(app, context);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -71,6 +72,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     app.exit(e, out, err);
     return kExitBadInput;
   }
+  if (!options.ports.empty()) options.port = options.ports.front();
   return context.run ? context.run() : BadUsage(err, "no verb given");
 }
 

@@ -20,6 +20,8 @@ struct VerbContext {
   std::ostream& out;
   std::ostream& err;
   std::function<int()> run;  // set by the subcommand the command line chose
+  // Set by a verb that goes over every --port itself rather than once per port.
+  bool takes_every_port = false;
 };
 
 // "keldaro-cli: <reason>" on stderr; returns the bad-usage exit code.
@@ -36,5 +38,6 @@ void AddClockVerbs(CLI::App& app, VerbContext& context);
 void AddMetrologyVerbs(CLI::App& app, VerbContext& context);
 void AddReportVerb(CLI::App& app, VerbContext& context);
 void AddKeypadVerbs(CLI::App& app, VerbContext& context);
+void AddScanVerb(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli
