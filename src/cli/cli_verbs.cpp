@@ -55,6 +55,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddReportVerb(app, context);
   AddKeypadVerbs(app, context);
   AddScanVerb(app, context);
+  AddBackupVerbs(app, context);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
