@@ -161,6 +161,7 @@ void AddPluVerbs(CLI::App& app, VerbContext& context) {
       ->type_name("FILE");
   read->add_flag("--verify", read_args->verify, "read each record until two reads agree");
   read->callback([&context, read_args] {
+    context.output = &read_args->file;
     context.run = [&context, read_args] {
       return PluRead(*read_args, context.options, context.out, context.err);
     };

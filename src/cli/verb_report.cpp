@@ -109,6 +109,7 @@ void AddReportVerb(CLI::App& app, VerbContext& context) {
                  "the decoded totals as JSON instead: document_number, total, taxes, hours, "
                  "clerks; amounts in the currency unit");
   verb->callback([&context, args] {
+    context.output = &args->file;
     context.run = [&context, args] {
       return Report(*args, context.options, context.out, context.err);
     };

@@ -106,6 +106,7 @@ void AddSettingsVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* read = verb->add_subcommand("read", "read every setting into a settings file");
   read->add_option("--out", args->file, "the settings file (default: stdout)")->type_name("FILE");
   read->callback([&context, args] {
+    context.output = &args->file;
     context.run = [&context, args] {
       return SettingsRead(*args, context.options, context.out, context.err);
     };
