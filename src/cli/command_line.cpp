@@ -30,6 +30,7 @@ CommandLine::CommandLine(std::ostream& out, std::ostream& err)
   AddKeypadVerbs(app_, context);
   AddScanVerb(app_, context);
   AddBackupVerbs(app_, context);
+  AddPortsVerb(app_, context);
 }
 
 std::optional<int> CommandLine::Parse(const std::vector<std::string>& args) {

@@ -43,5 +43,6 @@ void AddReportVerb(CLI::App& app, VerbContext& context);
 void AddKeypadVerbs(CLI::App& app, VerbContext& context);
 void AddScanVerb(CLI::App& app, VerbContext& context);
 void AddBackupVerbs(CLI::App& app, VerbContext& context);
+void AddPortsVerb(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli

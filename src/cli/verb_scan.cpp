@@ -9,13 +9,22 @@
 #include "core/cp1254.h"
 #include "link/line_speed_scan.h"
 #include "link/scale_session.h"
+#include "ports/port_list.h"
 
 namespace keldaro::cli {
 namespace {
 
 int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
-  const std::vector<std::string>& ports = options.ports;
-  if (ports.empty()) return BadUsage(err, "name the ports to scan with --port");
+  std::vector<std::string> ports = options.ports;
+  if (ports.empty()) {
+    for (const ports::PortInfo& port : ports::ListPorts(ports::MachinePortSources())) {
+      ports.push_back(ports::PreferredName(port));
+    }
+  }
+  if (ports.empty()) {
+    err << "keldaro-cli: no serial port found to scan; name one with --port\n";
+    return kExitLinkFailure;
+  }
   const std::vector<int> speeds(kScaleLineSpeeds.begin(), kScaleLineSpeeds.end());
   int found = 0;
   for (const std::string& port : ports) {

@@ -1,6 +1,8 @@
 // keldaro-cli scan: finding the port and line speed of a scale.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -43,6 +45,26 @@ TEST(CliScan, GoesOverEveryPortGivenAndSaysWhenNoneAnswers) {
   EXPECT_EQ(run.exit_code, kExitLinkFailure);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("no scale answered"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace keldaro::cli
+
+namespace keldaro::cli {
+namespace {
+
+TEST(CliPorts, ListsAPtyThatACOMVariableNames) {
+  const std::string link = ::testing::TempDir() + "keldaro-cli-ports-scale";
+  sim::ScaleOptions options;
+  options.link_path = link;
+  sim::VirtualScale scale(options);
+  ASSERT_TRUE(scale.Start());
+  ::setenv("KELDARO_COM6", link.c_str(), 1);
+  const CliRun run = RunCliCaptured({"ports"});
+  ::unsetenv("KELDARO_COM6");
+  EXPECT_EQ(run.exit_code, kExitOk) << run.err;
+  const std::string device = std::filesystem::canonical(scale.SlavePath()).string();
+  EXPECT_NE(run.out.find(device + "\t-\t-\tCOM6\n"), std::string::npos) << run.out;
 }
 
 }  // namespace
