@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev libserialport-dev
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-baekmuk
   dpkg-dev help2man lintian desktop-file-utils appstream

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <QAbstractItemView>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -9,6 +11,7 @@
 #include "core/cp1254.h"
 #include "core/numbers.h"
 #include "link/wire.h"
+#include "ports/port_list.h"
 #include "ui/handler_guard.h"
 
 namespace keldaro::app {
@@ -97,6 +100,12 @@ MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QStr
 
 void MainWindow::BuildTopBar() {
   ComboBox2 = Named(EditableList(kPorts, this), "ComboBox2", "choice the comport");
+  // The machine's ports follow COM1 .. COM8 (whose indices stay the port numbers), by their
+  // stable by-id name where they have one.
+  for (const ports::PortInfo& port : ports::ListPorts(ports::MachinePortSources())) {
+    ComboBox2->addItem(QString::fromStdString(ports::PreferredName(port)));
+  }
+  ComboBox2->view()->setMinimumWidth(ComboBox2->view()->sizeHintForColumn(0));
   ComboBox1 = Named(EditableList(kSpeeds, this), "ComboBox1", "choice the baudrate");
   ComboBox2->setFixedWidth(70);
   ComboBox1->setFixedWidth(80);
@@ -176,9 +185,16 @@ void MainWindow::Button11Click() {
 
 void MainWindow::Connect() {
   const int baud = StrToInt(ComboBox1->currentText());
-  const int port_number = SelectedPortIndex() + 1;
+  const int index = SelectedPortIndex();
+  // A detected port, or a typed text that names an existing device, is opened by its path;
+  // COM1 .. COM8 by their number, and any other text as COM0, which fails.
+  const QString text = ComboBox2->currentText();
+  const bool device = index >= kPorts.size() ||
+                      (index < 0 && text.startsWith(QLatin1Char('/')) && QFileInfo::exists(text));
   std::string identity;
-  if (!session_.Connect(port_number, baud, identity)) return;
+  const bool connected = device ? session_.ConnectDevice(text.toStdString(), baud, identity)
+                                : session_.Connect(index + 1, baud, identity);
+  if (!connected) return;
   StaticText1->setText("Terazi ID: " + FromCp1254(identity));
   Button11->setText(kDisconnectCaption);
   Shape1->SetColor(kLampOn);

@@ -4,13 +4,16 @@
 #include <limits>
 
 #include "core/integer_text.h"
+#include "link/serial_port.h"
 
 namespace keldaro::cli {
 
 void AddGlobalOptions(CLI::App& app, CliOptions& options) {
-  app.add_option("--port", options.port, "COMn or a device path")
+  app.add_option("--port", options.ports,
+                 "COMn or a device path (default COM1); given more than once, the verb runs on "
+                 "every port at the same time")
       ->type_name("COMn|PATH")
-      ->capture_default_str();
+      ->allow_extra_args(false);
   app.add_option("--baud", options.baud, "line speed")
       ->type_name("N")
       ->check(
@@ -35,6 +38,15 @@ int ComPortNumber(const std::string& port) {
   return number && *number > 0 && *number <= std::numeric_limits<int>::max()
              ? static_cast<int>(*number)
              : 0;
+}
+
+}  // namespace keldaro::cli
+
+namespace keldaro::cli {
+
+std::string PortDevice(const std::string& port) {
+  const int com = ComPortNumber(port);
+  return com > 0 ? ComPortDevice(com) : port;
 }
 
 }  // namespace keldaro::cli

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -10,16 +11,20 @@ class App;
 namespace keldaro::cli {
 
 struct CliOptions {
-  std::string port = "COM1";  // "COMn" or a device path
+  std::string port = "COM1";       // the port of this run: "COMn" or a device path
+  std::vector<std::string> ports;  // every --port given, in order
   int baud = 9600;
   bool trace = false;
   int timeout_ms = 1100;  // how long each byte of an answer is waited for
 };
 
-// Registers --port, --baud, --timeout and --trace on `app`, filling `options`.
+// Registers --port, --baud, --timeout and --trace on `app`, filling `options`. After the parse
+// `port` is the first --port given, or COM1.
 void AddGlobalOptions(CLI::App& app, CliOptions& options);
 
 // "COM3" -> 3; anything else (a device path) -> 0.
 int ComPortNumber(const std::string& port);
+// The device a --port names: the device of "COM"n, else the path itself.
+std::string PortDevice(const std::string& port);
 
 }  // namespace keldaro::cli

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <iostream>
+
 #include "cli/cli_verbs.h"
 
 namespace keldaro::cli {
@@ -22,7 +24,10 @@ Connection::Connection(const CliOptions& options, std::ostream& err)
                        : session_.ConnectDevice(options.port, options.baud, identity_);
 }
 
-CliProgress::CliProgress(std::ostream& err) : err_(err), show_(::isatty(STDERR_FILENO) != 0) {}
+// Only on the program's own stderr: a port's held-back output (several ports at once) would
+// fill up with carriage returns.
+CliProgress::CliProgress(std::ostream& err)
+    : err_(err), show_(&err == &std::cerr && ::isatty(STDERR_FILENO) != 0) {}
 
 bool CliProgress::Running() const { return !StopRequested(); }
 

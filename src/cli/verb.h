@@ -20,6 +20,11 @@ struct VerbContext {
   std::ostream& out;
   std::ostream& err;
   std::function<int()> run;  // set by the subcommand the command line chose
+  // Set by a verb that goes over every --port itself rather than once per port.
+  bool takes_every_port = false;
+  // Set by a verb that writes a file or folder: its name, which must hold "{port}" when the
+  // verb runs on several ports.
+  const std::string* output = nullptr;
 };
 
 // "keldaro-cli: <reason>" on stderr; returns the bad-usage exit code.
@@ -37,5 +42,8 @@ void AddMetrologyVerbs(CLI::App& app, VerbContext& context);
 void AddReportVerb(CLI::App& app, VerbContext& context);
 void AddKeypadVerbs(CLI::App& app, VerbContext& context);
 void AddTerminalVerb(CLI::App& app, VerbContext& context);
+void AddScanVerb(CLI::App& app, VerbContext& context);
+void AddBackupVerbs(CLI::App& app, VerbContext& context);
+void AddPortsVerb(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli

@@ -8,6 +8,7 @@
 #include "cli/cli_verbs.h"
 #include "cli/connection.h"
 #include "cli/file_io.h"
+#include "cli/scale_runs.h"
 #include "cli/verb.h"
 #include "core/date_time_stamp.h"
 #include "core/file_messages.h"
@@ -40,29 +41,16 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   if (!OutputWritable(args.file, err)) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  plu::PluSheet sheet;
-  CliProgress progress(err);
-  const plu::RunReport report = plu::ReadRangeReporting(link.session(), sheet, range, progress,
-                                                        DecimalSeparator(), args.verify);
-  // A table that did not arrive whole is not written: a partial file would pass for the scale's.
-  if (!report.ok) return FailedRunExit();
-  if (report.stopped) {
-    err << "stopped after PLU " << report.last_number << " (" << report.done
-        << " records read); nothing was written"
-        << (args.file.empty() ? std::string() : ", " + args.file + " is as it was") << '\n';
-    return kExitStopped;
-  }
-  int blanked = 0;
-  const std::string file = plu::SavePluFile(
-      sheet, DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()), &blanked);
-  if (blanked > 0) {
-    err << "warning: " << plu::BlankedCellsText(blanked).toStdString() << '\n';
-  }
+  std::string file;
+  const int read = ReadPluTable(link.session(), range, args.verify, args.file, err, file);
+  if (read != kExitOk) return read;
   return WriteOutput(args.file, file, out, err);
 }
 
-int InputError(std::ostream& err, int line, const QString& what) {
-  FileError(err, kInputErrorText) << "line " << line << ": " << what.toStdString() << '\n';
+// "line N: <what>", after the file's name when one is given.
+int InputError(std::ostream& err, const std::string& path, int line, const QString& what) {
+  FileError(err, kInputErrorText) << (path.empty() ? "" : path + ", ") << "line " << line << ": "
+                                  << what.toStdString() << '\n';
   return kExitBadInput;
 }
 
@@ -75,9 +63,61 @@ int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& 
   const std::optional<std::string> bytes = ReadInputFile(args.file, err);
   if (!bytes) return kExitBadInput;
   plu::PluSheet sheet;
+  int records = 0;
+  if (const int checked = CheckPluFile({}, *bytes, sheet, err, &records); checked != kExitOk) {
+    return checked;
+  }
+  const std::vector<int> rows =
+      plu::RowsToSend(sheet, selected ? std::optional(range) : std::nullopt);
+  if (rows.empty()) {
+    err << "nothing sent: " << args.file
+        << (records == 0 ? " holds no records"
+                         : " holds no record with a No from " + std::to_string(range.first) +
+                               " to " + std::to_string(range.last))
+        << '\n';
+    return kExitOk;
+  }
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  return SendPluRows(link.session(), sheet, rows, args.verify, err);
+}
+
+void AddRangeOptions(CLI::App& verb, PluArguments& args) {
+  verb.add_option("--first", args.first, "first PLU number")->type_name("N");
+  verb.add_option("--last", args.last, "last PLU number")->type_name("M");
+}
+
+}  // namespace
+
+int ReadPluTable(ScaleSession& session, const plu::PluRange& range, bool verify,
+                 const std::string& kept_file, std::ostream& err, std::string& file) {
+  plu::PluSheet sheet;
+  CliProgress progress(err);
+  const plu::RunReport report =
+      plu::ReadRangeReporting(session, sheet, range, progress, DecimalSeparator(), verify);
+  // A table that did not arrive whole is not written: a partial file would pass for the scale's.
+  if (!report.ok) return FailedRunExit();
+  if (report.stopped) {
+    err << "stopped after PLU " << report.last_number << " (" << report.done
+        << " records read); nothing was written"
+        << (kept_file.empty() ? std::string() : ", " + kept_file + " is as it was") << '\n';
+    return kExitStopped;
+  }
+  int blanked = 0;
+  file = plu::SavePluFile(sheet, DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()),
+                          &blanked);
+  if (blanked > 0) {
+    err << "warning: " << plu::BlankedCellsText(blanked).toStdString() << '\n';
+  }
+  return kExitOk;
+}
+
+int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluSheet& sheet,
+                 std::ostream& err, int* records) {
   const QChar separator = DecimalSeparator();
-  const plu::PluLoadResult loaded = plu::LoadPluFile(*bytes, sheet, separator);
-  if (loaded.failed_line > 0) return InputError(err, loaded.failed_line, loaded.failure);
+  const plu::PluLoadResult loaded = plu::LoadPluFile(bytes, sheet, separator);
+  if (records != nullptr) *records = loaded.loaded;
+  if (loaded.failed_line > 0) return InputError(err, path, loaded.failed_line, loaded.failure);
   if (loaded.ignored_lines > 0) {
     err << "warning: the table holds " << plu::kRecordRows << " records; " << loaded.ignored_lines
         << " record lines after them were not loaded\n";
@@ -89,24 +129,17 @@ int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& 
   // Every record of the file must convert before the first command, so a bad one never leaves
   // the scale half written.
   if (const auto bad = plu::FirstUnsendableRow(sheet, plu::RowsToSend(sheet, {}), separator)) {
-    return InputError(err, loaded.record_lines.at(static_cast<std::size_t>(bad->row - 1)),
+    return InputError(err, path, loaded.record_lines.at(static_cast<std::size_t>(bad->row - 1)),
                       bad->reason);
   }
-  const std::vector<int> rows =
-      plu::RowsToSend(sheet, selected ? std::optional(range) : std::nullopt);
-  if (rows.empty()) {
-    err << "nothing sent: " << args.file
-        << (loaded.loaded == 0 ? " holds no records"
-                               : " holds no record with a No from " + std::to_string(range.first) +
-                                     " to " + std::to_string(range.last))
-        << '\n';
-    return kExitOk;
-  }
-  Connection link(options, err);
-  if (!link.connected()) return kExitLinkFailure;
+  return kExitOk;
+}
+
+int SendPluRows(ScaleSession& session, const plu::PluSheet& sheet, const std::vector<int>& rows,
+                bool verify, std::ostream& err) {
   CliProgress progress(err);
   const plu::RunReport report =
-      plu::SendRows(link.session(), sheet, rows, progress, separator, args.verify);
+      plu::SendRows(session, sheet, rows, progress, DecimalSeparator(), verify);
   if (!report.ok) return FailedRunExit();
   if (report.stopped) {
     err << "stopped after " << report.done << " of " << rows.size() << " records sent (last PLU "
@@ -115,13 +148,6 @@ int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& 
   }
   return kExitOk;
 }
-
-void AddRangeOptions(CLI::App& verb, PluArguments& args) {
-  verb.add_option("--first", args.first, "first PLU number")->type_name("N");
-  verb.add_option("--last", args.last, "last PLU number")->type_name("M");
-}
-
-}  // namespace
 
 void AddPluVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* plu = app.add_subcommand("plu", "the PLU table");
@@ -135,6 +161,7 @@ void AddPluVerbs(CLI::App& app, VerbContext& context) {
       ->type_name("FILE");
   read->add_flag("--verify", read_args->verify, "read each record until two reads agree");
   read->callback([&context, read_args] {
+    context.output = &read_args->file;
     context.run = [&context, read_args] {
       return PluRead(*read_args, context.options, context.out, context.err);
     };

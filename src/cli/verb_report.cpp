@@ -8,6 +8,7 @@
 #include "cli/cli_verbs.h"
 #include "cli/connection.h"
 #include "cli/file_io.h"
+#include "cli/scale_runs.h"
 #include "cli/verb.h"
 #include "core/date_time_stamp.h"
 #include "core/json_file.h"
@@ -32,6 +33,8 @@ void AmountKey(JsonWriter& w, const char* key, std::int32_t hundredths) {
   w.Key(key);
   w.Value(Amount(hundredths));
 }
+
+}  // namespace
 
 std::string ReportJson(const reports::Totals& t, const std::vector<reports::ClerkTotals>& clerks) {
   JsonWriter w;
@@ -71,6 +74,8 @@ std::string ReportJson(const reports::Totals& t, const std::vector<reports::Cler
   return w.Text();
 }
 
+namespace {
+
 int Report(const ReportArguments& args, const CliOptions& options, std::ostream& out,
            std::ostream& err) {
   if (!OutputWritable(args.file, err)) return kExitBadInput;
@@ -104,6 +109,7 @@ void AddReportVerb(CLI::App& app, VerbContext& context) {
                  "the decoded totals as JSON instead: document_number, total, taxes, hours, "
                  "clerks; amounts in the currency unit");
   verb->callback([&context, args] {
+    context.output = &args->file;
     context.run = [&context, args] {
       return Report(*args, context.options, context.out, context.err);
     };

@@ -6,6 +6,7 @@
 #include "cli/cli_verbs.h"
 #include "cli/connection.h"
 #include "cli/file_io.h"
+#include "cli/scale_runs.h"
 #include "cli/verb.h"
 #include "core/file_messages.h"
 #include "settings/settings_file.h"
@@ -28,14 +29,9 @@ int SettingsRead(const SettingsArguments& args, const CliOptions& options, std::
   if (!OutputWritable(args.file, err)) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  // The load starts from the tab's start values, as the window's would.
-  settings::SettingsRecord record;
-  // Settings that did not arrive whole are not written: the file would pass for the scale's.
-  if (!settings::LoadSettings(link.session(), record, GoOnUnlessStopped)) {
-    if (StopRequested()) err << "stopped; nothing was written\n";
-    return FailedRunExit();
-  }
-  return WriteOutput(args.file, settings::SaveSettingsFile(record), out, err);
+  std::string file;
+  if (const int read = ReadSettings(link.session(), err, file); read != kExitOk) return read;
+  return WriteOutput(args.file, file, out, err);
 }
 
 int SettingsWrite(const SettingsArguments& args, const CliOptions& options, std::ostream& err) {
@@ -43,13 +39,9 @@ int SettingsWrite(const SettingsArguments& args, const CliOptions& options, std:
   if (!bytes) return kExitBadInput;
   // The whole file is checked before the port is opened; with --merge the keys it leaves out
   // are filled from the scale afterwards, which no check depends on.
-  QString error;
   std::optional<settings::SettingsRecord> record =
-      settings::LoadSettingsFile(*bytes, settings::SettingsRecord{}, !args.merge, error);
-  if (!record) {
-    FileError(err, kInputErrorText) << args.file << ": " << error.toStdString() << '\n';
-    return kExitBadInput;
-  }
+      CheckSettingsFile(args.file, *bytes, settings::SettingsRecord{}, !args.merge, err);
+  if (!record) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
   if (args.merge) {
@@ -58,11 +50,10 @@ int SettingsWrite(const SettingsArguments& args, const CliOptions& options, std:
       if (StopRequested()) err << "stopped before anything was sent\n";
       return FailedRunExit();
     }
+    QString error;
     record = settings::LoadSettingsFile(*bytes, current, false, error);
   }
-  if (settings::SendSettings(link.session(), *record, GoOnUnlessStopped)) return kExitOk;
-  if (StopRequested()) err << "stopped; the scale holds the settings sent up to then\n";
-  return FailedRunExit();
+  return SendSettingsRecord(link.session(), *record, err);
 }
 
 int SettingsDefaults(const SettingsArguments& args, std::ostream& out, std::ostream& err) {
@@ -73,6 +64,36 @@ int SettingsDefaults(const SettingsArguments& args, std::ostream& out, std::ostr
 }
 
 }  // namespace
+
+int ReadSettings(ScaleSession& session, std::ostream& err, std::string& file) {
+  // The load starts from the tab's start values, as the window's would.
+  settings::SettingsRecord record;
+  // Settings that did not arrive whole are not written: the file would pass for the scale's.
+  if (!settings::LoadSettings(session, record, GoOnUnlessStopped)) {
+    if (StopRequested()) err << "stopped; nothing was written\n";
+    return FailedRunExit();
+  }
+  file = settings::SaveSettingsFile(record);
+  return kExitOk;
+}
+
+std::optional<settings::SettingsRecord> CheckSettingsFile(const std::string& path,
+                                                          const std::string& bytes,
+                                                          const settings::SettingsRecord& base,
+                                                          bool every_key, std::ostream& err) {
+  QString error;
+  std::optional<settings::SettingsRecord> record =
+      settings::LoadSettingsFile(bytes, base, every_key, error);
+  if (!record) FileError(err, kInputErrorText) << path << ": " << error.toStdString() << '\n';
+  return record;
+}
+
+int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record,
+                       std::ostream& err) {
+  if (settings::SendSettings(session, record, GoOnUnlessStopped)) return kExitOk;
+  if (StopRequested()) err << "stopped; the scale holds the settings sent up to then\n";
+  return FailedRunExit();
+}
 
 void AddSettingsVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* verb = app.add_subcommand("settings", "the scale's operating settings");
@@ -85,6 +106,7 @@ void AddSettingsVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* read = verb->add_subcommand("read", "read every setting into a settings file");
   read->add_option("--out", args->file, "the settings file (default: stdout)")->type_name("FILE");
   read->callback([&context, args] {
+    context.output = &args->file;
     context.run = [&context, args] {
       return SettingsRead(*args, context.options, context.out, context.err);
     };

@@ -106,7 +106,14 @@ void AddTerminalVerb(CLI::App& app, VerbContext& context) {
       "the scale's display and keypad in this terminal (for service over SSH): the display "
       "redrawn every 100 ms, typed keys sent to the scale; Ctrl-C or Ctrl-D leaves");
   terminal->callback([&context] {
-    context.run = [&context] { return RunTerminal(context.options, context.out, context.err); };
+    // One keyboard drives one scale: several --port are refused, not run side by side.
+    context.takes_every_port = true;
+    context.run = [&context] {
+      if (context.options.ports.size() > 1) {
+        return BadUsage(context.err, "terminal drives one scale: give one --port");
+      }
+      return RunTerminal(context.options, context.out, context.err);
+    };
   });
 }
 

@@ -205,7 +205,7 @@ void Packet::Transact(ReplySize expected) {
       reason = LinkFailure::kPortGone;  // no use sending again
       break;
     }
-    if (tries > kMaxSends) break;
+    if (tries > max_sends_) break;
     if (tries > 1 && port_.Interrupted()) {  // the user stopped the wait: no sending again
       reason = LinkFailure::kStopped;
       break;

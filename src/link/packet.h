@@ -34,6 +34,8 @@ class Packet {
   static constexpr std::size_t kAreaSize = 256;
   static constexpr std::size_t kFrameSize = 513;
   static constexpr int kMaxSends = 3;
+  // Sends of one request before it fails (kMaxSends; a line-speed scan asks each speed once).
+  void SetMaxSends(int sends) { max_sends_ = sends; }
 
   // Request building. Position and Length are 8-bit, so a payload holds at most 255 bytes;
   // pushes past that are dropped and the request is refused at Execute.
@@ -103,6 +105,7 @@ class Packet {
   bool fresh_ = false;     // no exchange yet since the open: drain before the first
   LinkFailure failure_ = LinkFailure::kNone;
   int refused_ = 0;
+  int max_sends_ = kMaxSends;
   SerialPort port_;
 };
 

@@ -100,6 +100,7 @@ bool SerialPort::Open(const std::string& device, int baud) {
   Error = false;
   gone_ = false;
   last_open_error_.clear();
+  settings_refused_ = false;
   Close();
 
   if (baud <= 0) {
@@ -133,6 +134,7 @@ bool SerialPort::Open(const std::string& device, int baud) {
   ::cfsetispeed(&tio, speed != 0 ? speed : B38400);
   ::cfsetospeed(&tio, speed != 0 ? speed : B38400);
   if (::tcsetattr(fd_, TCSANOW, &tio) != 0 || (speed == 0 && !SetCustomSpeed(fd_, baud))) {
+    settings_refused_ = true;
     return Fail("the driver refused the line settings of " + device + " at " +
                 std::to_string(baud) + " baud: " + std::strerror(errno));
   }

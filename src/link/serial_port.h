@@ -74,6 +74,9 @@ class SerialPort {
 
   bool IsOpen() const { return fd_ >= 0 && is_open_; }
   const std::string& LastOpenError() const { return last_open_error_; }
+  // True when the last open failed only because the driver refused the line settings: the
+  // device is there and may take another speed.
+  bool LastOpenRefusedSettings() const { return settings_refused_; }
   int Descriptor() const { return fd_; }
   void SetTap(LineTap tap) { tap_ = std::move(tap); }
 
@@ -91,6 +94,7 @@ class SerialPort {
   bool is_open_ = false;
   bool gone_ = false;
   bool interrupted_ = false;
+  bool settings_refused_ = false;
   std::function<bool()> stop_asked_;
   std::chrono::milliseconds read_timeout_ = kDefaultReadTimeout;
   std::array<std::uint8_t, 256> rx_{};  // read ahead from the device, not yet handed out

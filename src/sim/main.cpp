@@ -35,6 +35,8 @@ constexpr const char* kUsage =
     "  --drop RATE         chance per sent byte of losing it (0 to 1)\n"
     "  --seed N            seed of the bit-error and drop draws (default 1)\n"
     "  --pace              hold every byte to the baud rate the PC opened the port with\n"
+    "  --speed N           the scale's own line speed: a PC that opens the line at another\n"
+    "                      speed hears garbled bytes, as a real UART would (default: any)\n"
     "  --help              show this text\n"
     "  --version           show the version\n";
 
@@ -176,6 +178,10 @@ int main(int argc, char** argv) {
     } else if (arg == "--seed") {
       if (!ParseUnsigned(value(), 0xFFFFFFFFul, &number, 10)) BadUsage("--seed needs a number");
       options.faults.seed = static_cast<std::uint32_t>(number);
+    } else if (arg == "--speed") {
+      if (!ParseUnsigned(value(), 4'000'000, &number, 10) || number == 0)
+        BadUsage("--speed needs a line speed, e.g. 19200");
+      options.speed = static_cast<long>(number);
     } else if (arg == "--pace") {
       no_value();
       options.faults.pace = true;

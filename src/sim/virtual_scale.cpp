@@ -28,6 +28,7 @@
 #include "link/wire.h"
 #include "sim/line_speed.h"
 #include "sim/scale_framing.h"
+#include "sim/wrong_speed.h"
 
 namespace keldaro::sim {
 namespace {
@@ -136,6 +137,9 @@ struct VirtualScale::Impl {
   void Transmit(const std::vector<std::uint8_t>& bytes);
   bool WriteAll(const std::uint8_t* bytes, std::size_t count);
   std::int64_t ByteTimeNs() const;
+  // The PC's line speed when it differs from the scale's own (0 when they agree or either is
+  // not known).
+  long MismatchedSpeed() const;
   void ReadInotify();
   bool Pacing() {
     std::lock_guard<std::mutex> lock(mu);
@@ -298,6 +302,12 @@ std::int64_t VirtualScale::Impl::ByteTimeNs() const {
   return baud > 0 ? 10 * kNsPerSecond / baud : 0;  // 8N1: ten bits a byte
 }
 
+long VirtualScale::Impl::MismatchedSpeed() const {
+  if (options.speed <= 0) return 0;
+  const long pc = LineSpeed(master);
+  return pc > 0 && pc != options.speed ? pc : 0;
+}
+
 void VirtualScale::Impl::ReadInotify() {
   alignas(inotify_event) char buffer[1024];
   bool closed = false;
@@ -445,10 +455,26 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
   enum class Answer { kNone, kNak, kReply } answer = Answer::kNone;
   std::vector<std::uint8_t> first;   // ACK, garbage and the (maybe corrupted) reply frame
   std::vector<std::uint8_t> resend;  // garbage and a good copy, for the PC's NAK
+  bool unreadable = false;
+  std::vector<std::uint8_t> unreadable_answer;
   {
     std::lock_guard<std::mutex> lock(mu);
     ++frames;
     frames_cv.notify_all();
+    // At another speed than the scale's own the request reaches the scale as noise; it answers
+    // NAK, as to any frame it cannot read, and the PC hears that at its own speed as garbage.
+    // (The frame's bounds come from the clean bytes: only the scale's reading of them is lost.)
+    if (const long pc_speed = MismatchedSpeed(); pc_speed > 0) {
+      unreadable = true;
+      unreadable_answer = HeardAtSpeed({wire::kNak}, options.speed, pc_speed);
+    }
+  }
+  if (unreadable) {
+    if (!unreadable_answer.empty()) Transmit(unreadable_answer);
+    return Next::kByte;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mu);
     if (frame.address != wire::kStationAddress) return Next::kByte;
     const FaultOptions& f = options.faults;
     if (!frame.checksum_ok) {

@@ -32,6 +32,8 @@ struct ScaleOptions {
   std::uint8_t status = 0x00;  // status byte of every reply (bit 2 opens the SYSTEM tab)
   bool sample_data = true;     // fill PLUs, settings, reports with sample content
   std::string link_path;       // when set, a symbolic link to the slave is placed here
+  long speed = 0;  // the scale's own line speed: a PC that opened the line at another speed hears
+                   // only garbled bytes; 0: whatever speed the PC opened
   FaultOptions faults;
 };
 

@@ -25,6 +25,14 @@ inline std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// The whole command line as given.
+inline CliRun RunCliCaptured(const std::vector<std::string>& args,
+                             std::ostream* out_stream = nullptr) {
+  std::ostringstream out, err;
+  const int code = RunCli(args, out_stream != nullptr ? *out_stream : out, err);
+  return {code, out.str(), err.str()};
+}
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(scale_.Start()); }
@@ -36,9 +44,7 @@ class CliTest : public ::testing::Test {
     return RunRaw(args, out_stream);
   }
   static CliRun RunRaw(const std::vector<std::string>& args, std::ostream* out_stream = nullptr) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out_stream != nullptr ? *out_stream : out, err);
-    return {code, out.str(), err.str()};
+    return RunCliCaptured(args, out_stream);
   }
   int CountOf(std::uint8_t code) const {
     int n = 0;

@@ -1,4 +1,6 @@
 // Connecting and disconnecting from the main window, the status label and the SYSTEM tab.
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include "core/conversion_error.h"
@@ -128,6 +130,41 @@ TEST_F(GuiTest, ATypedPortWithNoMatchingItemOpensNoPort) {
   // The typed name of an item selects it again.
   w.ComboBox2->setCurrentText("COM1");
   ConnectToScale();
+}
+
+TEST_F(GuiTest, TheMachinesPortsFollowTheEightComItemsAndConnectByTheirDevice) {
+  MainWindow& w = form1();
+  ASSERT_GT(w.ComboBox2->count(), 8);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(w.ComboBox2->itemText(i), "COM" + QString::number(i + 1));
+  // The fixture names the scale's pty as COM1, so it is among the machine's ports.
+  const QString pty = QFileInfo(QString::fromStdString(scale->SlavePath())).canonicalFilePath();
+  const int index = w.ComboBox2->findText(pty);
+  ASSERT_GE(index, 8);
+  w.ComboBox2->setCurrentIndex(index);
+  // Opened by its path: COM1 naming another device changes nothing.
+  qputenv("KELDARO_COM1", "/dev/nonexistent-tty");
+  Click(w.Button11);
+  EXPECT_TRUE(program->session().IsConnected()) << LastError();
+  EXPECT_EQ(w.StaticText1->text(), "Terazi ID: KELDARO SIM 1.0");
+}
+
+TEST_F(GuiTest, ATypedDevicePathConnectsAndAMissingOneFailsAsCom0) {
+  MainWindow& w = form1();
+  w.ComboBox2->setCurrentText("/dev/nonexistent-tty");
+  Click(w.Button11);
+  EXPECT_EQ(notifier.CountOf(kCannotOpenPortText), 1);
+  EXPECT_EQ(scale->FramesReceived(), 0);
+
+  // A link of its own to the scale's pty: a device path that is no item of the box.
+  const QString link = QString::fromStdString(::testing::TempDir()) + "keldaro-gui-typed-port";
+  QFile::remove(link);
+  ASSERT_TRUE(QFile::link(QString::fromStdString(scale->SlavePath()), link));
+  w.ComboBox2->setCurrentText(link);
+  ASSERT_EQ(w.ComboBox2->findText(link), -1);
+  qputenv("KELDARO_COM1", "/dev/nonexistent-tty");
+  Click(w.Button11);
+  EXPECT_TRUE(program->session().IsConnected()) << LastError();
+  QFile::remove(link);
 }
 
 TEST_F(GuiTest, ASpeedThatIsNotANumberShowsTheConversionErrorAndOpensNothing) {

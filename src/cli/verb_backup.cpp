@@ -1,0 +1,281 @@
+// backup DIR | restore DIR: a whole scale (PLU table, settings, clock, report) into a folder and
+// back. A backup is read whole into memory first and its folder written aside and renamed into
+// place, so that DIR appears complete or not at all; a restore checks every file before it
+// sends anything.
+#include <CLI/CLI.hpp>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+#include "cli/cli_verbs.h"
+#include "cli/connection.h"
+#include "cli/file_io.h"
+#include "cli/scale_runs.h"
+#include "cli/verb.h"
+#include "core/atomic_file.h"
+#include "core/cp1254.h"
+#include "core/date_time_stamp.h"
+#include "core/file_messages.h"
+#include "core/json_file.h"
+#include "plu/plu_file.h"
+#include "plu/plu_limits.h"
+#include "reports/report_listing.h"
+#include "reports/report_transfer.h"
+#include "settings/settings_transfer.h"
+
+namespace keldaro::cli {
+namespace {
+
+// The files of a backup folder; backup.json is written last and names the others.
+constexpr const char* kIndexFile = "backup.json";
+constexpr const char* kPluFile = "plu.txt";
+constexpr const char* kSettingsFile = "settings.json";
+constexpr const char* kReportFile = "report.txt";
+constexpr const char* kReportJsonFile = "report.json";
+constexpr int kBackupFormat = 1;
+
+struct BackupArguments {
+  std::string folder;
+  bool clock = false;  // restore: set the scale's clock to the PC's time
+};
+
+// Why `folder` cannot receive a new backup: it exists and holds something (a backup is never
+// overwritten), or is not a folder; empty when it can.
+std::string FolderProblem(const QString& folder) {
+  const QFileInfo info(folder);
+  if (!info.exists()) {
+    const QFileInfo parent(info.absolutePath());
+    if (!parent.isDir()) return "the folder " + parent.filePath().toStdString() + " is missing";
+    if (!parent.isWritable()) return parent.filePath().toStdString() + " is not writable";
+    return {};
+  }
+  if (!info.isDir()) return folder.toStdString() + " exists and is not a folder";
+  if (!QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                            QDir::System)) {
+    return folder.toStdString() +
+           " is not empty: a backup is never written over another; choose a new folder";
+  }
+  return {};
+}
+
+struct ScaleContents {
+  std::string identity;  // code-page bytes
+  settings::ScaleClock clock;
+  std::string plu_file;
+  std::string settings_file;
+  std::string report_file;
+  std::string report_json;
+};
+
+int ReadWholeScale(Connection& link, ScaleContents& contents, std::ostream& err) {
+  ScaleSession& session = link.session();
+  contents.identity = link.identity();
+  if (const int read = ReadPluTable(session, {plu::kFirstRangeNumber, plu::kLastRangeNumber}, false,
+                                    {}, err, contents.plu_file);
+      read != kExitOk) {
+    return read;
+  }
+  if (const int read = ReadSettings(session, err, contents.settings_file); read != kExitOk) {
+    return read;
+  }
+  if (StopRequested()) return kExitStopped;
+  if (!settings::ReadClock(session, contents.clock)) return FailedRunExit();
+  const QChar separator = QLocale::system().decimalPoint().at(0);
+  const reports::Download report = reports::DownloadReport(
+      session, DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()), separator);
+  if (!report.complete) return FailedRunExit();
+  contents.report_file = reports::ListingFile(report.lines);
+  contents.report_json = ReportJson(*report.totals, report.clerks);
+  return kExitOk;
+}
+
+std::string IndexJson(const ScaleContents& contents, const CliOptions& options) {
+  JsonWriter w;
+  w.Open(QLatin1Char('{'));
+  w.Int("format", kBackupFormat);
+  w.String("identity", FromCp1254(contents.identity));
+  w.String("port", QString::fromStdString(options.port));
+  w.Int("line_speed", options.baud);
+  w.String("created", QDateTime::currentDateTime().toString(Qt::ISODate));
+  w.String("scale_clock", contents.clock.IsoText());
+  w.Key("files");
+  w.Open(QLatin1Char('{'));
+  w.String("plu", QLatin1String(kPluFile));
+  w.String("settings", QLatin1String(kSettingsFile));
+  w.String("report", QLatin1String(kReportFile));
+  w.String("report_json", QLatin1String(kReportJsonFile));
+  w.Close(QLatin1Char('}'));
+  w.Close(QLatin1Char('}'));
+  return w.Text();
+}
+
+// Writes the folder aside (a hidden sibling of `folder`) and renames it into place; the rename
+// replaces at most an empty folder. On any failure the folder aside is removed.
+int WriteBackupFolder(const QString& folder, const ScaleContents& contents,
+                      const CliOptions& options, std::ostream& err) {
+  const QFileInfo target(folder);
+  QTemporaryDir aside(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                      QStringLiteral(".partial-XXXXXX"));
+  if (!aside.isValid()) {
+    FileError(err, kIoErrorText) << aside.errorString().toStdString() << '\n';
+    return kExitLinkFailure;
+  }
+  const std::pair<const char*, const std::string*> files[] = {
+      {kPluFile, &contents.plu_file},
+      {kSettingsFile, &contents.settings_file},
+      {kReportFile, &contents.report_file},
+      {kReportJsonFile, &contents.report_json},
+  };
+  const std::string index = IndexJson(contents, options);
+  QString why;
+  for (const auto& [name, content] : files) {
+    if (!WriteFileAtomically(aside.filePath(QLatin1String(name)), *content, &why)) {
+      FileError(err, kIoErrorText) << name << ": " << why.toStdString() << '\n';
+      return kExitLinkFailure;
+    }
+  }
+  if (!WriteFileAtomically(aside.filePath(QLatin1String(kIndexFile)), index, &why)) {
+    FileError(err, kIoErrorText) << kIndexFile << ": " << why.toStdString() << '\n';
+    return kExitLinkFailure;
+  }
+  const QByteArray from = QFile::encodeName(aside.path());
+  const QByteArray to = QFile::encodeName(target.absoluteFilePath());
+  if (std::rename(from.constData(), to.constData()) != 0) {
+    FileError(err, kIoErrorText) << folder.toStdString() << ": " << std::strerror(errno) << '\n';
+    return kExitLinkFailure;
+  }
+  aside.setAutoRemove(false);
+  return kExitOk;
+}
+
+int Backup(const BackupArguments& args, const CliOptions& options, std::ostream& out,
+           std::ostream& err) {
+  const QString folder = QString::fromStdString(args.folder);
+  if (const std::string problem = FolderProblem(folder); !problem.empty()) {
+    FileError(err, kIoErrorText) << problem << '\n';
+    return kExitBadInput;
+  }
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  ScaleContents contents;
+  if (const int read = ReadWholeScale(link, contents, err); read != kExitOk) {
+    err << "no backup was written\n";
+    return read;
+  }
+  if (const int written = WriteBackupFolder(folder, contents, options, err); written != kExitOk) {
+    return written;
+  }
+  out << args.folder << ": a backup of " << FromCp1254(contents.identity).toStdString()
+      << ", scale clock " << contents.clock.IsoText().toStdString() << '\n'
+      << std::flush;
+  return CheckedOutput(out, err);
+}
+
+// A file of the backup named by the index's "files" object, read whole.
+std::optional<std::string> BackupFile(const QDir& dir, const QJsonObject& files, const char* key,
+                                      std::ostream& err) {
+  const QString name = files.value(QLatin1String(key)).toString();
+  if (name.isEmpty() || name.contains(QLatin1Char('/'))) {
+    FileError(err, kInputErrorText)
+        << kIndexFile << ": \"files\" names no \"" << key << "\" file in the backup's folder\n";
+    return std::nullopt;
+  }
+  return ReadInputFile(dir.filePath(name).toStdString(), err);
+}
+
+int Restore(const BackupArguments& args, const CliOptions& options, std::ostream& out,
+            std::ostream& err) {
+  const QDir dir(QString::fromStdString(args.folder));
+  const std::string index_path = dir.filePath(QLatin1String(kIndexFile)).toStdString();
+  if (!QFileInfo::exists(QString::fromStdString(index_path))) {
+    FileError(err, kInputErrorText)
+        << args.folder << " holds no " << kIndexFile << ": it is not a backup\n";
+    return kExitBadInput;
+  }
+  // Every file is checked before the port is opened: a bad one sends nothing.
+  const std::optional<std::string> index_bytes = ReadInputFile(index_path, err);
+  if (!index_bytes) return kExitBadInput;
+  QString error;
+  const std::optional<QJsonObject> index = ParseJsonObject(*index_bytes, error);
+  if (!index || !index->value(QLatin1String("files")).isObject()) {
+    FileError(err, kInputErrorText)
+        << index_path << ": " << (index ? "no \"files\" object" : error.toStdString()) << '\n';
+    return kExitBadInput;
+  }
+  const QJsonObject files = index->value(QLatin1String("files")).toObject();
+  const std::optional<std::string> plu_bytes = BackupFile(dir, files, "plu", err);
+  const std::optional<std::string> settings_bytes = BackupFile(dir, files, "settings", err);
+  if (!plu_bytes || !settings_bytes) return kExitBadInput;
+  plu::PluSheet sheet;
+  const std::string plu_path =
+      dir.filePath(files.value(QLatin1String("plu")).toString()).toStdString();
+  if (const int checked = CheckPluFile(plu_path, *plu_bytes, sheet, err); checked != kExitOk) {
+    return checked;
+  }
+  const std::string settings_path =
+      dir.filePath(files.value(QLatin1String("settings")).toString()).toStdString();
+  const std::optional<settings::SettingsRecord> record =
+      CheckSettingsFile(settings_path, *settings_bytes, settings::SettingsRecord{}, true, err);
+  if (!record) return kExitBadInput;
+  const std::vector<int> rows = plu::RowsToSend(sheet, std::nullopt);
+
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  if (const int sent = SendSettingsRecord(link.session(), *record, err); sent != kExitOk) {
+    return sent;
+  }
+  if (!rows.empty()) {
+    if (const int sent = SendPluRows(link.session(), sheet, rows, false, err); sent != kExitOk) {
+      return sent;
+    }
+  }
+  settings::ScaleClock clock;
+  if (args.clock) {
+    clock = settings::ScaleClock::FromDateTime(QDateTime::currentDateTime());
+    if (!settings::SetClock(link.session(), clock)) return FailedRunExit();
+  }
+  out << args.folder << ": the settings and " << rows.size() << " PLUs sent to "
+      << FromCp1254(link.identity()).toStdString()
+      << (args.clock ? ", clock set to " + clock.IsoText().toStdString() : std::string()) << '\n'
+      << std::flush;
+  return CheckedOutput(out, err);
+}
+
+}  // namespace
+
+void AddBackupVerbs(CLI::App& app, VerbContext& context) {
+  auto backup_args = std::make_shared<BackupArguments>();
+  CLI::App* backup = app.add_subcommand(
+      "backup",
+      "read the whole scale (every PLU, the settings, the clock, the report) into a new folder");
+  backup
+      ->add_option("DIR", backup_args->folder,
+                   "the folder to create (an existing one must be empty); it appears whole "
+                   "or not at all")
+      ->required();
+  backup->callback([&context, backup_args] {
+    context.output = &backup_args->folder;
+    context.run = [&context, backup_args] {
+      return Backup(*backup_args, context.options, context.out, context.err);
+    };
+  });
+
+  auto restore_args = std::make_shared<BackupArguments>();
+  CLI::App* restore = app.add_subcommand(
+      "restore", "check a backup folder's files, then send its settings and PLUs to the scale");
+  restore->add_option("DIR", restore_args->folder, "a folder written by backup")->required();
+  restore->add_flag("--clock", restore_args->clock, "also set the scale's clock to the PC's time");
+  restore->callback([&context, restore_args] {
+    context.run = [&context, restore_args] {
+      return Restore(*restore_args, context.options, context.out, context.err);
+    };
+  });
+}
+
+}  // namespace keldaro::cli

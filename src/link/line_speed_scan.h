@@ -1,0 +1,35 @@
+// Finding the line speed a scale listens at: one identify request (command 1) at each speed,
+// sent once and waited for a few byte times, so that a whole port is tried in about a second.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "link/serial_port.h"
+
+namespace keldaro {
+
+// The line speeds a scale may be set to, fastest first (the order a scan reports them in).
+inline constexpr std::array<int, 10> kScaleLineSpeeds = {115200, 57600, 38400, 28800, 19200,
+                                                         14400,  9600,  4800,  2400,  1200};
+
+struct SpeedAnswer {
+  int baud = 0;
+  std::string identity;  // code-page bytes, as command 1 returns them
+};
+
+struct PortScan {
+  std::vector<SpeedAnswer> answers;  // every speed that answered, fastest first
+  std::string open_error;            // why the port would not open (then nothing was tried)
+};
+
+// How long each byte of an answer is awaited during a scan at `baud`: a few byte times, and no
+// less than a scale needs to turn a request round.
+int ScanByteWaitMs(int baud);
+
+// Tries `device` at every speed of `speeds` in turn. `tap`, when set, sees every byte.
+PortScan ScanLineSpeeds(const std::string& device, const std::vector<int>& speeds,
+                        const LineTap& tap = {});
+
+}  // namespace keldaro
