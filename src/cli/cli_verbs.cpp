@@ -54,6 +54,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   AddMetrologyVerbs(app, context);
   AddReportVerb(app, context);
   AddKeypadVerbs(app, context);
+  AddLogoVerbs(app, context);
 
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -36,5 +36,6 @@ void AddClockVerbs(CLI::App& app, VerbContext& context);
 void AddMetrologyVerbs(CLI::App& app, VerbContext& context);
 void AddReportVerb(CLI::App& app, VerbContext& context);
 void AddKeypadVerbs(CLI::App& app, VerbContext& context);
+void AddLogoVerbs(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli
