@@ -6,7 +6,7 @@ namespace keldaro::logo {
 namespace {
 
 constexpr int kPixels = kLogoWidth * kMaxLogoRows;
-constexpr std::uint8_t kThreshold = 128;
+constexpr int kThreshold = 128;
 
 int Clamped(int v) { return std::clamp(v, 0, 255); }
 
@@ -20,15 +20,6 @@ std::uint32_t OpaqueOverWhite(std::uint32_t argb) {
   if (alpha == 255) return argb;
   return OverWhite((argb >> 16) & 0xFF, alpha) << 16 | OverWhite((argb >> 8) & 0xFF, alpha) << 8 |
          OverWhite(argb & 0xFF, alpha);
-}
-
-// The error shares are added to or taken from a neighbour as an unsigned byte that saturates:
-// no error is carried beyond 0 or 255.
-void AddSaturating(std::uint8_t& pixel, int share) {
-  pixel = static_cast<std::uint8_t>(std::min(pixel + share, 255));
-}
-void SubtractSaturating(std::uint8_t& pixel, int share) {
-  pixel = static_cast<std::uint8_t>(std::max(pixel - share, 0));
 }
 
 }  // namespace
@@ -72,7 +63,7 @@ void PackRasterRow(const std::uint32_t* preview_row, std::uint8_t* raster_row) {
 
 LogoConversion::LogoConversion()
     : gray_(std::make_unique<std::uint8_t[]>(kPixels)),
-      work_(std::make_unique<std::uint8_t[]>(kPixels)) {}
+      work_(std::make_unique<std::uint8_t[]>(kWorkStride * (kMaxLogoRows + 1))) {}
 
 void LogoConversion::BeginLoad(int rows) { rows_ = std::clamp(rows, 0, kMaxLogoRows); }
 
@@ -84,44 +75,51 @@ void LogoConversion::LoadRow(int y, const std::uint32_t* pixels, int width) {
 }
 
 void LogoConversion::Convert(const Adjustment& adjustment) {
-  const int count = rows_ * kLogoWidth;
-  for (int i = 0; i < count; ++i) {
-    work_[i] = AdjustedGray(gray_[i], adjustment.brightness, adjustment.contrast);
+  // Brightness and contrast are the same for every pixel: each gray value is adjusted once.
+  for (int gray = 0; gray < 256; ++gray) {
+    adjusted_[gray] =
+        AdjustedGray(static_cast<std::uint8_t>(gray), adjustment.brightness, adjustment.contrast);
+  }
+  for (int y = 0; y < rows_; ++y) {
+    const std::uint8_t* gray = gray_.get() + Index(0, y);
+    std::uint8_t* work = work_.get() + WorkIndex(0, y);
+    for (int x = 0; x < kLogoWidth; ++x) work[x] = adjusted_[gray[x]];
   }
   if (!adjustment.threshold) Dither();
 }
 
 // Error diffusion with the weights 7, 5, 3 and 1 sixteenths: even rows left to right, odd rows
-// right to left. "Ahead" and "behind" follow the row's direction; shares that fall outside the
-// image are dropped.
+// right to left. "Ahead" and "behind" follow the row's direction. A white pixel's error is
+// taken from its neighbours, a black one's added; each share is rounded down from the
+// product, so a negative one is truncated toward zero, and each is applied to its neighbour
+// as a saturating byte in the order the scan reaches it. The pixel ahead and the three cells
+// below are carried in registers, each stored once it is final.
 void LogoConversion::Dither() {
   for (int y = 0; y < rows_; ++y) {
-    const bool rightward = y % 2 == 0;
-    const int step = rightward ? 1 : -1;
-    std::uint8_t* row = work_.get() + Index(0, y);
-    std::uint8_t* below = y + 1 < rows_ ? row + kLogoWidth : nullptr;
-    for (int n = 0; n < kLogoWidth; ++n) {
-      const int x = rightward ? n : kLogoWidth - 1 - n;
-      const int value = row[x];
+    const int step = y % 2 == 0 ? 1 : -1;
+    std::uint8_t* pixel = work_.get() + WorkIndex(step > 0 ? 0 : kLogoWidth - 1, y);
+    std::uint8_t* below = pixel + kWorkStride;
+    int value = pixel[0];
+    int below_behind = below[-step];
+    int below_here = below[0];
+    for (int n = 0; n < kLogoWidth; ++n, pixel += step, below += step) {
       const bool white = value >= kThreshold;
-      row[x] = white ? 255 : 0;
-      const int error = white ? 255 - value : value;
-      const auto spread = white ? SubtractSaturating : AddSaturating;
-      const int ahead = x + step;
-      const int behind = x - step;
-      const bool has_ahead = ahead >= 0 && ahead < kLogoWidth;
-      const bool has_behind = behind >= 0 && behind < kLogoWidth;
-      if (has_ahead) spread(row[ahead], 7 * error / 16);
-      if (below == nullptr) continue;
-      spread(below[x], 5 * error / 16);
-      if (has_behind) spread(below[behind], 3 * error / 16);
-      if (has_ahead) spread(below[ahead], error / 16);
+      pixel[0] = white ? 255 : 0;
+      const int error = white ? value - 255 : value;
+      const int ahead = Clamped(pixel[step] + 7 * error / 16);
+      const int below_ahead = Clamped(below[step] + error / 16);
+      below_here = Clamped(below_here + 5 * error / 16);
+      below[-step] = static_cast<std::uint8_t>(Clamped(below_behind + 3 * error / 16));
+      below_behind = below_here;
+      below_here = below_ahead;
+      value = ahead;
     }
+    below[-step] = static_cast<std::uint8_t>(below_behind);
   }
 }
 
 void LogoConversion::PreviewRow(int y, std::uint32_t* pixels) const {
-  const std::uint8_t* work = work_.get() + Index(0, y);
+  const std::uint8_t* work = work_.get() + WorkIndex(0, y);
   for (int x = 0; x < kLogoWidth; ++x)
     pixels[x] = work[x] >= kThreshold ? kWhitePixel : kBlackPixel;
 }

@@ -61,16 +61,21 @@ class LogoConversion {
   // for a threshold. The gray image is left as loaded, so conversions never accumulate.
   void Convert(const Adjustment& adjustment);
   // The working value after Convert: 0 or 255 when dithered, the adjusted gray otherwise.
-  std::uint8_t working(int x, int y) const { return work_[Index(x, y)]; }
+  std::uint8_t working(int x, int y) const { return work_[WorkIndex(x, y)]; }
   // Row y of the preview: white where the working value is 128 or more, else black.
   void PreviewRow(int y, std::uint32_t* pixels) const;
 
  private:
+  // The working image has a column either side and a row below: error shares that fall off
+  // the picture land there and are never read, so the diffusion needs no edge tests.
+  static constexpr int kWorkStride = kLogoWidth + 2;
   static int Index(int x, int y) { return y * kLogoWidth + x; }
+  static int WorkIndex(int x, int y) { return y * kWorkStride + x + 1; }
   void Dither();
 
   std::unique_ptr<std::uint8_t[]> gray_;
   std::unique_ptr<std::uint8_t[]> work_;
+  std::array<std::uint8_t, 256> adjusted_{};  // AdjustedGray by gray, for the conversion in hand
   int rows_ = 0;
 };
 
