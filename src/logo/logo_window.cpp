@@ -88,7 +88,7 @@ LogoWindow::LogoWindow(ScaleSession& session, const ui::Services& services, QWid
 void LogoWindow::BuildControls() {
   Bevel1 = Named(new QFrame(this), "Bevel1");
   Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Bevel1->setGeometry(6, 6, kLogoWidth + 4, kMaxLogoRows + 4);
+  Bevel1->setGeometry(7, 7, kLogoWidth + 2, kMaxLogoRows + 2);
   Image1 = Named(new PreviewArea(picture_.preview(), this), "Image1");
   Image1->setGeometry(8, 8, kLogoWidth, kMaxLogoRows);
 
@@ -105,12 +105,12 @@ void LogoWindow::BuildControls() {
 
   TrackBar1 = TrackBar("TrackBar1", kMinBrightness, kMaxBrightness, kStartBrightness, this);
   TrackBar1->setToolTip(QStringLiteral("Brightness"));
-  TrackBar1->setGeometry(8, 294, 136, 24);
+  TrackBar1->setGeometry(8, 294, 126, 24);
   TrackBar2 = TrackBar("TrackBar2", kMinContrast, kMaxContrast, kStartContrast, this);
   TrackBar2->setToolTip(QStringLiteral("Contrast"));
-  TrackBar2->setGeometry(150, 294, 136, 24);
+  TrackBar2->setGeometry(140, 294, 126, 24);
   CheckBox1 = Named(new QCheckBox(QStringLiteral("50% Threshold"), this), "CheckBox1");
-  CheckBox1->setGeometry(292, 294, 104, 24);
+  CheckBox1->setGeometry(274, 294, 124, 24);
 }
 
 Adjustment LogoWindow::CurrentAdjustment() const {
