@@ -1,28 +1,18 @@
 #include "app/program.h"
 
 namespace keldaro::app {
-namespace {
-
-// The logo window's frame; its contents are added with its feature.
-std::unique_ptr<QWidget> FrameWindow(const char* name, const QString& caption) {
-  auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
-  window->setObjectName(name);
-  window->setWindowTitle(caption);
-  return window;
-}
-
-}  // namespace
 
 Program::Program(const ui::Services& services, const QString& config_file)
     : session_(services.notifier),
       form1_(std::make_unique<MainWindow>(session_, services, config_file)),
       form2_(std::make_unique<ProgressDialog>()),
       form3_(std::make_unique<terminal::TerminalWindow>(session_, services.decimal_separator)),
-      form4_(FrameWindow("Form4", QStringLiteral("Logo yükle"))),
+      form4_(std::make_unique<logo::LogoWindow>(session_, services)),
       form5_(std::make_unique<HelpWindow>()) {
   // Only the main window keeps the program running; the others are closed by hiding them.
-  for (QWidget* window : {static_cast<QWidget*>(form2_.get()), static_cast<QWidget*>(form3_.get()),
-                          form4_.get(), static_cast<QWidget*>(form5_.get())}) {
+  for (QWidget* window :
+       {static_cast<QWidget*>(form2_.get()), static_cast<QWidget*>(form3_.get()),
+        static_cast<QWidget*>(form4_.get()), static_cast<QWidget*>(form5_.get())}) {
     window->setAttribute(Qt::WA_QuitOnClose, false);
   }
   form1_->AttachWindows(*form2_, *form3_, *form4_, *form5_);

@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "link/scale_session.h"
+#include "logo/logo_window.h"
 #include "terminal/terminal_window.h"
 #include "ui/services.h"
 
@@ -25,7 +26,7 @@ class Program {
   MainWindow& form1() { return *form1_; }
   ProgressDialog& form2() { return *form2_; }
   terminal::TerminalWindow& form3() { return *form3_; }
-  QWidget& form4() { return *form4_; }  // "Logo yükle"
+  logo::LogoWindow& form4() { return *form4_; }
   HelpWindow& form5() { return *form5_; }
 
  private:
@@ -33,7 +34,7 @@ class Program {
   std::unique_ptr<MainWindow> form1_;
   std::unique_ptr<ProgressDialog> form2_;
   std::unique_ptr<terminal::TerminalWindow> form3_;
-  std::unique_ptr<QWidget> form4_;
+  std::unique_ptr<logo::LogoWindow> form4_;
   std::unique_ptr<HelpWindow> form5_;
 };
 

@@ -7,14 +7,18 @@
 namespace keldaro::app {
 
 QString QtNameFilter(const QString& filter) {
-  const qsizetype bar = filter.indexOf('|');
-  if (bar < 0) return filter;
-  QStringList patterns;
-  for (const QString& pattern : filter.mid(bar + 1).split(';', Qt::SkipEmptyParts)) {
-    patterns << pattern;
-    if (pattern.toLower() != pattern) patterns << pattern.toLower();
+  const QStringList parts = filter.split('|');
+  if (parts.size() < 2) return filter;
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+      patterns << pattern;
+      if (pattern.toLower() != pattern) patterns << pattern.toLower();
+    }
+    filters << parts[i] + " (" + patterns.join(' ') + ")";
   }
-  return filter.left(bar) + " (" + patterns.join(' ') + ")";
+  return filters.join(QStringLiteral(";;"));
 }
 
 QString WithDefaultExtension(const QString& name, const QString& extension) {

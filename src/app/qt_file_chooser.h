@@ -8,7 +8,8 @@
 namespace keldaro::app {
 
 // "TAB separated Text Files|*.TXT" -> "TAB separated Text Files (*.TXT *.txt)": the patterns
-// are taken in both cases, since Linux file names are case-sensitive.
+// are taken in both cases, since Linux file names are case-sensitive. Several pairs
+// ("BMP|*.BMP|PNG|*.PNG") become the dialog's filters in that order, the first the default.
 QString QtNameFilter(const QString& filter);
 // `name` with "." + `extension` appended when its last path part has no extension.
 QString WithDefaultExtension(const QString& name, const QString& extension);

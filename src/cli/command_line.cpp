@@ -29,6 +29,7 @@ CommandLine::CommandLine(std::ostream& out, std::ostream& err)
   AddReportVerb(app_, context);
   AddKeypadVerbs(app_, context);
   AddTerminalVerb(app_, context);
+  AddLogoVerbs(app_, context);
   AddScanVerb(app_, context);
   AddBackupVerbs(app_, context);
   AddPortsVerb(app_, context);

@@ -45,5 +45,6 @@ void AddTerminalVerb(CLI::App& app, VerbContext& context);
 void AddScanVerb(CLI::App& app, VerbContext& context);
 void AddBackupVerbs(CLI::App& app, VerbContext& context);
 void AddPortsVerb(CLI::App& app, VerbContext& context);
+void AddLogoVerbs(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli
