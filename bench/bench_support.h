@@ -1,11 +1,14 @@
-// Stand-ins the timing programs plug into the link and the PLU runs: nobody to click "STOP",
-// and message boxes printed to stderr so a failed run is seen.
+// What the timing programs share: message boxes printed to stderr so a failed run is seen, a
+// PLU run nobody stops, and a virtual scale with a session connected to it.
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "link/notifier.h"
+#include "link/scale_session.h"
 #include "plu/plu_transfer.h"
+#include "sim/virtual_scale.h"
 
 namespace keldaro::bench {
 
@@ -26,6 +29,31 @@ class UnstoppedProgress : public plu::TransferProgress {
   bool Running() const override { return true; }
   void Advance(int, const QString&) override {}
   void End() override {}
+};
+
+// A virtual scale on its pseudo-terminal and a session to it. A paced scale holds every byte to
+// the line speed the session opened, so a run's time can be set against the wire's.
+class ScaleOnPty {
+ public:
+  explicit ScaleOnPty(bool paced) : scale_(Options(paced)) {}
+  bool Connect(int baud) {
+    std::string identity;
+    return scale_.Start() && session_.ConnectDevice(scale_.SlavePath(), baud, identity);
+  }
+  sim::VirtualScale& scale() { return scale_; }
+  ScaleSession& session() { return session_; }
+  const StderrNotifier& notifier() const { return notifier_; }
+
+ private:
+  static sim::ScaleOptions Options(bool paced) {
+    sim::ScaleOptions options;
+    options.faults.pace = paced;
+    return options;
+  }
+
+  sim::VirtualScale scale_;
+  StderrNotifier notifier_;
+  ScaleSession session_{notifier_};
 };
 
 }  // namespace keldaro::bench

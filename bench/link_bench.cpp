@@ -60,12 +60,9 @@ double PingPongPerSecond(int rounds) {
 }
 
 double TransactionsPerSecond(int rounds) {
-  keldaro::sim::VirtualScale scale;
-  if (!scale.Start()) return 0;
-  keldaro::bench::StderrNotifier notifier;
-  keldaro::ScaleSession session(notifier);
-  std::string identity;
-  if (!session.ConnectDevice(scale.SlavePath(), 115200, identity)) return 0;
+  keldaro::bench::ScaleOnPty link(/*paced=*/false);
+  if (!link.Connect(115200)) return 0;
+  keldaro::ScaleSession& session = link.session();
   const auto start = Clock::now();
   for (int i = 0; i < rounds; ++i) {
     keldaro::Packet& packet = session.packet();
@@ -85,14 +82,9 @@ int main() {
   std::printf("PLU read transactions, unpaced:  %9.0f transactions/s\n", transactions);
   std::printf("ratio transaction / ping-pong:   %9.3f\n", ping > 0 ? transactions / ping : 0);
 
-  keldaro::sim::ScaleOptions options;
-  options.faults.pace = true;
-  keldaro::sim::VirtualScale scale(options);
-  if (!scale.Start()) return 1;
-  keldaro::bench::StderrNotifier notifier;
-  keldaro::ScaleSession session(notifier);
-  std::string identity;
-  if (!session.ConnectDevice(scale.SlavePath(), 115200, identity)) return 1;
+  keldaro::bench::ScaleOnPty link(/*paced=*/true);
+  if (!link.Connect(115200)) return 1;
+  keldaro::ScaleSession& session = link.session();
   std::size_t bytes_on_line = 0;
   session.packet().Port().SetTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes_on_line += n; });

@@ -113,14 +113,9 @@ int main() {
   ReportConversion("384 x 250 conversion, threshold", thresholded);
   ReportConversion("384 x 250 conversion, dithered, with the 32-bit preview", with_preview);
 
-  keldaro::sim::ScaleOptions options;
-  options.faults.pace = true;
-  keldaro::sim::VirtualScale scale(options);
-  if (!scale.Start()) return 1;
-  keldaro::bench::StderrNotifier notifier;
-  keldaro::ScaleSession session(notifier);
-  std::string identity;
-  if (!session.ConnectDevice(scale.SlavePath(), kBaud, identity)) return 1;
+  keldaro::bench::ScaleOnPty link(/*paced=*/true);
+  if (!link.Connect(kBaud)) return 1;
+  keldaro::ScaleSession& session = link.session();
   std::size_t bytes = 0;
   session.packet().Port().SetTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes += n; });

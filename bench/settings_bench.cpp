@@ -43,14 +43,9 @@ void Report(const char* what, const Measured& m) {
 }  // namespace
 
 int main() {
-  keldaro::sim::ScaleOptions options;
-  options.faults.pace = true;
-  keldaro::sim::VirtualScale scale(options);
-  if (!scale.Start()) return 1;
-  keldaro::bench::StderrNotifier notifier;
-  keldaro::ScaleSession session(notifier);
-  std::string identity;
-  if (!session.ConnectDevice(scale.SlavePath(), kBaud, identity)) return 1;
+  keldaro::bench::ScaleOnPty link(/*paced=*/true);
+  if (!link.Connect(kBaud)) return 1;
+  keldaro::ScaleSession& session = link.session();
 
   keldaro::settings::SettingsRecord record;
   const Measured load =

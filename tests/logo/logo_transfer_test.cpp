@@ -10,8 +10,7 @@
 #include "link/commands.h"
 #include "logo/logo_picture.h"
 #include "logo/logo_raster.h"
-#include "sim/virtual_scale.h"
-#include "support/recording_notifier.h"
+#include "support/connected_session.h"
 
 namespace keldaro::logo {
 namespace {
@@ -52,17 +51,8 @@ Bytes RowPayload(int y, std::uint8_t dots) {
   return payload;
 }
 
-class LogoTransferTest : public ::testing::Test {
+class LogoTransferTest : public keldaro::testing::ConnectedSessionTest {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(scale_.Start(&error)) << error;
-    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));  // not 1100
-    std::string identity;
-    ASSERT_TRUE(session_.ConnectDevice(scale_.SlavePath(), 115200, identity));
-    scale_.ClearLog();
-  }
-
   std::vector<Bytes> Payloads() const {
     std::vector<Bytes> payloads;
     for (const sim::ReceivedRequest& r : scale_.Requests()) {
@@ -72,9 +62,6 @@ class LogoTransferTest : public ::testing::Test {
     return payloads;
   }
 
-  keldaro::testing::RecordingNotifier notifier_;
-  ScaleSession session_{notifier_};
-  sim::VirtualScale scale_;
   RecordingProgress progress_;
 };
 

@@ -5,26 +5,12 @@
 
 #include "link/commands.h"
 #include "reports/report_listing.h"
-#include "sim/virtual_scale.h"
-#include "support/recording_notifier.h"
+#include "support/connected_session.h"
 
 namespace keldaro::reports {
 namespace {
 
-class ReportTransferTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(scale_.Start(&error)) << error;
-    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));  // not 1100
-    std::string identity;
-    ASSERT_TRUE(session_.ConnectDevice(scale_.SlavePath(), 115200, identity));
-    scale_.ClearLog();
-  }
-  keldaro::testing::RecordingNotifier notifier_;
-  ScaleSession session_{notifier_};
-  sim::VirtualScale scale_;
-};
+using ReportTransferTest = keldaro::testing::ConnectedSessionTest;
 
 TEST_F(ReportTransferTest, FiveRequestsReadTheTotalsAndTheFourClerks) {
   const Download d = DownloadReport(session_, QStringLiteral("now"), u'.');
