@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the format check, the debug build with its main suite and
 # its wall-clock timing tests, the sanitizer build, the release build (programs, tests and
-# benchmarks) with the Debian package made from it and checked, and a replay of the fuzz corpus. Exits non-zero at the first failure.
+# benchmarks) with the Debian package made from it and checked, and a replay of the fuzz corpus.
+# Exits non-zero at the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
