@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QLocale>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
@@ -20,13 +19,11 @@
 #include "cli/verb.h"
 #include "core/atomic_file.h"
 #include "core/cp1254.h"
-#include "core/date_time_stamp.h"
 #include "core/file_messages.h"
 #include "core/json_file.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
 #include "reports/report_listing.h"
-#include "reports/report_transfer.h"
 #include "settings/settings_transfer.h"
 
 namespace keldaro::cli {
@@ -86,9 +83,7 @@ int ReadWholeScale(Connection& link, ScaleContents& contents, std::ostream& err)
   }
   if (StopRequested()) return kExitStopped;
   if (!settings::ReadClock(session, contents.clock)) return FailedRunExit();
-  const QChar separator = QLocale::system().decimalPoint().at(0);
-  const reports::Download report = reports::DownloadReport(
-      session, DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()), separator);
+  const reports::Download report = DownloadStampedReport(session);
   if (!report.complete) return FailedRunExit();
   contents.report_file = reports::ListingFile(report.lines);
   contents.report_json = ReportJson(*report.totals, report.clerks);
