@@ -14,6 +14,11 @@ namespace {
 
 constexpr const char* kPortPlaceholder = "{port}";
 
+// The program's exit code is the worst of the ports', and the codes rise with how bad the end
+// was: a failure, bad input, a stop.
+static_assert(kExitOk < kExitLinkFailure && kExitLinkFailure < kExitBadInput &&
+              kExitBadInput < kExitStopped);
+
 // The command line for one port: every --port given replaced by this one, and "{port}" in any
 // argument by the port's name.
 std::vector<std::string> ArgsForPort(const std::vector<std::string>& args,
@@ -53,20 +58,6 @@ std::string FailureOf(const std::string& messages, int exit_code) {
   }
   if (first.empty()) first = "failed";
   return first + " [exit " + std::to_string(exit_code) + "]";
-}
-
-// How bad an exit code is, for the program's own: stopped, then bad input, then a failure.
-int Severity(int exit_code) {
-  switch (exit_code) {
-    case kExitOk:
-      return 0;
-    case kExitLinkFailure:
-      return 1;
-    case kExitBadInput:
-      return 2;
-    default:
-      return 3;
-  }
 }
 
 }  // namespace
@@ -114,7 +105,7 @@ int RunOnEveryPort(const std::vector<std::string>& args, const CommandLine& line
       out << port << ": " << (exit_code == kExitOk ? "ok" : FailureOf(port_err.str(), exit_code))
           << '\n'
           << std::flush;
-      if (Severity(exit_code) > Severity(worst)) worst = exit_code;
+      worst = std::max(worst, exit_code);
     });
   }
   for (std::thread& t : threads) t.join();

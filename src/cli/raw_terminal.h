@@ -18,8 +18,6 @@ class RawTerminal {
   RawTerminal(const RawTerminal&) = delete;
   RawTerminal& operator=(const RawTerminal&) = delete;
 
-  bool active() const { return active_; }
-
  private:
   int fd_;
   bool active_ = false;

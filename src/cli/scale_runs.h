@@ -12,6 +12,7 @@
 #include "plu/plu_sheet.h"
 #include "plu/plu_transfer.h"
 #include "reports/report_codec.h"
+#include "reports/report_transfer.h"
 #include "settings/settings_record.h"
 
 namespace keldaro::cli {
@@ -40,6 +41,9 @@ std::optional<settings::SettingsRecord> CheckSettingsFile(const std::string& pat
 int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record,
                        std::ostream& err);
 
+// The report downloaded, its listing stamped with the PC's time and numbers written with the
+// system's decimal separator; what arrived is kept when it is not complete.
+reports::Download DownloadStampedReport(ScaleSession& session);
 // The decoded totals as the report verb's JSON.
 std::string ReportJson(const reports::Totals& totals,
                        const std::vector<reports::ClerkTotals>& clerks);

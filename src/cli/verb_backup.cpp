@@ -7,9 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QLocale>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <ostream>
 
@@ -20,13 +21,10 @@
 #include "cli/verb.h"
 #include "core/atomic_file.h"
 #include "core/cp1254.h"
-#include "core/date_time_stamp.h"
 #include "core/file_messages.h"
 #include "core/json_file.h"
-#include "plu/plu_file.h"
 #include "plu/plu_limits.h"
 #include "reports/report_listing.h"
-#include "reports/report_transfer.h"
 #include "settings/settings_transfer.h"
 
 namespace keldaro::cli {
@@ -86,9 +84,7 @@ int ReadWholeScale(Connection& link, ScaleContents& contents, std::ostream& err)
   }
   if (StopRequested()) return kExitStopped;
   if (!settings::ReadClock(session, contents.clock)) return FailedRunExit();
-  const QChar separator = QLocale::system().decimalPoint().at(0);
-  const reports::Download report = reports::DownloadReport(
-      session, DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()), separator);
+  const reports::Download report = DownloadStampedReport(session);
   if (!report.complete) return FailedRunExit();
   contents.report_file = reports::ListingFile(report.lines);
   contents.report_json = ReportJson(*report.totals, report.clerks);
@@ -126,23 +122,20 @@ int WriteBackupFolder(const QString& folder, const ScaleContents& contents,
     FileError(err, kIoErrorText) << aside.errorString().toStdString() << '\n';
     return kExitLinkFailure;
   }
+  const std::string index = IndexJson(contents, options);
   const std::pair<const char*, const std::string*> files[] = {
       {kPluFile, &contents.plu_file},
       {kSettingsFile, &contents.settings_file},
       {kReportFile, &contents.report_file},
       {kReportJsonFile, &contents.report_json},
+      {kIndexFile, &index},
   };
-  const std::string index = IndexJson(contents, options);
   QString why;
   for (const auto& [name, content] : files) {
     if (!WriteFileAtomically(aside.filePath(QLatin1String(name)), *content, &why)) {
       FileError(err, kIoErrorText) << name << ": " << why.toStdString() << '\n';
       return kExitLinkFailure;
     }
-  }
-  if (!WriteFileAtomically(aside.filePath(QLatin1String(kIndexFile)), index, &why)) {
-    FileError(err, kIoErrorText) << kIndexFile << ": " << why.toStdString() << '\n';
-    return kExitLinkFailure;
   }
   const QByteArray from = QFile::encodeName(aside.path());
   const QByteArray to = QFile::encodeName(target.absoluteFilePath());
@@ -177,16 +170,25 @@ int Backup(const BackupArguments& args, const CliOptions& options, std::ostream&
   return CheckedOutput(out, err);
 }
 
-// A file of the backup named by the index's "files" object, read whole.
-std::optional<std::string> BackupFile(const QDir& dir, const QJsonObject& files, const char* key,
-                                      std::ostream& err) {
+// A file of the backup named by the index's "files" object: its path and its bytes.
+struct BackupFile {
+  std::string path;
+  std::string bytes;
+};
+
+// The file `key` of the index's "files" object, read whole.
+std::optional<BackupFile> ReadBackupFile(const QDir& dir, const QJsonObject& files, const char* key,
+                                         std::ostream& err) {
   const QString name = files.value(QLatin1String(key)).toString();
   if (name.isEmpty() || name.contains(QLatin1Char('/'))) {
     FileError(err, kInputErrorText)
         << kIndexFile << ": \"files\" names no \"" << key << "\" file in the backup's folder\n";
     return std::nullopt;
   }
-  return ReadInputFile(dir.filePath(name).toStdString(), err);
+  std::string path = dir.filePath(name).toStdString();
+  std::optional<std::string> bytes = ReadInputFile(path, err);
+  if (!bytes) return std::nullopt;
+  return BackupFile{std::move(path), std::move(*bytes)};
 }
 
 int Restore(const BackupArguments& args, const CliOptions& options, std::ostream& out,
@@ -209,19 +211,16 @@ int Restore(const BackupArguments& args, const CliOptions& options, std::ostream
     return kExitBadInput;
   }
   const QJsonObject files = index->value(QLatin1String("files")).toObject();
-  const std::optional<std::string> plu_bytes = BackupFile(dir, files, "plu", err);
-  const std::optional<std::string> settings_bytes = BackupFile(dir, files, "settings", err);
-  if (!plu_bytes || !settings_bytes) return kExitBadInput;
+  const std::optional<BackupFile> plu_file = ReadBackupFile(dir, files, "plu", err);
+  const std::optional<BackupFile> settings_file = ReadBackupFile(dir, files, "settings", err);
+  if (!plu_file || !settings_file) return kExitBadInput;
   plu::PluSheet sheet;
-  const std::string plu_path =
-      dir.filePath(files.value(QLatin1String("plu")).toString()).toStdString();
-  if (const int checked = CheckPluFile(plu_path, *plu_bytes, sheet, err); checked != kExitOk) {
+  if (const int checked = CheckPluFile(plu_file->path, plu_file->bytes, sheet, err);
+      checked != kExitOk) {
     return checked;
   }
-  const std::string settings_path =
-      dir.filePath(files.value(QLatin1String("settings")).toString()).toStdString();
-  const std::optional<settings::SettingsRecord> record =
-      CheckSettingsFile(settings_path, *settings_bytes, settings::SettingsRecord{}, true, err);
+  const std::optional<settings::SettingsRecord> record = CheckSettingsFile(
+      settings_file->path, settings_file->bytes, settings::SettingsRecord{}, true, err);
   if (!record) return kExitBadInput;
   const std::vector<int> rows = plu::RowsToSend(sheet, std::nullopt);
 

@@ -14,7 +14,6 @@
 #include "core/json_file.h"
 #include "core/numbers.h"
 #include "reports/report_listing.h"
-#include "reports/report_transfer.h"
 
 namespace keldaro::cli {
 namespace {
@@ -74,6 +73,12 @@ std::string ReportJson(const reports::Totals& t, const std::vector<reports::Cler
   return w.Text();
 }
 
+reports::Download DownloadStampedReport(ScaleSession& session) {
+  const QLocale locale = QLocale::system();
+  return reports::DownloadReport(session, DateTimeStamp(QDateTime::currentDateTime(), locale),
+                                 locale.decimalPoint().at(0));
+}
+
 namespace {
 
 int Report(const ReportArguments& args, const CliOptions& options, std::ostream& out,
@@ -81,9 +86,7 @@ int Report(const ReportArguments& args, const CliOptions& options, std::ostream&
   if (!OutputWritable(args.file, err)) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  const QChar separator = QLocale::system().decimalPoint().at(0);
-  const reports::Download d = reports::DownloadReport(
-      link.session(), DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()), separator);
+  const reports::Download d = DownloadStampedReport(link.session());
   if (!d.complete) {
     // What arrived is still shown, as the tab's listing keeps it; the failure decides the exit.
     if (!args.json && args.file.empty() && !d.lines.isEmpty()) {

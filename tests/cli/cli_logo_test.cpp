@@ -21,7 +21,10 @@ class CliLogo : public CliTest {
     for (int y = 0; y < std::min(rows, 10); ++y) {
       for (int x = 0; x < 200; ++x) picture.setPixel(x, y, 0xFF000000);
     }
-    const std::string path = ::testing::TempDir() + name;
+    // Named after the test too: CTest runs the tests side by side, each in a process of its own.
+    const std::string path = ::testing::TempDir() +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                             name;
     EXPECT_TRUE(picture.save(QString::fromStdString(path)));
     return path;
   }
