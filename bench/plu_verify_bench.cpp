@@ -28,13 +28,10 @@ struct Outcome {
 
 Outcome Read(const keldaro::sim::FaultOptions& faults, keldaro::plu::PluRange range, bool verify,
              keldaro::plu::PluSheet& sheet, const keldaro::plu::PluSheet* clean) {
-  keldaro::sim::VirtualScale scale;
   Outcome outcome;
-  if (!scale.Start()) return outcome;
-  keldaro::bench::StderrNotifier notifier;
-  keldaro::ScaleSession session(notifier);
-  std::string identity;
-  if (!session.ConnectDevice(scale.SlavePath(), 115200, identity)) return outcome;
+  keldaro::bench::ScaleOnPty link(/*paced=*/false);
+  if (!link.Connect(115200)) return outcome;
+  keldaro::ScaleSession& session = link.session();
   // A NAK is the only single byte the PC sends on its own: one per refused reply.
   session.packet().Port().SetTap(
       [&](keldaro::LineDirection d, const std::uint8_t* bytes, std::size_t count) {
@@ -42,7 +39,7 @@ Outcome Read(const keldaro::sim::FaultOptions& faults, keldaro::plu::PluRange ra
           ++outcome.refused;
         }
       });
-  scale.SetFaults(faults);
+  link.scale().SetFaults(faults);
   keldaro::bench::UnstoppedProgress progress;
   const auto start = Clock::now();
   outcome.ok = keldaro::plu::ReadRangeReporting(session, sheet, range, progress,

@@ -25,7 +25,6 @@ class ReplySize {
   static constexpr ReplySize CountAsked() { return {Kind::kCountAsked, 0}; }
 
   constexpr Kind kind() const { return kind_; }
-  constexpr std::size_t fields() const { return fields_; }
 
   // `body` counts the reply's bytes from the status byte up to the byte before the checksum.
   constexpr bool Accepts(std::size_t body) const {

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -455,8 +456,7 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
   enum class Answer { kNone, kNak, kReply } answer = Answer::kNone;
   std::vector<std::uint8_t> first;   // ACK, garbage and the (maybe corrupted) reply frame
   std::vector<std::uint8_t> resend;  // garbage and a good copy, for the PC's NAK
-  bool unreadable = false;
-  std::vector<std::uint8_t> unreadable_answer;
+  std::optional<std::vector<std::uint8_t>> unreadable_answer;  // a NAK as heard at the PC's speed
   {
     std::lock_guard<std::mutex> lock(mu);
     ++frames;
@@ -465,12 +465,11 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
     // NAK, as to any frame it cannot read, and the PC hears that at its own speed as garbage.
     // (The frame's bounds come from the clean bytes: only the scale's reading of them is lost.)
     if (const long pc_speed = MismatchedSpeed(); pc_speed > 0) {
-      unreadable = true;
       unreadable_answer = HeardAtSpeed({wire::kNak}, options.speed, pc_speed);
     }
   }
-  if (unreadable) {
-    if (!unreadable_answer.empty()) Transmit(unreadable_answer);
+  if (unreadable_answer) {
+    if (!unreadable_answer->empty()) Transmit(*unreadable_answer);
     return Next::kByte;
   }
   {

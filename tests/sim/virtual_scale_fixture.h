@@ -29,6 +29,13 @@ class VirtualScaleTest : public ::testing::Test {
     ASSERT_TRUE(port_.Open(scale_->SlavePath())) << std::strerror(errno);
   }
 
+  // A scale that holds every byte to the line speed the PC opened.
+  static ScaleOptions Paced() {
+    ScaleOptions options;
+    options.faults.pace = true;
+    return options;
+  }
+
   static Bytes PluRequest(std::uint16_t number) {
     Bytes p;
     AddWord(p, number);

@@ -525,9 +525,7 @@ TEST_F(VirtualScaleTest, ExclusiveFlagIsClearedWhenThePcCloses) {
 }
 
 TEST_F(VirtualScaleTest, SlaveSettingsAreNotTouchedBySim) {
-  ScaleOptions o;
-  o.faults.pace = true;  // pacing reads the settings through the master
-  StartScale(o);
+  StartScale(Paced());  // pacing reads the settings through the master
   termios set{};
   ASSERT_EQ(tcgetattr(port_.fd(), &set), 0);
   cfmakeraw(&set);
@@ -609,6 +607,16 @@ TEST_F(VirtualScaleTest, BitErrorsFlipOneBitPerByteAndFollowTheSeed) {
   EXPECT_EQ(corrupted_run(), dropped);
 }
 
+// `link` names the slave at `slave_path`, and a PC that opens the link is answered.
+void ExpectLinkLeadsToTheScale(const std::string& link, const std::string& slave_path) {
+  char target[256] = {};
+  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(std::string(target), slave_path);
+  PcPort via_link;
+  ASSERT_TRUE(via_link.Open(link));
+  EXPECT_TRUE(Transact(via_link, cmd::kIdentify).checksum_ok);
+}
+
 TEST_F(VirtualScaleTest, LinkPointsAtTheSlaveAndIsRemovedOnStop) {
   char dir_template[] = "/tmp/keldaro-sim-test-XXXXXX";
   ASSERT_NE(mkdtemp(dir_template), nullptr);
@@ -618,13 +626,7 @@ TEST_F(VirtualScaleTest, LinkPointsAtTheSlaveAndIsRemovedOnStop) {
   ScaleOptions o;
   o.link_path = link;
   StartScale(o);
-  char target[256] = {};
-  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
-  EXPECT_EQ(std::string(target), scale_->SlavePath());
-  PcPort via_link;
-  ASSERT_TRUE(via_link.Open(link));
-  EXPECT_TRUE(Transact(via_link, cmd::kIdentify).checksum_ok);
-  via_link.Close();
+  ASSERT_NO_FATAL_FAILURE(ExpectLinkLeadsToTheScale(link, scale_->SlavePath()));
   scale_->Stop();
   struct stat st {};
   EXPECT_NE(lstat(link.c_str(), &st), 0);
@@ -663,13 +665,7 @@ TEST_F(VirtualScaleTest, LinkHeldByAnotherRunningScaleIsRefused) {
     EXPECT_FALSE(second.Start(&error));
     EXPECT_NE(error.find("held by another running virtual scale"), std::string::npos) << error;
   }  // the refused one removes nothing on its way out
-  char target[256] = {};
-  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
-  EXPECT_EQ(std::string(target), scale_->SlavePath());
-  PcPort via_link;
-  ASSERT_TRUE(via_link.Open(link));
-  EXPECT_TRUE(Transact(via_link, cmd::kIdentify).checksum_ok);
-  via_link.Close();
+  ASSERT_NO_FATAL_FAILURE(ExpectLinkLeadsToTheScale(link, scale_->SlavePath()));
 
   // Once the first has stopped, the path is free again.
   scale_->Stop();

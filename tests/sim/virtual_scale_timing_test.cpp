@@ -29,9 +29,7 @@ using testing::Transact;
 using testing::VirtualScaleTest;
 
 TEST_F(VirtualScaleTest, PacingHoldsTheWireTimeAt9600) {
-  ScaleOptions o;
-  o.faults.pace = true;
-  StartScale(o);
+  StartScale(Paced());
   ASSERT_TRUE(port_.Open(scale_->SlavePath(), B9600));
   const int kExchanges = 8;
   // Request 7 bytes, ACK 1, reply 3 + 2 + 33 + 1 + 2 = 41, the PC's ACK 1: 50 bytes each.
@@ -50,9 +48,7 @@ TEST_F(VirtualScaleTest, PacingHoldsTheWireTimeAt9600) {
 }
 
 TEST_F(VirtualScaleTest, PacingFollowsTheSpeedThePcChose) {
-  ScaleOptions o;
-  o.faults.pace = true;
-  StartScale(o);
+  StartScale(Paced());
   ASSERT_TRUE(port_.Open(scale_->SlavePath(), B2400));
   auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(Transact(port_, cmd::kIdentify).checksum_ok);
@@ -67,9 +63,7 @@ TEST_F(VirtualScaleTest, PacingFollowsTheSpeedThePcChose) {
 }
 
 TEST_F(VirtualScaleTest, PacingKnowsSpeedsSetAsNumbers) {
-  ScaleOptions o;
-  o.faults.pace = true;
-  StartScale(o);
+  StartScale(Paced());
   ASSERT_TRUE(testing::SetSpeedNumber(port_.fd(), 14400));  // no B14400: set through termios2
   const int kExchanges = 4;
   const auto start = std::chrono::steady_clock::now();
@@ -81,9 +75,7 @@ TEST_F(VirtualScaleTest, PacingKnowsSpeedsSetAsNumbers) {
 }
 
 TEST_F(VirtualScaleTest, FullPacedPluReadAt115200ComesCloseToTheWireTime) {
-  ScaleOptions o;
-  o.faults.pace = true;
-  StartScale(o);
+  StartScale(Paced());
   ASSERT_TRUE(port_.Open(scale_->SlavePath(), B115200));
   std::size_t bytes = 0;
   const auto start = std::chrono::steady_clock::now();
@@ -105,9 +97,7 @@ TEST_F(VirtualScaleTest, FullPacedPluReadAt115200ComesCloseToTheWireTime) {
 }
 
 TEST_F(VirtualScaleTest, StopIsPromptEvenInTheMiddleOfASlowPacedReply) {
-  ScaleOptions o;
-  o.faults.pace = true;
-  StartScale(o);
+  StartScale(Paced());
   ASSERT_TRUE(port_.Open(scale_->SlavePath(), B1200));  // a 60-byte reply takes half a second
   port_.Write(RequestFrame(cmd::kReadPlu, PluRequest(1)));
   std::uint8_t ack = 0;
