@@ -13,9 +13,12 @@
 #include "link/wire.h"
 #include "ports/port_list.h"
 #include "ui/handler_guard.h"
+#include "ui/named_widgets.h"
 
 namespace keldaro::app {
 namespace {
+
+using ui::Named;
 
 const QStringList kPorts = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
 const QStringList kSpeeds = {"1200",  "2400",  "4800",  "9600",  "14400",
@@ -28,21 +31,6 @@ QFrame* Separator(QFrame::Shape shape, QWidget* parent) {
   line->setFrameShape(shape);
   line->setFrameShadow(QFrame::Sunken);
   return line;
-}
-
-template <typename W>
-W* Named(W* widget, const char* name, const char* hint = nullptr) {
-  widget->setObjectName(name);
-  if (hint != nullptr) widget->setToolTip(hint);
-  return widget;
-}
-
-QComboBox* EditableList(const QStringList& items, QWidget* parent) {
-  auto* box = new QComboBox(parent);
-  box->setEditable(true);
-  box->setInsertPolicy(QComboBox::NoInsert);
-  box->addItems(items);
-  return box;
 }
 
 }  // namespace
@@ -99,14 +87,16 @@ MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QStr
 }
 
 void MainWindow::BuildTopBar() {
-  ComboBox2 = Named(EditableList(kPorts, this), "ComboBox2", "choice the comport");
+  ComboBox2 = ui::EditableList("ComboBox2", kPorts, this);
+  ComboBox2->setToolTip("choice the comport");
   // The machine's ports follow COM1 .. COM8 (whose indices stay the port numbers), by their
   // stable by-id name where they have one.
   for (const ports::PortInfo& port : ports::ListPorts(ports::MachinePortSources())) {
     ComboBox2->addItem(QString::fromStdString(ports::PreferredName(port)));
   }
   ComboBox2->view()->setMinimumWidth(ComboBox2->view()->sizeHintForColumn(0));
-  ComboBox1 = Named(EditableList(kSpeeds, this), "ComboBox1", "choice the baudrate");
+  ComboBox1 = ui::EditableList("ComboBox1", kSpeeds, this);
+  ComboBox1->setToolTip("choice the baudrate");
   ComboBox2->setFixedWidth(70);
   ComboBox1->setFixedWidth(80);
   Edit5 = Named(new QLineEdit("0", this), "Edit5");

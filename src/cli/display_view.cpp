@@ -8,9 +8,7 @@ std::optional<terminal::Display> PollDisplay(ScaleSession& session) {
   Packet& packet = session.packet();
   packet.Clear();
   if (!session.ExecuteCommand(cmd::kDisplayPoll)) return std::nullopt;
-  const auto& body = packet.ReplyArea();
-  return terminal::DecodeDisplay(
-      std::string_view(reinterpret_cast<const char*>(body.data()), packet.ReplyLength()));
+  return terminal::DecodeDisplayReply(packet);
 }
 
 void DisplayView::Draw(std::ostream& out, const terminal::Display& d) {

@@ -31,6 +31,12 @@ Display DecodeDisplay(std::string_view body) {
   return d;
 }
 
+Display DecodeDisplayReply(const Packet& packet) {
+  const auto& body = packet.ReplyArea();
+  return DecodeDisplay(
+      std::string_view(reinterpret_cast<const char*>(body.data()), packet.ReplyLength()));
+}
+
 QString PointOverlay(std::uint8_t v, QChar separator) {
   QString overlay(8, QLatin1Char(' '));
   if (v <= 7) overlay[8 - v - 1] = separator;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "link/packet.h"
+
 namespace keldaro::terminal {
 
 // The indicators in the order the command line lists them.
@@ -23,6 +25,8 @@ struct Display {
 
 // Takes the poll's reply body apart: `body` from the status byte on (at least 31 bytes).
 Display DecodeDisplay(std::string_view body);
+// The same from the packet that has just carried a successful poll.
+Display DecodeDisplayReply(const Packet& packet);
 
 // The decimal-point overlay of a line: eight blanks with `separator` at position 8 - v (from 1);
 // a v above 7 shows no separator.

@@ -56,8 +56,6 @@ TerminalWindow::TerminalWindow(ScaleSession& session, QChar decimal_separator, Q
   setFixedSize(233, 299);
   BuildDisplay();
   BuildKeypad();
-
-  qApp->installEventFilter(this);
 }
 
 void TerminalWindow::BuildDisplay() {
@@ -126,9 +124,7 @@ void TerminalWindow::Timer1Timer() {
   Packet& packet = session_.packet();
   packet.Clear();
   if (!session_.ExecuteQuietly(cmd::kDisplayPoll)) return;
-  const auto& body = packet.ReplyArea();
-  Show(DecodeDisplay(
-      std::string_view(reinterpret_cast<const char*>(body.data()), packet.ReplyLength())));
+  Show(DecodeDisplayReply(packet));
   Timer1->start();
 }
 
@@ -141,6 +137,16 @@ void TerminalWindow::Show(const Display& display) {
   for (std::size_t i = 0; i < indicator_labels.size(); ++i) {
     indicator_labels[i]->setVisible(display.indicators[i]);
   }
+}
+
+void TerminalWindow::FormActivate() {
+  Timer1->start();
+  qApp->installEventFilter(this);  // a second install only moves it to the front
+}
+
+void TerminalWindow::FormDeactivate() {
+  Timer1->stop();
+  qApp->removeEventFilter(this);
 }
 
 bool TerminalWindow::event(QEvent* event) {

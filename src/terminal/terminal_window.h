@@ -27,8 +27,9 @@ class TerminalWindow : public QWidget {
   void FormKeyDown(int virtual_key);
   // One display poll; a failed poll leaves the timer stopped until the next activation.
   void Timer1Timer();
-  void FormActivate() { Timer1->start(); }
-  void FormDeactivate() { Timer1->stop(); }
+  // The poll and the key preview run only while the window is the active one.
+  void FormActivate();
+  void FormDeactivate();
 
   QFrame* Panel1;                           // the display
   std::array<QLabel*, 3> lines;             // Label1..Label3
@@ -39,7 +40,9 @@ class TerminalWindow : public QWidget {
 
  protected:
   bool event(QEvent* event) override;
-  // Key preview: the window's key-downs, seen once each, before the focused control.
+  // Key preview: the window's key-downs, seen once each, before the focused control. Installed
+  // on the application (a key goes to the focused control first) only while this window is
+  // active, so no other window's events pass through it.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

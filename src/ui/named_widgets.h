@@ -1,5 +1,6 @@
-// Building the tabs' controls: each under its control name, editable lists that take typed text
-// as well as their items, spin fields with their limits.
+// Building the windows' and tabs' controls: each under its control name (with its hint where it
+// has one), editable lists that take typed text as well as their items, spin fields with their
+// limits.
 #pragma once
 
 #include <QComboBox>
@@ -9,8 +10,9 @@
 namespace keldaro::ui {
 
 template <typename W>
-W* Named(W* widget, const char* name) {
+W* Named(W* widget, const char* name, const char* hint = nullptr) {
   widget->setObjectName(name);
+  if (hint != nullptr) widget->setToolTip(hint);
   return widget;
 }
 

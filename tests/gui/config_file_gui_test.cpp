@@ -1,6 +1,7 @@
 // The configuration file through the real window: written when the window closes, read when it
 // is built, in a folder of the test's own.
 #include <QFile>
+#include <optional>
 
 #include "gui_fixture.h"
 
@@ -11,10 +12,12 @@ using namespace Qt::StringLiterals;
 
 class ConfigFileGuiTest : public GuiTest {
  protected:
-  // Closes the window as the user does (saving), then builds the program anew (restoring).
-  void Restart() {
+  // Closes the window as the user does (saving), then builds the program anew (restoring);
+  // `file`, when given, replaces what the close saved before the new program reads it.
+  void Restart(const std::optional<QByteArray>& file = std::nullopt) {
     form1().close();
     program.reset();
+    if (file) WriteFile(*file);
     MakeProgram();
   }
   QByteArray FileBytes() const {
@@ -61,32 +64,23 @@ TEST_F(ConfigFileGuiTest, LinesAndTypedListTextsSurviveARestart) {
 }
 
 TEST_F(ConfigFileGuiTest, AFileUnderAnotherCaptionIsIgnoredAndReplaced) {
-  form1().close();
-  program.reset();
-  WriteFile("VUN KELDARO UTILITY ZIR1.60 !DO NOT EDIT!\r\n141\r\n56\r\nOLD\r\n60002\r\n");
-  MakeProgram();
+  Restart("VUN KELDARO UTILITY ZIR1.60 !DO NOT EDIT!\r\n141\r\n56\r\nOLD\r\n60002\r\n");
   EXPECT_EQ(settings_tab().Edit1->text(), "a44W5U5");
   form1().close();
   EXPECT_TRUE(FileBytes().startsWith("VUN KELDARO UTILITY ZIR1.70 !DO NOT EDIT!\r\n"));
 }
 
 TEST_F(ConfigFileGuiTest, AFileCutOffAfterItsFirstTextRestoresThatFieldOnly) {
-  form1().close();
-  program.reset();
-  WriteFile("VUN KELDARO UTILITY ZIR1.70 !DO NOT EDIT!\r\n141\r\n56\r\nCUT\r\n57\r\n");
-  MakeProgram();
+  Restart("VUN KELDARO UTILITY ZIR1.70 !DO NOT EDIT!\r\n141\r\n56\r\nCUT\r\n57\r\n");
   EXPECT_EQ(settings_tab().Edit1->text(), "CUT");
   EXPECT_EQ(settings_tab().Edit2->text(), "a44W5P5");
   EXPECT_TRUE(notifier.errors.empty());
 }
 
 TEST_F(ConfigFileGuiTest, AnItemIndexTheListDoesNotHaveSelectsNothing) {
-  form1().close();
-  program.reset();
-  WriteFile(
+  Restart(
       "VUN KELDARO UTILITY ZIR1.70 !DO NOT EDIT!\r\n141\r\n60002\r\n"
       "131\r\n99\r\nCOM9\r\n60002\r\n60002\r\n60002\r\n60001\r\n");
-  MakeProgram();
   EXPECT_EQ(form1().ComboBox2->currentIndex(), -1);
   EXPECT_EQ(form1().ComboBox2->currentText(), "COM9");
 }

@@ -70,6 +70,15 @@ class GuiTest : public ::testing::Test {
     MakeProgram();
   }
 
+  // Where a test of what the buttons send starts: the program built and connected to the scale,
+  // whose log holds nothing yet.
+  void StartConnected(QChar separator = '.') {
+    StartScale();
+    MakeProgram(separator);
+    ConnectToScale();
+    scale->ClearLog();
+  }
+
   void TearDown() override {
     program.reset();
     scale.reset();

@@ -11,12 +11,7 @@ namespace {
 
 class MetrologyTabTest : public GuiTest, public ::testing::WithParamInterface<QChar> {
  protected:
-  void SetUp() override {
-    StartScale();
-    MakeProgram(GetParam());
-    ConnectToScale();
-    scale->ClearLog();
-  }
+  void SetUp() override { StartConnected(GetParam()); }
   metrology::MetrologyTab& tab() { return *form1().TabSheet4; }
   std::vector<std::vector<std::uint8_t>> Sent() const {
     std::vector<std::vector<std::uint8_t>> payloads;

@@ -11,11 +11,7 @@ namespace {
 
 class PluTransferGuiTest : public GuiTest {
  protected:
-  void SetUp() override {
-    GuiTest::SetUp();
-    ConnectToScale();
-    scale->ClearLog();
-  }
+  void SetUp() override { StartConnected(); }
 
   // Clicks "STOP" the first time the dialog lets events through, that is while the transfer
   // is between two records, exactly where a user's click is seen.

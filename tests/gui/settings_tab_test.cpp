@@ -18,12 +18,7 @@ using settings::kEuroSign;
 
 class SettingsTabTest : public GuiTest, public ::testing::WithParamInterface<QChar> {
  protected:
-  void SetUp() override {
-    StartScale();
-    MakeProgram(GetParam());
-    ConnectToScale();
-    scale->ClearLog();
-  }
+  void SetUp() override { StartConnected(GetParam()); }
 
   settings::SettingsTab& tab() { return *form1().TabSheet2; }
   QString Decimal(const char* text) const {
