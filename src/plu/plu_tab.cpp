@@ -16,29 +16,18 @@
 #include "ui/checked_cell_delegate.h"
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
+#include "ui/named_widgets.h"
 
 namespace keldaro::plu {
 namespace {
+
+using ui::Named;
 
 // "Fiyat" and "Kod" are wide enough for 9999.99 and 999999 in the platform's 8-point font (a
 // narrower layout cut them to "200..."); "İsim" gives up the room, so the grid keeps its width.
 constexpr std::array<int, kColumnCount> kColumnWidths = {39, 55,  55, 27, 32, 42, 28,
                                                          28, 213, 60, 54, 51, 43};
 constexpr int kRowHeight = 21;
-
-QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QSpinBox* RangeSpin(const char* name, QWidget* parent) {
-  auto* spin = new QSpinBox(parent);
-  spin->setObjectName(name);
-  spin->setRange(kFirstRangeNumber, kLastRangeNumber);
-  spin->setValue(kFirstRangeNumber);
-  return spin;
-}
 
 }  // namespace
 
@@ -55,14 +44,16 @@ PluTab::PluTab(ScaleSession& session, const ui::Services& services,
     : QWidget(parent), session_(session), services_(services), remembered_(remembered) {
   setObjectName("TabSheet1");
 
-  SpinEdit1 = RangeSpin("SpinEdit1", this);
-  SpinEdit2 = RangeSpin("SpinEdit2", this);
-  Button12 = NamedButton("Button12", QStringLiteral("Tümü"), this);
-  Button17 = NamedButton("Button17", QStringLiteral("Sil"), this);
-  Button5 = NamedButton("Button5", QStringLiteral("PC'den yükle"), this);
-  Button6 = NamedButton("Button6", QStringLiteral("PC'ye kaydet"), this);
-  Button7 = NamedButton("Button7", QStringLiteral("Terazi'den yükle"), this);
-  Button8 = NamedButton("Button8", QStringLiteral("Teraziye gönder"), this);
+  SpinEdit1 =
+      ui::SpinField("SpinEdit1", kFirstRangeNumber, kLastRangeNumber, kFirstRangeNumber, this);
+  SpinEdit2 =
+      ui::SpinField("SpinEdit2", kFirstRangeNumber, kLastRangeNumber, kFirstRangeNumber, this);
+  Button12 = Named(new QPushButton(QStringLiteral("Tümü"), this), "Button12");
+  Button17 = Named(new QPushButton(QStringLiteral("Sil"), this), "Button17");
+  Button5 = Named(new QPushButton(QStringLiteral("PC'den yükle"), this), "Button5");
+  Button6 = Named(new QPushButton(QStringLiteral("PC'ye kaydet"), this), "Button6");
+  Button7 = Named(new QPushButton(QStringLiteral("Terazi'den yükle"), this), "Button7");
+  Button8 = Named(new QPushButton(QStringLiteral("Teraziye gönder"), this), "Button8");
   BuildGrid();
 
   auto* range_row = new QHBoxLayout;
@@ -98,8 +89,7 @@ PluTab::PluTab(ScaleSession& session, const ui::Services& services,
 }
 
 void PluTab::BuildGrid() {
-  StringGrid1 = new QTableView(this);
-  StringGrid1->setObjectName("StringGrid1");
+  StringGrid1 = Named(new QTableView(this), "StringGrid1");
   StringGrid1->setModel(&sheet_);
   StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
   StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -116,9 +116,7 @@ std::array<std::int16_t, kTaxRates> ReadTaxRates(const QJsonValue& value, const 
   const QJsonArray array = ReadArray(value, key, kTaxRates, kTaxRates);
   for (std::size_t i = 0; i < rates.size(); ++i) {
     const QString name = QStringLiteral("%1[%2]").arg(key).arg(i);
-    const QJsonValue rate = array[static_cast<qsizetype>(i)];
-    if (!rate.isDouble()) FailKey(name, QStringLiteral("expected a number"));
-    const double percent = rate.toDouble();
+    const double percent = ReadJsonNumber(array[static_cast<qsizetype>(i)], name);
     if (percent > kMaxTaxRate || percent < kMinTaxRate) {
       FailKey(name, QStringLiteral("expected a rate from -327.68 to 99.99"));
     }

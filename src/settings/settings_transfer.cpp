@@ -56,89 +56,73 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& r, const BetweenCommand
   parts = {};
   if (!session.RequireConnection()) return false;
   Chain chain(session, between);
-  if (!chain.Run(
-          cmd::kReadSettings, [](Packet&) {},
-          [&](Packet& p) {
-            DecodeSettingsBlock(p.PopBytes(kBlockSize), r);
-            parts.block = true;
-          })) {
-    return false;
-  }
-  for (int i = 0; i < kClerks; ++i) {
-    if (!chain.Run(
-            cmd::kReadClerk, [&](Packet& p) { PushIndex(p, i); },
-            [&](Packet& p) {
-              r.clerks[static_cast<std::size_t>(i)] = PopText(p, kNameWidth);
-              parts.clerks = i + 1;
-            })) {
-      return false;
-    }
-  }
-  const auto read_lines = [&](QStringList& lines, bool& emptied, int first, int count) {
-    lines.clear();
-    emptied = true;
-    for (int k = first; k < first + count; ++k) {
+  // Text records asked for one by one under index first + k; `take` stores text k.
+  const auto read_texts = [&](std::uint8_t code, int first, int count, int width,
+                              const auto& take) {
+    for (int k = 0; k < count; ++k) {
       if (!chain.Run(
-              cmd::kReadReceiptLine, [&](Packet& p) { PushIndex(p, k); },
-              [&](Packet& p) { lines << PopText(p, kReceiptLineWidth); })) {
+              code, [&](Packet& p) { PushIndex(p, first + k); },
+              [&](Packet& p) { take(k, PopText(p, width)); })) {
         return false;
       }
     }
     return true;
   };
-  if (!read_lines(r.header, parts.header, 1, kHeaderLines)) return false;
-  if (!read_lines(r.footer, parts.footer, kHeaderLines + 1, kFooterLines)) return false;
-  for (int d = 0; d < kDepartments; ++d) {
-    if (!chain.Run(
-            cmd::kReadDepartment, [&](Packet& p) { PushIndex(p, d); },
-            [&](Packet& p) {
-              r.departments[static_cast<std::size_t>(d)] = PopText(p, kNameWidth);
-              parts.departments = d + 1;
-            })) {
-      return false;
-    }
-  }
+  const auto read_lines = [&](QStringList& lines, bool& emptied, int first, int count) {
+    lines.clear();
+    emptied = true;
+    return read_texts(cmd::kReadReceiptLine, first, count, kReceiptLineWidth,
+                      [&](int, const QString& text) { lines << text; });
+  };
   return chain.Run(
-      cmd::kReadTaxRates, [](Packet&) {},
-      [&](Packet& p) {
-        r.tax_rates = DecodeTaxTable(p.PopBytes(kTaxTableSize));
-        parts.tax_rates = true;
-      });
+             cmd::kReadSettings, [](Packet&) {},
+             [&](Packet& p) {
+               DecodeSettingsBlock(p.PopBytes(kBlockSize), r);
+               parts.block = true;
+             }) &&
+         read_texts(cmd::kReadClerk, 0, kClerks, kNameWidth,
+                    [&](int i, const QString& text) {
+                      r.clerks[static_cast<std::size_t>(i)] = text;
+                      parts.clerks = i + 1;
+                    }) &&
+         read_lines(r.header, parts.header, 1, kHeaderLines) &&
+         read_lines(r.footer, parts.footer, kHeaderLines + 1, kFooterLines) &&
+         read_texts(cmd::kReadDepartment, 0, kDepartments, kNameWidth,
+                    [&](int d, const QString& text) {
+                      r.departments[static_cast<std::size_t>(d)] = text;
+                      parts.departments = d + 1;
+                    }) &&
+         chain.Run(
+             cmd::kReadTaxRates, [](Packet&) {},
+             [&](Packet& p) {
+               r.tax_rates = DecodeTaxTable(p.PopBytes(kTaxTableSize));
+               parts.tax_rates = true;
+             });
 }
 
 bool SendSettings(ScaleSession& session, const SettingsRecord& r, const BetweenCommands& between) {
   if (!session.RequireConnection()) return false;
   Chain chain(session, between);
-  if (!chain.Send(cmd::kWriteSettings, [&](Packet& p) { p.PushBytes(EncodeSettingsBlock(r)); })) {
-    return false;
-  }
-  for (int i = 0; i < kClerks; ++i) {
-    if (!chain.Send(cmd::kWriteClerk, [&](Packet& p) {
-          PushRecordText(p, i, r.clerks[static_cast<std::size_t>(i)], kNameWidth);
-        })) {
-      return false;
-    }
-  }
-  const auto send_lines = [&](const QStringList& lines, int first, int count) {
+  // Text records sent one by one under index first + k; `text_of` gives text k.
+  const auto send_texts = [&](std::uint8_t code, int first, int count, int width,
+                              const auto& text_of) {
     for (int k = 0; k < count; ++k) {
-      if (!chain.Send(cmd::kWriteReceiptLine, [&](Packet& p) {
-            PushRecordText(p, first + k, lines.value(k), kReceiptLineWidth);
-          })) {
+      if (!chain.Send(code, [&](Packet& p) { PushRecordText(p, first + k, text_of(k), width); })) {
         return false;
       }
     }
     return true;
   };
-  if (!send_lines(r.header, 1, kHeaderLines)) return false;
-  if (!send_lines(r.footer, kHeaderLines + 1, kFooterLines)) return false;
-  for (int d = 0; d < kDepartments; ++d) {
-    if (!chain.Send(cmd::kWriteDepartment, [&](Packet& p) {
-          PushRecordText(p, d, r.departments[static_cast<std::size_t>(d)], kNameWidth);
-        })) {
-      return false;
-    }
-  }
-  return chain.Send(cmd::kWriteTaxRates,
+  return chain.Send(cmd::kWriteSettings, [&](Packet& p) { p.PushBytes(EncodeSettingsBlock(r)); }) &&
+         send_texts(cmd::kWriteClerk, 0, kClerks, kNameWidth,
+                    [&](int i) { return r.clerks[static_cast<std::size_t>(i)]; }) &&
+         send_texts(cmd::kWriteReceiptLine, 1, kHeaderLines, kReceiptLineWidth,
+                    [&](int k) { return r.header.value(k); }) &&
+         send_texts(cmd::kWriteReceiptLine, kHeaderLines + 1, kFooterLines, kReceiptLineWidth,
+                    [&](int k) { return r.footer.value(k); }) &&
+         send_texts(cmd::kWriteDepartment, 0, kDepartments, kNameWidth,
+                    [&](int d) { return r.departments[static_cast<std::size_t>(d)]; }) &&
+         chain.Send(cmd::kWriteTaxRates,
                     [&](Packet& p) { p.PushBytes(EncodeTaxTable(r.tax_rates)); });
 }
 

@@ -6,47 +6,26 @@
 
 #include "link/commands.h"
 #include "settings/settings_codec.h"
-#include "sim/virtual_scale.h"
-#include "support/recording_notifier.h"
+#include "support/connected_session.h"
 
 namespace keldaro::settings {
 namespace {
 
 using namespace Qt::StringLiterals;
-using keldaro::testing::RecordingNotifier;
 
 std::vector<std::uint8_t> Payload(const std::string& bytes) {
   return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-class SettingsTransferTest : public ::testing::Test {
+class SettingsTransferTest : public keldaro::testing::ConnectedSessionTest {
  protected:
-  void SetUp() override { StartScale({}); }
-
-  void StartScale(const sim::FaultOptions& faults) {
-    session_.Disconnect();
-    sim::ScaleOptions options;
-    options.faults = faults;
-    scale_ = std::make_unique<sim::VirtualScale>(options);
-    std::string error;
-    ASSERT_TRUE(scale_->Start(&error)) << error;
-    std::string identity;
-    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));  // not 1100
-    ASSERT_TRUE(session_.ConnectDevice(scale_->SlavePath(), 115200, identity));
-    scale_->ClearLog();
-  }
-
   std::vector<sim::ReceivedRequest> Requests(std::uint8_t code) const {
     std::vector<sim::ReceivedRequest> matching;
-    for (const auto& r : scale_->Requests()) {
+    for (const auto& r : scale_.Requests()) {
       if (r.code == code) matching.push_back(r);
     }
     return matching;
   }
-
-  RecordingNotifier notifier_;
-  ScaleSession session_{notifier_};
-  std::unique_ptr<sim::VirtualScale> scale_;
 };
 
 TEST_F(SettingsTransferTest, ASendIsTheFixedChainOf54Commands) {
@@ -56,7 +35,7 @@ TEST_F(SettingsTransferTest, ASendIsTheFixedChainOf54Commands) {
   ASSERT_TRUE(SendSettings(session_, r));
 
   std::vector<int> codes;
-  for (const auto& request : scale_->Requests()) codes.push_back(request.code);
+  for (const auto& request : scale_.Requests()) codes.push_back(request.code);
   std::vector<int> expected = {cmd::kWriteSettings};
   expected.insert(expected.end(), kClerks, cmd::kWriteClerk);
   expected.insert(expected.end(), kHeaderLines + kFooterLines, cmd::kWriteReceiptLine);
@@ -93,9 +72,9 @@ TEST_F(SettingsTransferTest, ALoadGivesBackWhatASendWrote) {
 
 TEST_F(SettingsTransferTest, ALoadFailingAtDepartment12KeepsWhatArrived) {
   sim::FaultOptions faults;
-  // The connection's identify, the block, the clerks, the lines and departments 0 to 11.
-  faults.silent_after = 1 + 1 + kClerks + kHeaderLines + kFooterLines + 12;
-  StartScale(faults);
+  // The block, the clerks, the lines and departments 0 to 11.
+  faults.silent_after = 1 + kClerks + kHeaderLines + kFooterLines + 12;
+  scale_.SetFaults(faults);
   SettingsRecord r;
   r.departments.fill(u"old"_s);
   r.tax_rates[0] = 1234;
@@ -124,7 +103,7 @@ TEST_F(SettingsTransferTest, NothingGoesOutWithoutAConnection) {
   EXPECT_FALSE(SetClock(session_, clock));
   EXPECT_EQ(notifier_.CountOf(kNotConnectedText), 4);
   EXPECT_EQ(r, SettingsRecord{});
-  EXPECT_EQ(scale_->FramesReceived(), 0);
+  EXPECT_EQ(scale_.FramesReceived(), 0);
 }
 
 TEST_F(SettingsTransferTest, TheClockGoesOutAsSixBytesAndComesBackAsSet) {
@@ -137,7 +116,7 @@ TEST_F(SettingsTransferTest, TheClockGoesOutAsSixBytesAndComesBackAsSet) {
   ScaleClock read;
   ASSERT_TRUE(ReadClock(session_, read));
   EXPECT_EQ(read.IsoText().left(16), u"2026-12-07 14:05"_s);
-  scale_->ClearLog();
+  scale_.ClearLog();
   ASSERT_TRUE(SetClock(session_, read));
   const auto bytes = read.Bytes();
   EXPECT_EQ(Requests(cmd::kSetClock)[0].payload,
