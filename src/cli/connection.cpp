@@ -24,6 +24,18 @@ Connection::Connection(const CliOptions& options, std::ostream& err)
                        : session_.ConnectDevice(options.port, options.baud, identity_);
 }
 
+ReadingRun::ReadingRun(ScaleSession& session, bool verify, std::ostream& err)
+    : session_(session), err_(err), run_(session, verify) {}
+
+ReadingRun::~ReadingRun() {
+  const AgreedReads& reads = session_.reads();
+  if (reads.Damaged() == 0 && !reads.Verifying()) return;
+  err_ << (reads.Damaged() > 0
+               ? "line damage: " + std::to_string(reads.Damaged()) + " damaged replies refused"
+               : std::string("no damaged replies"))
+       << (reads.Verifying() ? ", records read twice" : "") << '\n';
+}
+
 // Only on the program's own stderr: a port's held-back output (several ports at once) would
 // fill up with carriage returns.
 CliProgress::CliProgress(std::ostream& err)

@@ -31,6 +31,27 @@ class Connection {
   bool connected_ = false;
 };
 
+// The help of the reading verbs' --verify flag.
+inline constexpr const char* kVerifyReadsHelp =
+    "read each record until two reads agree (done on its own once the line shows damage)";
+
+// A reading verb's run over the link (a ReadRun: every read checked against line damage, from
+// the first read with `verify`). When it ends, a last line on stderr says what a damaged line
+// cost, so that a run saved by re-reading is not taken for a clean one; a clean line without
+// `verify` adds nothing.
+class ReadingRun {
+ public:
+  ReadingRun(ScaleSession& session, bool verify, std::ostream& err);
+  ~ReadingRun();
+  ReadingRun(const ReadingRun&) = delete;
+  ReadingRun& operator=(const ReadingRun&) = delete;
+
+ private:
+  ScaleSession& session_;
+  std::ostream& err_;
+  ReadRun run_;
+};
+
 // The PLU count on stderr when it is a terminal; Ctrl-C (RequestStop) stops the run.
 class CliProgress : public plu::TransferProgress {
  public:

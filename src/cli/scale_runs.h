@@ -38,7 +38,9 @@ std::optional<settings::SettingsRecord> CheckSettingsFile(const std::string& pat
                                                           const std::string& bytes,
                                                           const settings::SettingsRecord& base,
                                                           bool every_key, std::ostream& err);
-int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record,
+// Sends `record`; with `verify` reads it back and sends it again while the scale holds other
+// settings.
+int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record, bool verify,
                        std::ostream& err);
 
 // The report downloaded, its listing stamped with the PC's time and numbers written with the

@@ -40,7 +40,8 @@ constexpr int kBackupFormat = 1;
 
 struct BackupArguments {
   std::string folder;
-  bool clock = false;  // restore: set the scale's clock to the PC's time
+  bool clock = false;   // restore: set the scale's clock to the PC's time
+  bool verify = false;  // backup: every record read until two reads agree; restore: read back
 };
 
 // Why `folder` cannot receive a new backup: it exists and holds something (a backup is never
@@ -71,11 +72,13 @@ struct ScaleContents {
   std::string report_json;
 };
 
-int ReadWholeScale(Connection& link, ScaleContents& contents, std::ostream& err) {
+int ReadWholeScale(Connection& link, bool verify, ScaleContents& contents, std::ostream& err) {
   ScaleSession& session = link.session();
+  // One run for the whole scale: damage seen in the report's read also re-reads the PLUs.
+  const ReadingRun reads(session, verify, err);
   contents.identity = link.identity();
-  if (const int read = ReadPluTable(session, {plu::kFirstRangeNumber, plu::kLastRangeNumber}, false,
-                                    {}, err, contents.plu_file);
+  if (const int read = ReadPluTable(session, {plu::kFirstRangeNumber, plu::kLastRangeNumber},
+                                    verify, {}, err, contents.plu_file);
       read != kExitOk) {
     return read;
   }
@@ -157,7 +160,7 @@ int Backup(const BackupArguments& args, const CliOptions& options, std::ostream&
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
   ScaleContents contents;
-  if (const int read = ReadWholeScale(link, contents, err); read != kExitOk) {
+  if (const int read = ReadWholeScale(link, args.verify, contents, err); read != kExitOk) {
     err << "no backup was written\n";
     return read;
   }
@@ -226,11 +229,13 @@ int Restore(const BackupArguments& args, const CliOptions& options, std::ostream
 
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  if (const int sent = SendSettingsRecord(link.session(), *record, err); sent != kExitOk) {
+  if (const int sent = SendSettingsRecord(link.session(), *record, args.verify, err);
+      sent != kExitOk) {
     return sent;
   }
   if (!rows.empty()) {
-    if (const int sent = SendPluRows(link.session(), sheet, rows, false, err); sent != kExitOk) {
+    if (const int sent = SendPluRows(link.session(), sheet, rows, args.verify, err);
+        sent != kExitOk) {
       return sent;
     }
   }
@@ -258,6 +263,7 @@ void AddBackupVerbs(CLI::App& app, VerbContext& context) {
                    "the folder to create (an existing one must be empty); it appears whole "
                    "or not at all")
       ->required();
+  backup->add_flag("--verify", backup_args->verify, kVerifyReadsHelp);
   backup->callback([&context, backup_args] {
     context.output = &backup_args->folder;
     context.run = [&context, backup_args] {
@@ -270,6 +276,9 @@ void AddBackupVerbs(CLI::App& app, VerbContext& context) {
       "restore", "check a backup folder's files, then send its settings and PLUs to the scale");
   restore->add_option("DIR", restore_args->folder, "a folder written by backup")->required();
   restore->add_flag("--clock", restore_args->clock, "also set the scale's clock to the PC's time");
+  restore->add_flag("--verify", restore_args->verify,
+                    "read each PLU back after it is sent and send it again when it differs; "
+                    "read the settings back and send them again when they differ");
   restore->callback([&context, restore_args] {
     context.run = [&context, restore_args] {
       return Restore(*restore_args, context.options, context.out, context.err);

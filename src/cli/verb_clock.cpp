@@ -17,9 +17,10 @@ constexpr const char* kTimeFormat = "yyyy-MM-dd HH:mm:ss";
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2255;
 
-int ClockGet(const CliOptions& options, std::ostream& out, std::ostream& err) {
+int ClockGet(bool verify, const CliOptions& options, std::ostream& out, std::ostream& err) {
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
+  const ReadingRun reads(link.session(), verify, err);
   settings::ScaleClock clock;
   if (!settings::ReadClock(link.session(), clock)) return kExitLinkFailure;
   out << clock.IsoText().toStdString() << '\n' << std::flush;
@@ -54,10 +55,14 @@ void AddClockVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* verb = app.add_subcommand("clock", "the scale's clock");
   verb->require_subcommand(1);
 
-  verb->add_subcommand("get", "print the scale's clock as YYYY-MM-DD HH:MM:SS")
-      ->callback([&context] {
-        context.run = [&context] { return ClockGet(context.options, context.out, context.err); };
-      });
+  auto verify = std::make_shared<bool>(false);
+  CLI::App* get = verb->add_subcommand("get", "print the scale's clock as YYYY-MM-DD HH:MM:SS");
+  get->add_flag("--verify", *verify, kVerifyReadsHelp);
+  get->callback([&context, verify] {
+    context.run = [&context, verify] {
+      return ClockGet(*verify, context.options, context.out, context.err);
+    };
+  });
 
   auto when = std::make_shared<std::string>("now");
   CLI::App* set = verb->add_subcommand(

@@ -41,6 +41,7 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   if (!OutputWritable(args.file, err)) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
+  const ReadingRun reads(link.session(), args.verify, err);
   std::string file;
   const int read = ReadPluTable(link.session(), range, args.verify, args.file, err, file);
   if (read != kExitOk) return read;
@@ -159,7 +160,7 @@ void AddPluVerbs(CLI::App& app, VerbContext& context) {
   AddRangeOptions(*read, *read_args);
   read->add_option("--out", read_args->file, "the PLU text file (default: stdout)")
       ->type_name("FILE");
-  read->add_flag("--verify", read_args->verify, "read each record until two reads agree");
+  read->add_flag("--verify", read_args->verify, kVerifyReadsHelp);
   read->callback([&context, read_args] {
     context.output = &read_args->file;
     context.run = [&context, read_args] {

@@ -21,6 +21,7 @@ namespace {
 struct ReportArguments {
   std::string file;
   bool json = false;
+  bool verify = false;
 };
 
 // An amount in the currency unit, as a JSON number.
@@ -86,6 +87,7 @@ int Report(const ReportArguments& args, const CliOptions& options, std::ostream&
   if (!OutputWritable(args.file, err)) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
+  const ReadingRun reads(link.session(), args.verify, err);
   const reports::Download d = DownloadStampedReport(link.session());
   if (!d.complete) {
     // What arrived is still shown, as the tab's listing keeps it; the failure decides the exit.
@@ -111,6 +113,7 @@ void AddReportVerb(CLI::App& app, VerbContext& context) {
   verb->add_flag("--json", args->json,
                  "the decoded totals as JSON instead: document_number, total, taxes, hours, "
                  "clerks; amounts in the currency unit");
+  verb->add_flag("--verify", args->verify, kVerifyReadsHelp);
   verb->callback([&context, args] {
     context.output = &args->file;
     context.run = [&context, args] {

@@ -22,6 +22,7 @@ struct SettingsArguments {
   std::string file;  // --out, or the FILE to write
   bool merge = false;
   bool factory = false;
+  bool verify = false;
 };
 
 int SettingsRead(const SettingsArguments& args, const CliOptions& options, std::ostream& out,
@@ -29,6 +30,7 @@ int SettingsRead(const SettingsArguments& args, const CliOptions& options, std::
   if (!OutputWritable(args.file, err)) return kExitBadInput;
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
+  const ReadingRun reads(link.session(), args.verify, err);
   std::string file;
   if (const int read = ReadSettings(link.session(), err, file); read != kExitOk) return read;
   return WriteOutput(args.file, file, out, err);
@@ -53,7 +55,7 @@ int SettingsWrite(const SettingsArguments& args, const CliOptions& options, std:
     QString error;
     record = settings::LoadSettingsFile(*bytes, current, false, error);
   }
-  return SendSettingsRecord(link.session(), *record, err);
+  return SendSettingsRecord(link.session(), *record, false, err);
 }
 
 int SettingsDefaults(const SettingsArguments& args, std::ostream& out, std::ostream& err) {
@@ -88,9 +90,12 @@ std::optional<settings::SettingsRecord> CheckSettingsFile(const std::string& pat
   return record;
 }
 
-int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record,
+int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record, bool verify,
                        std::ostream& err) {
-  if (settings::SendSettings(session, record, GoOnUnlessStopped)) return kExitOk;
+  if (verify ? settings::SendSettingsVerified(session, record, GoOnUnlessStopped)
+             : settings::SendSettings(session, record, GoOnUnlessStopped)) {
+    return kExitOk;
+  }
   if (StopRequested()) err << "stopped; the scale holds the settings sent up to then\n";
   return FailedRunExit();
 }
@@ -105,6 +110,7 @@ void AddSettingsVerbs(CLI::App& app, VerbContext& context) {
   auto args = std::make_shared<SettingsArguments>();
   CLI::App* read = verb->add_subcommand("read", "read every setting into a settings file");
   read->add_option("--out", args->file, "the settings file (default: stdout)")->type_name("FILE");
+  read->add_flag("--verify", args->verify, kVerifyReadsHelp);
   read->callback([&context, args] {
     context.output = &args->file;
     context.run = [&context, args] {

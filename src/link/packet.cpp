@@ -177,6 +177,7 @@ bool Packet::DrainStale() {
 
 void Packet::Transact(ReplySize expected) {
   refused_ = 0;
+  sends_ = 0;
   if (frame_length_ == 0) {  // oversize request: refused without sending
     Failed = true;
     failure_ = LinkFailure::kRequestTooLarge;
@@ -216,6 +217,7 @@ void Packet::Transact(ReplySize expected) {
     }
     port_.Error = false;
     port_.WriteBlock(frame_.data(), frame_length_);
+    ++sends_;
     const std::uint8_t acknowledgement = port_.ReadByte();  // anything but NAK counts as ACK
     if (port_.Error) {
       reason = port_.Gone() ? LinkFailure::kPortGone : LinkFailure::kNoAnswer;

@@ -80,8 +80,15 @@ class Packet {
   LinkFailure Failure() const { return failure_; }
   // Replies refused (checksum or size) during the last Execute, over all its tries.
   int RefusedReplies() const { return refused_; }
+  // Frames written during the last Execute: more than one means the request was sent again
+  // after a reply that did not arrive whole or a NAK.
+  int Sends() const { return sends_; }
   std::uint8_t Address = 0;
   std::uint8_t Length() const { return length_; }
+  // The request payload pushed since the last Clear, so that it can be pushed again as it was.
+  std::string_view Request() const {
+    return {reinterpret_cast<const char*>(request_.data()), length_};
+  }
   const std::array<std::uint8_t, kAreaSize>& ReplyArea() const { return reply_; }
   // Bytes of the last accepted reply body, its checksum byte included. Callers pop exactly the
   // fields their command defines; this serves diagnostics that show a whole reply.
@@ -105,6 +112,7 @@ class Packet {
   bool fresh_ = false;     // no exchange yet since the open: drain before the first
   LinkFailure failure_ = LinkFailure::kNone;
   int refused_ = 0;
+  int sends_ = 0;
   int max_sends_ = kMaxSends;
   SerialPort port_;
 };

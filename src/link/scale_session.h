@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
+#include "link/agreed_reads.h"
 #include "link/commands.h"
 #include "link/notifier.h"
 #include "link/packet.h"
@@ -54,6 +56,14 @@ class ScaleSession {
   // The terminal's display poll (and any exchange that must stay quiet): the same guard and the
   // same reply check, but no message and no status report. The reply is left unpopped.
   bool ExecuteQuietly(std::uint8_t code);
+  // A command that reads a record, run as ExecuteCommand does but checked against line damage
+  // (AgreedReads): inside a ReadRun, a noisy line cannot slip a damaged record through. `what`
+  // names the record in a failure's detail.
+  bool ExecuteRead(std::uint8_t code, std::string what = {}) {
+    return reads_.Execute(*this, code, std::move(what));
+  }
+  // The current (or latest) reading run's damage count and whether it verified its reads.
+  AgreedReads& reads() { return reads_; }
   // True while a command is in hand: a timer-driven caller can skip its turn.
   bool Busy() const { return busy_; }
   // Why the latest command failed (kNone after a success).
@@ -79,6 +89,7 @@ class ScaleSession {
   bool busy_ = false;
   LinkFailure last_failure_ = LinkFailure::kNone;
   Packet packet_;
+  AgreedReads reads_;
 };
 
 }  // namespace keldaro

@@ -24,8 +24,7 @@ bool MayStart(ScaleSession& session, const PluRange& range) {
   return true;
 }
 
-// Bounds on the extra traffic of a verified run on a line that keeps failing in the same way.
-constexpr int kMaxVerifyReads = 6;
+// Bound on the extra traffic of a verified send on a line that keeps failing in the same way.
 constexpr int kMaxVerifySends = 3;
 
 // Fills `row` from the read reply in the packet (after ExecuteCommand took off its header).
@@ -37,32 +36,12 @@ ReadResult TakeReadReply(Packet& packet, PluSheet& sheet, int number, int row, Q
   return ReadResult::kShown;
 }
 
+// The read request of PLU `number`, run as a checked read (ScaleSession::ExecuteRead).
 bool RequestPlu(ScaleSession& session, int number) {
   Packet& packet = session.packet();
   packet.Clear();
   PushReadRequest(packet, number);
-  return session.ExecuteCommand(cmd::kReadPlu);
-}
-
-std::vector<std::uint8_t> ReplyBody(const Packet& packet) {
-  const auto begin = packet.ReplyArea().begin();
-  return {begin, begin + static_cast<std::ptrdiff_t>(packet.ReplyLength())};
-}
-
-// Reads PLU `number` until two consecutive replies agree byte for byte.
-ReadResult ReadPluAgreed(ScaleSession& session, PluSheet& sheet, int number, int row,
-                         QChar separator) {
-  std::vector<std::uint8_t> previous;
-  for (int reads = 0; reads < kMaxVerifyReads; ++reads) {
-    if (!RequestPlu(session, number)) return ReadResult::kFailed;
-    std::vector<std::uint8_t> body = ReplyBody(session.packet());
-    if (body == previous) return TakeReadReply(session.packet(), sheet, number, row, separator);
-    previous = std::move(body);
-  }
-  session.notifier().Error(kLinkErrorTitle, kCommunicationErrorText,
-                           "PLU " + std::to_string(number) + ": no two of " +
-                               std::to_string(kMaxVerifyReads) + " reads agreed");
-  return ReadResult::kFailed;
+  return session.ExecuteRead(cmd::kReadPlu, "PLU " + std::to_string(number));
 }
 
 // Sends `row`, reads the record back into row 1 of `scratch` and sends it again while the two
@@ -122,13 +101,13 @@ RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange ra
                              TransferProgress& progress, QChar separator, bool verify) {
   RunReport report;
   if (!MayStart(session, range)) return report;
+  const ReadRun run(session, verify);
   const transfer::DeferredChanges deferred(sheet);
   const transfer::ProgressScope scope(progress, range.last - range.first);
   // Records fill the rows from 1 without gaps; empty slots take no row.
   int row = kFirstRecordRow;
   const auto read = [&](int number) {
-    const ReadResult result = verify ? ReadPluAgreed(session, sheet, number, row, separator)
-                                     : ReadPlu(session, sheet, number, row, separator);
+    const ReadResult result = ReadPlu(session, sheet, number, row, separator);
     if (result == ReadResult::kFailed) return false;
     if (result == ReadResult::kShown) ++row;
     ++report.done;

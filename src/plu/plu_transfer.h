@@ -49,8 +49,9 @@ struct RunReport {
   int last_number = -1;  // the PLU number of the last record done
 };
 
-// ReadRange's run for the command line. With `verify` each record is read until two replies
-// agree byte for byte (the checksum misses two flips of the same bit in one frame).
+// ReadRange's run for the command line. Each record is read until two replies agree byte for
+// byte (the checksum misses two flips of the same bit in one frame) once the line has shown
+// damage, and with `verify` from the first record on.
 RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
                              TransferProgress& progress, QChar separator, bool verify);
 

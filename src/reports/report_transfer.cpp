@@ -15,7 +15,7 @@ std::optional<std::string> ReadMemory(ScaleSession& session, std::uint16_t offse
   packet.Clear();
   packet.PushWord(offset);
   packet.PushByte(count);
-  if (!session.ExecuteCommand(cmd::kReadReportMemory)) return std::nullopt;
+  if (!session.ExecuteRead(cmd::kReadReportMemory)) return std::nullopt;
   return packet.PopBytes(count);
 }
 
@@ -24,6 +24,7 @@ std::optional<std::string> ReadMemory(ScaleSession& session, std::uint16_t offse
 Download DownloadReport(ScaleSession& session, const QString& stamp, QChar separator) {
   Download download;
   if (!session.RequireConnection()) return download;
+  const ReadRun run(session);
   const std::optional<std::string> totals = ReadMemory(session, kTotalsOffset, kTotalsSize);
   if (!totals) return download;
   download.totals = DecodeTotals(*totals);

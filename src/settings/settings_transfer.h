@@ -4,7 +4,10 @@
 // tab and the command line run these same functions.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "link/scale_session.h"
 #include "settings/scale_clock.h"
@@ -39,6 +42,20 @@ bool LoadSettings(ScaleSession& session, SettingsRecord& record,
 // and footer lines past the second are not sent; missing lines go out empty.
 bool SendSettings(ScaleSession& session, const SettingsRecord& record,
                   const BetweenCommands& between = {});
+// SendSettings, then the settings read back (every read until two agree) and sent again while
+// the scale holds other settings than those sent, at most three sends.
+bool SendSettingsVerified(ScaleSession& session, const SettingsRecord& record,
+                          const BetweenCommands& between = {});
+
+// One write request of a settings send: its command and payload.
+struct SendRequest {
+  std::uint8_t code = 0;
+  std::string payload;
+  bool operator==(const SendRequest&) const = default;
+};
+// The requests of a send of `record`, in order. Two records hold the same on the scale when
+// their requests are the same.
+std::vector<SendRequest> SendRequests(const SettingsRecord& record);
 
 // Command 3: the scale's clock into `clock`, which keeps its value on a failure.
 bool ReadClock(ScaleSession& session, ScaleClock& clock);
