@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "cli/cli_verbs.h"
 #include "cli_fixture.h"
+#include "link/commands.h"
 #include "sim/virtual_scale.h"
 
 namespace keldaro::cli {
@@ -93,6 +95,21 @@ TEST_F(CliBackup, RestoreMakesAnEmptyScaleHoldWhatTheFirstOneHeld) {
   int clock_sets = 0;
   for (const auto& r : target.Requests()) clock_sets += r.code == 32 ? 1 : 0;
   EXPECT_EQ(clock_sets, 1);
+}
+
+// The read-back finds the scale holding what was sent: nothing is sent twice.
+TEST_F(CliBackup, VerifiedRestoreReadsEverythingBackOnce) {
+  ASSERT_EQ(Run({"backup", folder_}).exit_code, kExitOk);
+  sim::VirtualScale target(EmptyScale());
+  ASSERT_TRUE(target.Start());
+  const CliRun run = RunCliCaptured({"--port", target.SlavePath(), "restore", folder_, "--verify"});
+  ASSERT_EQ(run.exit_code, kExitOk) << run.err;
+  EXPECT_EQ(CarriedOf(target), CarriedOf(scale_));
+  std::map<int, int> count;
+  for (const auto& r : target.Requests()) ++count[r.code];
+  EXPECT_EQ(count[cmd::kWriteSettings], 1);
+  EXPECT_EQ(count[cmd::kReadSettings], 2);  // read twice: the read-back is verified
+  EXPECT_EQ(count[cmd::kReadPlu], count[cmd::kWritePlu]);
 }
 
 TEST_F(CliBackup, ALinkThatFailsHalfWayLeavesNoFolderAtAll) {

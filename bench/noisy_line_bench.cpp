@@ -1,0 +1,137 @@
+// Ten full `plu read`s and ten `backup`s of keldaro-cli, without --verify, against a virtual
+// scale that damages about one byte in a thousand (bit errors and drops, a new seed each run),
+// each compared record by record with the same read over a clean line. The figure to watch is
+// "wrong records", which must be 0 in every run; a run may instead fail with "Comunication
+// Error!" when a record read before the line showed damage is not confirmed later.
+// Run: build/bench/noisy_line_bench [runs]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_verbs.h"
+#include "sim/virtual_scale.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kDamageRate = 0.0005;  // bit errors and drops each, per byte
+
+struct Result {
+  int exit_code = 0;
+  std::string err;
+};
+
+Result RunCli(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = keldaro::cli::RunCli(args, out, err);
+  return {code, err.str()};
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The lines of `text` after its first (a PLU file's creation time, which differs run to run).
+std::vector<std::string> RecordLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+// Lines of `got` that differ from `clean`, a line missing or extra counted as differing.
+int WrongLines(const std::vector<std::string>& clean, const std::vector<std::string>& got) {
+  int wrong = 0;
+  for (std::size_t i = 0; i < std::max(clean.size(), got.size()); ++i) {
+    wrong += i >= clean.size() || i >= got.size() || clean[i] != got[i] ? 1 : 0;
+  }
+  return wrong;
+}
+
+// The last line the run wrote on stderr.
+std::string LastLine(const std::string& err) {
+  const std::vector<std::string> lines = RecordLines("\n" + err);
+  return lines.empty() ? std::string() : lines.back();
+}
+
+// A backup's records: the PLU lines, then the settings and report files line by line.
+std::vector<std::string> BackupLines(const std::string& dir) {
+  std::vector<std::string> lines = RecordLines(ReadFile(dir + "/plu.txt"));
+  for (const char* name : {"/settings.json", "/report.json"}) {
+    const std::vector<std::string> more = RecordLines("\n" + ReadFile(dir + name));
+    lines.insert(lines.end(), more.begin(), more.end());
+  }
+  return lines;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::atoi(argv[1]) : 10;
+  keldaro::sim::VirtualScale scale;
+  std::string error;
+  if (!scale.Start(&error)) {
+    std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
+    return 1;
+  }
+  const std::string tmp = fs::temp_directory_path() / "keldaro-noisy-line-bench";
+  fs::remove_all(tmp);
+  fs::create_directories(tmp);
+  // A byte lost costs a time-out; the program's own 1100 ms would make each run minutes long.
+  const std::vector<std::string> port = {"--port", scale.SlavePath(), "--timeout", "100"};
+  const auto with_port = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), port.begin(), port.end());
+    return args;
+  };
+
+  if (RunCli(with_port({"plu", "read", "--out", tmp + "/clean.txt"})).exit_code != 0 ||
+      RunCli(with_port({"backup", tmp + "/clean"})).exit_code != 0) {
+    std::fprintf(stderr, "the clean reads failed\n");
+    return 1;
+  }
+  const std::vector<std::string> clean_table = RecordLines(ReadFile(tmp + "/clean.txt"));
+  const std::vector<std::string> clean_backup = BackupLines(tmp + "/clean");
+
+  std::printf("bit errors %g and drops %g per byte; %zu PLU lines, %zu backup lines\n",
+              kDamageRate, kDamageRate, clean_table.size(), clean_backup.size());
+  std::printf("%-7s %5s %5s %13s  %s\n", "run", "seed", "exit", "wrong records", "last line");
+  int wrong_total = 0;
+  int failed_runs = 0;
+  for (int seed = 1; seed <= runs; ++seed) {
+    keldaro::sim::FaultOptions faults;
+    faults.bit_error_rate = kDamageRate;
+    faults.drop_rate = kDamageRate;
+    faults.seed = static_cast<std::uint32_t>(seed);
+    for (const bool backup : {false, true}) {
+      scale.SetFaults(faults);
+      const std::string target = tmp + "/" + (backup ? "backup-" : "read-") + std::to_string(seed);
+      const Result r = RunCli(with_port(backup ? std::vector<std::string>{"backup", target}
+                                               : std::vector<std::string>{
+                                                     "plu", "read", "--out", target + ".txt"}));
+      int wrong = 0;
+      if (r.exit_code == 0) {
+        wrong = backup ? WrongLines(clean_backup, BackupLines(target))
+                       : WrongLines(clean_table, RecordLines(ReadFile(target + ".txt")));
+      } else {
+        ++failed_runs;
+      }
+      wrong_total += wrong;
+      std::printf("%-7s %5d %5d %13d  %s\n", backup ? "backup" : "read", seed, r.exit_code, wrong,
+                  LastLine(r.err).c_str());
+      std::fflush(stdout);
+    }
+  }
+  std::printf("wrong records in all runs: %d; runs that failed: %d of %d\n", wrong_total,
+              failed_runs, 2 * runs);
+  fs::remove_all(tmp);
+  return wrong_total == 0 ? 0 : 1;
+}
