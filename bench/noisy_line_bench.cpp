@@ -1,9 +1,9 @@
 // Ten full `plu read`s and ten `backup`s of keldaro-cli, without --verify, against a virtual
-// scale that damages about one byte in a thousand (bit errors and drops, a new seed each run),
-// each compared record by record with the same read over a clean line. The figure to watch is
-// "wrong records", which must be 0 in every run; a run may instead fail with "Comunication
-// Error!" when a record read before the line showed damage is not confirmed later.
-// Run: build/bench/noisy_line_bench [runs]
+// scale whose 1801 PLU slots all hold a record, damaging about one byte in a thousand (bit errors
+// and drops, a new seed each run), each compared record by record with the same read over a clean
+// line. The figure to watch is "wrong records", which must be 0 in every run; a run may instead
+// fail with "Comunication Error!" when a record read before the line showed damage is not confirmed
+// later. Run: build/bench/noisy_line_bench [runs]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -83,6 +83,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
     return 1;
   }
+  scale.WithState([](keldaro::sim::ScaleState& state) {
+    for (int n = 0; n < keldaro::sim::ScaleState::kPluSlots; ++n) {
+      keldaro::sim::PluSlot& slot = state.plu[static_cast<std::size_t>(n)];
+      slot.price = 99999 - n;
+      slot.code = n;
+      slot.name = "URUN " + std::to_string(n);
+    }
+  });
   const std::string tmp = fs::temp_directory_path() / "keldaro-noisy-line-bench";
   fs::remove_all(tmp);
   fs::create_directories(tmp);
@@ -100,10 +108,13 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::string> clean_table = RecordLines(ReadFile(tmp + "/clean.txt"));
   const std::vector<std::string> clean_backup = BackupLines(tmp + "/clean");
+  const std::size_t clean_requests = scale.Requests().size();  // both clean runs
 
   std::printf("bit errors %g and drops %g per byte; %zu PLU lines, %zu backup lines\n", kDamageRate,
               kDamageRate, clean_table.size(), clean_backup.size());
-  std::printf("%-7s %5s %5s %13s  %s\n", "run", "seed", "exit", "wrong records", "last line");
+  std::printf("requests of the clean read and backup together: %zu\n", clean_requests);
+  std::printf("%-7s %5s %5s %13s %9s  %s\n", "run", "seed", "exit", "wrong records", "requests",
+              "last line");
   int wrong_total = 0;
   int failed_runs = 0;
   for (int seed = 1; seed <= runs; ++seed) {
@@ -113,6 +124,7 @@ int main(int argc, char** argv) {
     faults.seed = static_cast<std::uint32_t>(seed);
     for (const bool backup : {false, true}) {
       scale.SetFaults(faults);
+      scale.ClearLog();
       const std::string target = tmp + "/" + (backup ? "backup-" : "read-") + std::to_string(seed);
       const Result r = RunCli(
           with_port(backup ? std::vector<std::string>{"backup", target}
@@ -125,8 +137,8 @@ int main(int argc, char** argv) {
         ++failed_runs;
       }
       wrong_total += wrong;
-      std::printf("%-7s %5d %5d %13d  %s\n", backup ? "backup" : "read", seed, r.exit_code, wrong,
-                  LastLine(r.err).c_str());
+      std::printf("%-7s %5d %5d %13d %9zu  %s\n", backup ? "backup" : "read", seed, r.exit_code,
+                  wrong, scale.Requests().size(), LastLine(r.err).c_str());
       std::fflush(stdout);
     }
   }
