@@ -2,10 +2,11 @@
 // line, serves until SIGINT or SIGTERM, then removes its link.
 #include <signal.h>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,11 +41,6 @@ constexpr const char* kUsage =
     "  --help              show this text\n"
     "  --version           show the version\n";
 
-[[noreturn]] void BadUsage(const std::string& why) {
-  std::fprintf(stderr, "keldaro-sim: %s\n\n%s", why.c_str(), kUsage);
-  std::exit(2);
-}
-
 bool ParseUnsigned(const std::string& text, unsigned long max, unsigned long* value, int base) {
   if (text.empty() || text[0] == '-' || text[0] == '+') return false;
   errno = 0;
@@ -71,12 +67,16 @@ int HexDigit(char c) {
   return -1;
 }
 
-// One argument of hex bytes: pairs of digits, optionally separated by ':' or ','.
-bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>* bytes) {
+std::string_view WithoutHexPrefix(std::string_view text) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
     text.remove_prefix(2);
+  return text;
+}
+
+// One argument of hex bytes: pairs of digits, optionally separated by ':' or ','.
+bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>* bytes) {
   std::string digits;
-  for (char c : text) {
+  for (char c : WithoutHexPrefix(text)) {
     if (c == ':' || c == ',') continue;
     if (HexDigit(c) < 0) return false;
     digits.push_back(c);
@@ -88,107 +88,104 @@ bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>* bytes) {
   return true;
 }
 
+// An option whose value `parse` checks and stores; a value it refuses is bad usage with `need`.
+template <typename Parse>
+void AddCheckedOption(CLI::App& app, const std::string& name, const std::string& need,
+                      Parse parse) {
+  app.add_option_function<std::string>(name, [name, need, parse](const std::string& text) {
+    if (!parse(text)) throw CLI::ValidationError(name, need);
+  });
+}
+
+// A count of requests or replies for a fault option.
+void AddCountOption(CLI::App& app, const std::string& name, int* count) {
+  AddCheckedOption(app, name, "needs a count", [count](const std::string& text) {
+    unsigned long number = 0;
+    if (!ParseUnsigned(text, 1'000'000'000, &number, 10)) return false;
+    *count = static_cast<int>(number);
+    return true;
+  });
+}
+
+void AddRateOption(CLI::App& app, const std::string& name, double* rate) {
+  AddCheckedOption(app, name, "needs a rate from 0 to 1",
+                   [rate](const std::string& text) { return ParseRate(text, rate); });
+}
+
+void AddFlag(CLI::App& app, const std::string& name, bool* flag, bool value) {
+  app.add_flag_callback(name, [flag, value] { *flag = value; })->disable_flag_override();
+}
+
+// Fills `options` from the command line. Returns an exit code when the program should end here
+// (--help, --version, bad usage).
+std::optional<int> ParseArguments(int argc, char** argv, keldaro::sim::ScaleOptions& options) {
+  CLI::App app("A virtual KELDARO scale on a pseudo-terminal", "keldaro-sim");
+  app.set_help_flag("--help,-h");
+  app.set_version_flag("--version", "keldaro-sim " KELDARO_VERSION);
+  auto& faults = options.faults;
+  AddCheckedOption(app, "--link", "needs a path", [&](const std::string& text) {
+    options.link_path = text;
+    return !text.empty();
+  });
+  app.add_option_function<std::string>("--identity", [&](const std::string& text) {
+    options.identity = keldaro::sim::Utf8ToCp1254(text);
+  });
+  AddCheckedOption(app, "--status", "needs a hex byte, e.g. 04", [&](const std::string& text) {
+    unsigned long number = 0;
+    if (!ParseUnsigned(std::string(WithoutHexPrefix(text)), 0xFF, &number, 16)) return false;
+    options.status = static_cast<std::uint8_t>(number);
+    return true;
+  });
+  AddFlag(app, "--empty", &options.sample_data, false);
+  AddFlag(app, "--silent", &faults.silent, true);
+  AddFlag(app, "--pace", &faults.pace, true);
+  AddCountOption(app, "--silent-after", &faults.silent_after);
+  AddCountOption(app, "--nak-first", &faults.nak_first);
+  AddCountOption(app, "--hidden-errors", &faults.hidden_errors);
+  AddCountOption(app, "--bad-checksum", &faults.bad_checksum);
+  app.add_option_function<std::vector<std::string>>(
+      "--garbage", [&](const std::vector<std::string>& words) {
+        faults.garbage.clear();
+        for (const std::string& word : words) {
+          if (!ParseHexBytes(word, &faults.garbage)) {
+            throw CLI::ValidationError("--garbage", "'" + word + "' is not hex bytes");
+          }
+        }
+      });
+  AddRateOption(app, "--bit-errors", &faults.bit_error_rate);
+  AddRateOption(app, "--drop", &faults.drop_rate);
+  AddCheckedOption(app, "--seed", "needs a number", [&](const std::string& text) {
+    unsigned long number = 0;
+    if (!ParseUnsigned(text, 0xFFFFFFFFul, &number, 10)) return false;
+    faults.seed = static_cast<std::uint32_t>(number);
+    return true;
+  });
+  AddCheckedOption(app, "--speed", "needs a line speed, e.g. 19200", [&](const std::string& text) {
+    unsigned long number = 0;
+    if (!ParseUnsigned(text, 4'000'000, &number, 10) || number == 0) return false;
+    options.speed = static_cast<long>(number);
+    return true;
+  });
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  } catch (const CLI::CallForVersion& e) {
+    std::printf("%s\n", e.what());
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "keldaro-sim: %s\n\n%s", e.what(), kUsage);
+    return 2;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   keldaro::sim::ScaleOptions options;
-  std::vector<std::string> args(argv + 1, argv + argc);
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    std::string inline_value;
-    bool has_inline = false;
-    if (arg.rfind("--", 0) == 0) {
-      const std::size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        inline_value = arg.substr(eq + 1);
-        arg = arg.substr(0, eq);
-        has_inline = true;
-      }
-    }
-    auto value = [&]() -> std::string {
-      if (has_inline) return inline_value;
-      if (i + 1 >= args.size()) BadUsage(arg + " needs a value");
-      return args[++i];
-    };
-    auto no_value = [&] {
-      if (has_inline) BadUsage(arg + " takes no value");
-    };
-    unsigned long number = 0;
-    if (arg == "--help" || arg == "-h") {
-      no_value();
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "--version") {
-      no_value();
-      std::printf("keldaro-sim %s\n", KELDARO_VERSION);
-      return 0;
-    } else if (arg == "--link") {
-      options.link_path = value();
-      if (options.link_path.empty()) BadUsage("--link needs a path");
-    } else if (arg == "--identity") {
-      options.identity = keldaro::sim::Utf8ToCp1254(value());
-    } else if (arg == "--status") {
-      std::string text = value();
-      if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text = text.substr(2);
-      if (!ParseUnsigned(text, 0xFF, &number, 16)) BadUsage("--status needs a hex byte, e.g. 04");
-      options.status = static_cast<std::uint8_t>(number);
-    } else if (arg == "--empty") {
-      no_value();
-      options.sample_data = false;
-    } else if (arg == "--silent") {
-      no_value();
-      options.faults.silent = true;
-    } else if (arg == "--silent-after") {
-      if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
-        BadUsage("--silent-after needs a count");
-      options.faults.silent_after = static_cast<int>(number);
-    } else if (arg == "--nak-first") {
-      if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
-        BadUsage("--nak-first needs a count");
-      options.faults.nak_first = static_cast<int>(number);
-    } else if (arg == "--hidden-errors") {
-      if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
-        BadUsage("--hidden-errors needs a count");
-      options.faults.hidden_errors = static_cast<int>(number);
-    } else if (arg == "--bad-checksum") {
-      if (!ParseUnsigned(value(), 1'000'000'000, &number, 10))
-        BadUsage("--bad-checksum needs a count");
-      options.faults.bad_checksum = static_cast<int>(number);
-    } else if (arg == "--garbage") {
-      options.faults.garbage.clear();
-      if (has_inline) {
-        if (!ParseHexBytes(inline_value, &options.faults.garbage))
-          BadUsage("--garbage needs hex bytes");
-      } else {
-        while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
-          if (!ParseHexBytes(args[i + 1], &options.faults.garbage)) {
-            BadUsage("--garbage: '" + args[i + 1] + "' is not hex bytes");
-          }
-          ++i;
-        }
-        if (options.faults.garbage.empty()) BadUsage("--garbage needs hex bytes");
-      }
-    } else if (arg == "--bit-errors") {
-      if (!ParseRate(value(), &options.faults.bit_error_rate))
-        BadUsage("--bit-errors needs a rate from 0 to 1");
-    } else if (arg == "--drop") {
-      if (!ParseRate(value(), &options.faults.drop_rate))
-        BadUsage("--drop needs a rate from 0 to 1");
-    } else if (arg == "--seed") {
-      if (!ParseUnsigned(value(), 0xFFFFFFFFul, &number, 10)) BadUsage("--seed needs a number");
-      options.faults.seed = static_cast<std::uint32_t>(number);
-    } else if (arg == "--speed") {
-      if (!ParseUnsigned(value(), 4'000'000, &number, 10) || number == 0)
-        BadUsage("--speed needs a line speed, e.g. 19200");
-      options.speed = static_cast<long>(number);
-    } else if (arg == "--pace") {
-      no_value();
-      options.faults.pace = true;
-    } else {
-      BadUsage("unknown argument '" + arg + "'");
-    }
-  }
+  if (const std::optional<int> exit_code = ParseArguments(argc, argv, options)) return *exit_code;
 
   // The signals are taken with sigwait on this thread; the serving thread inherits the mask.
   sigset_t signals;

@@ -127,6 +127,10 @@ struct VirtualScale::Impl {
   }
 
   bool Open(std::string* error);
+  // The steps of Open; each says what failed in `error` and leaves the clean-up to Close.
+  bool OpenPseudoTerminal(std::string* error);
+  bool OpenWakePipe(std::string* error);
+  bool PlaceLink(const std::string& link_path, std::string* error);
   void Close();
   void Serve(bool return_on_signal);
   void EndServing();
@@ -190,6 +194,20 @@ bool VirtualScale::Impl::Open(std::string* error) {
   rx_pos = 0;
   rx_deadline = 0;
   tx_deadline = 0;
+  std::string link_path;
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    link_path = options.link_path;
+  }
+  if (OpenPseudoTerminal(error) && OpenWakePipe(error) &&
+      (link_path.empty() || PlaceLink(link_path, error))) {
+    return true;
+  }
+  Close();
+  return false;
+}
+
+bool VirtualScale::Impl::OpenPseudoTerminal(std::string* error) {
   master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master < 0) {
     SetError(error, std::string("posix_openpt: ") + std::strerror(errno));
@@ -198,7 +216,6 @@ bool VirtualScale::Impl::Open(std::string* error) {
   char name[128] = {};
   if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
     SetError(error, std::string("pseudo-terminal set-up: ") + std::strerror(errno));
-    Close();
     return false;
   }
   slave_path = name;
@@ -209,7 +226,6 @@ bool VirtualScale::Impl::Open(std::string* error) {
   slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (slave < 0) {
     SetError(error, slave_path + ": " + std::strerror(errno));
-    Close();
     return false;
   }
   // Raw 8N1 once, before anyone else opens the slave. Never again: from now on the settings
@@ -227,15 +243,6 @@ bool VirtualScale::Impl::Open(std::string* error) {
     tcsetattr(slave, TCSANOW, &tio);
   }
 
-  int pipe_fds[2];
-  if (::pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-    SetError(error, std::string("pipe: ") + std::strerror(errno));
-    Close();
-    return false;
-  }
-  wake_read = pipe_fds[0];
-  wake_write = pipe_fds[1];
-
   // A PC that opened the port with TIOCEXCL could not open it again after closing it, since our
   // descriptor keeps the terminal (and its exclusive flag) alive; so every close of the slave by
   // someone else clears the flag. Without inotify the sim still works, only without that help.
@@ -243,39 +250,43 @@ bool VirtualScale::Impl::Open(std::string* error) {
   if (watch >= 0 && inotify_add_watch(watch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
     CloseFd(watch);
   }
+  return true;
+}
 
-  std::string link_path;
-  {
-    std::lock_guard<std::mutex> lock(mu);
-    link_path = options.link_path;
+bool VirtualScale::Impl::OpenWakePipe(std::string* error) {
+  int pipe_fds[2];
+  if (::pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+    SetError(error, std::string("pipe: ") + std::strerror(errno));
+    return false;
   }
-  if (!link_path.empty()) {
-    // Another running virtual scale's link is not taken over (it would serve a dead line and
-    // be deleted when this one exits).
-    link_claim = ClaimLinkPath(link_path);
-    if (link_claim < 0) {
-      SetError(error, errno == EADDRINUSE ? link_path + ": held by another running virtual scale"
-                                          : link_path + ": " + std::strerror(errno));
-      Close();
-      return false;
-    }
-    struct stat st {};
-    if (::lstat(link_path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-      SetError(error, link_path + ": exists and is not a symbolic link");
-      Close();
-      return false;
-    }
-    const std::string temporary = link_path + ".tmp" + std::to_string(::getpid());
+  wake_read = pipe_fds[0];
+  wake_write = pipe_fds[1];
+  return true;
+}
+
+bool VirtualScale::Impl::PlaceLink(const std::string& link_path, std::string* error) {
+  // Another running virtual scale's link is not taken over (it would serve a dead line and be
+  // deleted when this one exits).
+  link_claim = ClaimLinkPath(link_path);
+  if (link_claim < 0) {
+    SetError(error, errno == EADDRINUSE ? link_path + ": held by another running virtual scale"
+                                        : link_path + ": " + std::strerror(errno));
+    return false;
+  }
+  struct stat st {};
+  if (::lstat(link_path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+    SetError(error, link_path + ": exists and is not a symbolic link");
+    return false;
+  }
+  const std::string temporary = link_path + ".tmp" + std::to_string(::getpid());
+  ::unlink(temporary.c_str());
+  if (::symlink(slave_path.c_str(), temporary.c_str()) != 0 ||
+      ::rename(temporary.c_str(), link_path.c_str()) != 0) {
+    SetError(error, link_path + ": " + std::strerror(errno));
     ::unlink(temporary.c_str());
-    if (::symlink(slave_path.c_str(), temporary.c_str()) != 0 ||
-        ::rename(temporary.c_str(), link_path.c_str()) != 0) {
-      SetError(error, link_path + ": " + std::strerror(errno));
-      ::unlink(temporary.c_str());
-      Close();
-      return false;
-    }
-    link_made = link_path;
+    return false;
   }
+  link_made = link_path;
   return true;
 }
 
