@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <thread>
+
+#include "support/file_size_limit.h"
 
 namespace keldaro {
 namespace {
@@ -37,6 +41,60 @@ TEST(AtomicFileTest, AFailedSaveReportsWhy) {
   EXPECT_FALSE(WriteFileAtomically(dir.path(), "a folder stands there", &error));
   EXPECT_FALSE(error.isEmpty());
   EXPECT_FALSE(WriteFileAtomically(dir.path(), "again", nullptr));  // no reason asked for
+}
+
+// A full disk met by a small file (which fits any write buffer) and by a large one.
+TEST(AtomicFileTest, AFullDiskKeepsTheOldFileByteForByteAndSaysWhy) {
+  struct Case {
+    const char* name;
+    qsizetype new_size;
+    rlim_t limit;
+  };
+  for (const Case& c : {Case{"small", 40, 16}, Case{"large", 1 << 20, 64 * 1024}}) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("PLU.TXT");
+    const QByteArray old(100 * 1024, 'o');
+    ASSERT_TRUE(WriteFileAtomically(path, old.toStdString(), nullptr));
+    QString error;
+    bool written = true;
+    {
+      const testing::FileSizeLimit limit(c.limit);
+      written = WriteFileAtomically(path, std::string(c.new_size, 'n'), &error);
+    }
+    EXPECT_FALSE(written) << c.name;
+    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EFBIG))) << c.name;
+    EXPECT_EQ(ReadAll(path), old) << c.name;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"PLU.TXT"})
+        << c.name;
+  }
+}
+
+TEST(AtomicFileTest, ANewFileTakesItsModeFromTheUmaskAndAReplacedOneKeepsItsMode) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QByteArray path = QFile::encodeName(dir.filePath("settings.json"));
+  const mode_t saved_mask = ::umask(027);
+  const bool written = WriteFileAtomically(path, "new", nullptr);
+  ::umask(saved_mask);
+  ASSERT_TRUE(written);
+  struct stat info {};
+  ASSERT_EQ(::stat(path.constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  ASSERT_EQ(::chmod(path.constData(), 0600), 0);
+  ASSERT_TRUE(WriteFileAtomically(path, "replaced", nullptr));
+  ASSERT_EQ(::stat(path.constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(AtomicFileTest, AFifoWithNoReaderIsGivenUpWhenAStopIsAsked) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath("pipe");
+  ASSERT_EQ(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+  int asked = 0;
+  EXPECT_FALSE(WriteFileAtomically(path, "nobody reads", nullptr, [&asked] { return ++asked > 2; }));
+  EXPECT_EQ(asked, 3);
 }
 
 TEST(AtomicFileTest, ADeviceIsWrittenIntoNotReplaced) {
