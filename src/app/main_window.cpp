@@ -217,7 +217,8 @@ void MainWindow::saveall() {
   QString error;
   if (!settings::SaveConfigFile(config_file_, ConfigBinding(*this).Collect(), windowTitle(),
                                 &error)) {
-    ui::ShowFileError(services_.notifier, kIoErrorText, config_file_ + QStringLiteral(": ") + error);
+    ui::ShowFileError(services_.notifier, kIoErrorText,
+                      config_file_ + QStringLiteral(": ") + error);
   }
 }
 

@@ -129,10 +129,9 @@ void RemovePartialFolder(const QString& partial) { QDir(partial).removeRecursive
 // it cannot be made.
 QString MakePartialFolder(const QFileInfo& target, QString& why) {
   for (int tries = 0; tries < kPartialNameTries; ++tries) {
-    const QString partial =
-        QStringLiteral("%1/.%2.partial-%3")
-            .arg(target.absolutePath(), target.fileName(),
-                 QString::number(QRandomGenerator::global()->generate(), 16));
+    const QString partial = QStringLiteral("%1/.%2.partial-%3")
+                                .arg(target.absolutePath(), target.fileName(),
+                                     QString::number(QRandomGenerator::global()->generate(), 16));
     if (::mkdir(QFile::encodeName(partial).constData(), 0777) == 0) return partial;
     if (errno != EEXIST) break;
   }
@@ -172,17 +171,16 @@ int WriteBackupFolder(const QString& folder, const ScaleContents& contents,
   QString why;
   const QString partial = MakePartialFolder(target, why);
   if (partial.isEmpty()) {
-    FileError(err, kIoErrorText) << target.absolutePath().toStdString() << ": "
-                                 << why.toStdString() << '\n';
+    FileError(err, kIoErrorText) << target.absolutePath().toStdString() << ": " << why.toStdString()
+                                 << '\n';
     return kExitLinkFailure;
   }
-  const QString failure = FillPartialFolder(partial, contents, options);
-  const QString where = target.absoluteFilePath();
-  if (!failure.isEmpty()) {
+  if (const QString failure = FillPartialFolder(partial, contents, options); !failure.isEmpty()) {
     RemovePartialFolder(partial);
     FileError(err, kIoErrorText) << folder.toStdString() << ": " << failure.toStdString() << '\n';
     return kExitLinkFailure;
   }
+  const QString where = target.absoluteFilePath();
   if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(where).constData()) !=
       0) {
     FileError(err, kIoErrorText) << folder.toStdString() << ": " << std::strerror(errno) << '\n';

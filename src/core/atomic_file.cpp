@@ -138,8 +138,7 @@ int FillTemporary(Descriptor& file, std::string_view content, const struct stat*
 }  // namespace
 
 bool SyncFolder(const QString& folder, QString* error) {
-  Descriptor dir(
-      ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) return Fail(error, errno);
   // A file system that cannot sync a folder says EINVAL: there is nothing more to do there.
   if (::fsync(dir.get()) != 0 && errno != EINVAL) return Fail(error, errno);

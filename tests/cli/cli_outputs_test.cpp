@@ -99,8 +99,7 @@ TEST_F(CliOutputs, OutNamesThatNameNoFileOrAFormatNotWrittenAreBadUsage) {
       {{"settings", "defaults", "--out", ""}, kExitBadInput, "an empty name names no file"},
       {{"settings", "defaults", "--out", "-"}, kExitOk, "\"operating_mode\""},
       {{"logo", "convert", Path("in.bmp"), "--out", "-"}, kExitBadInput, "to a file only"},
-      {{"logo", "convert", Path("in.bmp"), "--out", Path("x.JPG")}, kExitBadInput,
-       "not as .jpg"},
+      {{"logo", "convert", Path("in.bmp"), "--out", Path("x.JPG")}, kExitBadInput, "not as .jpg"},
   };
   for (const Case& c : cases) {
     const CliRun run = Run(c.args);

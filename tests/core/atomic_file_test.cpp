@@ -93,7 +93,8 @@ TEST(AtomicFileTest, AFifoWithNoReaderIsGivenUpWhenAStopIsAsked) {
   const QString path = dir.filePath("pipe");
   ASSERT_EQ(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
   int asked = 0;
-  EXPECT_FALSE(WriteFileAtomically(path, "nobody reads", nullptr, [&asked] { return ++asked > 2; }));
+  EXPECT_FALSE(
+      WriteFileAtomically(path, "nobody reads", nullptr, [&asked] { return ++asked > 2; }));
   EXPECT_EQ(asked, 3);
 }
 
