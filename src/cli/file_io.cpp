@@ -18,7 +18,7 @@ std::ostream& FileError(std::ostream& err, const char* text) {
 
 CLI::Option* AddOutOption(CLI::App& verb, std::string& path, const std::string& description,
                           bool standard_output) {
-  const auto check = [standard_output](std::string& name) -> std::string {
+  const auto name_check = [standard_output](std::string& name) -> std::string {
     if (name.empty()) return "an empty name names no file";
     if (name != "-") return {};
     if (!standard_output) return "the picture is written to a file only; name one";
@@ -27,7 +27,7 @@ CLI::Option* AddOutOption(CLI::App& verb, std::string& path, const std::string& 
   };
   return verb.add_option("--out", path, description)
       ->type_name("FILE")
-      ->check(CLI::Validator(check, std::string()));
+      ->transform(CLI::Validator(name_check, std::string()));
 }
 
 std::optional<std::string> ReadInputFile(const std::string& path, std::ostream& err) {
