@@ -35,10 +35,9 @@ bool LoadPicture(const LogoArguments& args, logo::LogoPicture& picture, std::ost
 int LogoConvert(const LogoArguments& args, std::ostream& out, std::ostream& err) {
   if (const QString suffix = logo::UnwrittenPictureSuffix(QString::fromStdString(args.out));
       !suffix.isEmpty()) {
-    return BadUsage(err, "--out " + args.out +
-                             ": the logo is written as PNG, or as PBM for a "
-                             ".pbm name, not as ." +
-                             suffix.toStdString());
+    const std::string written = "the logo is written as PNG (PBM for a .pbm name)";
+    return BadUsage(err,
+                    "--out " + args.out + ": " + written + ", not as ." + suffix.toStdString());
   }
   if (!OutputWritable(args.out, err)) return kExitBadInput;
   logo::LogoPicture picture;
