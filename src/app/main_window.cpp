@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QAbstractItemView>
+#include <QDebug>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -9,9 +10,11 @@
 #include "app/config_binding.h"
 #include "app/progress_dialog.h"
 #include "core/cp1254.h"
+#include "core/file_messages.h"
 #include "core/numbers.h"
 #include "link/wire.h"
 #include "ports/port_list.h"
+#include "ui/file_steps.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
 
@@ -207,10 +210,23 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::saveall() {
-  settings::SaveConfigFile(config_file_, ConfigBinding(*this).Collect(), windowTitle());
+  if (const QString skip = settings::ConfigFileSkipReason(config_file_); !skip.isEmpty()) {
+    qWarning().noquote() << skip;
+    return;
+  }
+  QString error;
+  if (!settings::SaveConfigFile(config_file_, ConfigBinding(*this).Collect(), windowTitle(),
+                                &error)) {
+    ui::ShowFileError(services_.notifier, kIoErrorText,
+                      config_file_ + QStringLiteral(": ") + error);
+  }
 }
 
 void MainWindow::restoreall() {
+  if (const QString skip = settings::ConfigFileSkipReason(config_file_); !skip.isEmpty()) {
+    qWarning().noquote() << skip;
+    return;
+  }
   ConfigBinding(*this).Apply(settings::LoadConfigFile(config_file_, windowTitle()));
 }
 

@@ -1,5 +1,6 @@
 #include "cli/file_io.h"
 
+#include <CLI/CLI.hpp>
 #include <QString>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,20 @@ namespace keldaro::cli {
 
 std::ostream& FileError(std::ostream& err, const char* text) {
   return err << kFileErrorTitle << ' ' << text << ": ";
+}
+
+CLI::Option* AddOutOption(CLI::App& verb, std::string& path, const std::string& description,
+                          bool standard_output) {
+  const auto name_check = [standard_output](std::string& name) -> std::string {
+    if (name.empty()) return "an empty name names no file";
+    if (name != "-") return {};
+    if (!standard_output) return "the picture is written to a file only; name one";
+    name.clear();
+    return {};
+  };
+  return verb.add_option("--out", path, description)
+      ->type_name("FILE")
+      ->transform(CLI::Validator(name_check, std::string()));
 }
 
 std::optional<std::string> ReadInputFile(const std::string& path, std::ostream& err) {
@@ -41,9 +56,13 @@ int WriteOutput(const std::string& path, const std::string& content, std::ostrea
     return CheckedOutput(out, err);
   }
   QString why;
-  if (!WriteFileAtomically(QString::fromStdString(path), content, &why)) {
+  if (!WriteFileAtomically(QString::fromStdString(path), content, &why, StopRequested)) {
+    if (StopRequested()) {
+      err << "stopped before " << path << " was written\n";
+      return kExitStopped;
+    }
     FileError(err, kIoErrorText) << path << ": " << why.toStdString() << '\n';
-    return kExitBadInput;
+    return kExitLinkFailure;
   }
   return kExitOk;
 }

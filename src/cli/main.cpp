@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &interrupt, nullptr);
   // A closed pipe on stdout is an error the verb reports (exit 1), not a silent death.
   std::signal(SIGPIPE, SIG_IGN);
+  // A file past the file-size limit (ulimit -f) is an output failure the verb reports (exit 1),
+  // not a death that leaves the temporary file behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   return keldaro::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout,
                               std::cerr);
 }

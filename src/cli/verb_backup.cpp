@@ -2,12 +2,14 @@
 // back. A backup is read whole into memory first and its folder written aside and renamed into
 // place, so that DIR appears complete or not at all; a restore checks every file before it
 // sends anything.
+#include <sys/stat.h>
+
 #include <CLI/CLI.hpp>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,16 +46,23 @@ struct BackupArguments {
   bool verify = false;  // backup: every record read until two reads agree; restore: read back
 };
 
-// Why `folder` cannot receive a new backup: it exists and holds something (a backup is never
-// overwritten), or is not a folder; empty when it can.
+// Tries at a name for the hidden folder a backup is written into (each name is random).
+constexpr int kPartialNameTries = 100;
+
+// The folder a backup goes to, as given but without a trailing slash ("DIR/" is DIR).
+QString BackupFolderOf(const std::string& given) {
+  return QDir::cleanPath(QString::fromStdString(given));
+}
+
+// Why `folder` cannot receive a new backup: its parent is missing or not writable (the backup is
+// made beside it and renamed into place), or it exists and holds something (a backup is never
+// overwritten) or is not a folder; empty when it can.
 std::string FolderProblem(const QString& folder) {
   const QFileInfo info(folder);
-  if (!info.exists()) {
-    const QFileInfo parent(info.absolutePath());
-    if (!parent.isDir()) return "the folder " + parent.filePath().toStdString() + " is missing";
-    if (!parent.isWritable()) return parent.filePath().toStdString() + " is not writable";
-    return {};
-  }
+  const QFileInfo parent(info.absolutePath());
+  if (!parent.isDir()) return "the folder " + parent.filePath().toStdString() + " is missing";
+  if (!parent.isWritable()) return parent.filePath().toStdString() + " is not writable";
+  if (!info.exists()) return {};
   if (!info.isDir()) return folder.toStdString() + " exists and is not a folder";
   if (!QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
                             QDir::System)) {
@@ -114,17 +123,29 @@ std::string IndexJson(const ScaleContents& contents, const CliOptions& options) 
   return w.Text();
 }
 
-// Writes the folder aside (a hidden sibling of `folder`) and renames it into place; the rename
-// replaces at most an empty folder. On any failure the folder aside is removed.
-int WriteBackupFolder(const QString& folder, const ScaleContents& contents,
-                      const CliOptions& options, std::ostream& err) {
-  const QFileInfo target(folder);
-  QTemporaryDir aside(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                      QStringLiteral(".partial-XXXXXX"));
-  if (!aside.isValid()) {
-    FileError(err, kIoErrorText) << aside.errorString().toStdString() << '\n';
-    return kExitLinkFailure;
+// Removes a backup folder that is not complete (written aside, or renamed but not made
+// durable), with everything in it.
+void RemovePartialFolder(const QString& partial) { QDir(partial).removeRecursively(); }
+
+// Makes the hidden sibling `.NAME.partial-XXXXXXXX` of `target` that the backup is written
+// into, with the mode a new folder gets from the umask; empty with the reason in `why` when
+// it cannot be made.
+QString MakePartialFolder(const QFileInfo& target, QString& why) {
+  for (int tries = 0; tries < kPartialNameTries; ++tries) {
+    const QString partial = QStringLiteral("%1/.%2.partial-%3")
+                                .arg(target.absolutePath(), target.fileName(),
+                                     QString::number(QRandomGenerator::global()->generate(), 16));
+    if (::mkdir(QFile::encodeName(partial).constData(), 0777) == 0) return partial;
+    if (errno != EEXIST) break;
   }
+  why = QString::fromLocal8Bit(std::strerror(errno));
+  return {};
+}
+
+// Writes every file of the backup into `partial`, each synced to disk, so that the folder is
+// complete before it is renamed; the reason of the first failure, or empty.
+QString FillPartialFolder(const QString& partial, const ScaleContents& contents,
+                          const CliOptions& options) {
   const std::string index = IndexJson(contents, options);
   const std::pair<const char*, const std::string*> files[] = {
       {kPluFile, &contents.plu_file},
@@ -133,26 +154,53 @@ int WriteBackupFolder(const QString& folder, const ScaleContents& contents,
       {kReportJsonFile, &contents.report_json},
       {kIndexFile, &index},
   };
+  const QDir dir(partial);
   QString why;
+  // Each file is synced, and so is the folder after each file is renamed into it.
   for (const auto& [name, content] : files) {
-    if (!WriteFileAtomically(aside.filePath(QLatin1String(name)), *content, &why)) {
-      FileError(err, kIoErrorText) << name << ": " << why.toStdString() << '\n';
-      return kExitLinkFailure;
+    if (!WriteFileAtomically(dir.filePath(QLatin1String(name)), *content, &why)) {
+      return QLatin1String(name) + QStringLiteral(": ") + why;
     }
   }
-  const QByteArray from = QFile::encodeName(aside.path());
-  const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-  if (std::rename(from.constData(), to.constData()) != 0) {
-    FileError(err, kIoErrorText) << folder.toStdString() << ": " << std::strerror(errno) << '\n';
+  return {};
+}
+
+// Writes the folder aside (a hidden sibling of `folder`), renames it into place and syncs the
+// parent folder; the rename replaces at most an empty folder. On any failure the folder
+// written is removed, and nothing stands at `folder`.
+int WriteBackupFolder(const QString& folder, const ScaleContents& contents,
+                      const CliOptions& options, std::ostream& err) {
+  const QFileInfo target(folder);
+  QString why;
+  const QString partial = MakePartialFolder(target, why);
+  if (partial.isEmpty()) {
+    FileError(err, kIoErrorText) << target.absolutePath().toStdString() << ": " << why.toStdString()
+                                 << '\n';
     return kExitLinkFailure;
   }
-  aside.setAutoRemove(false);
+  if (const QString failure = FillPartialFolder(partial, contents, options); !failure.isEmpty()) {
+    RemovePartialFolder(partial);
+    FileError(err, kIoErrorText) << folder.toStdString() << ": " << failure.toStdString() << '\n';
+    return kExitLinkFailure;
+  }
+  const QString where = target.absoluteFilePath();
+  if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(where).constData()) !=
+      0) {
+    FileError(err, kIoErrorText) << folder.toStdString() << ": " << std::strerror(errno) << '\n';
+    RemovePartialFolder(partial);
+    return kExitLinkFailure;
+  }
+  if (!SyncFolder(target.absolutePath(), &why)) {
+    RemovePartialFolder(where);
+    FileError(err, kIoErrorText) << folder.toStdString() << ": " << why.toStdString() << '\n';
+    return kExitLinkFailure;
+  }
   return kExitOk;
 }
 
 int Backup(const BackupArguments& args, const CliOptions& options, std::ostream& out,
            std::ostream& err) {
-  const QString folder = QString::fromStdString(args.folder);
+  const QString folder = BackupFolderOf(args.folder);
   if (const std::string problem = FolderProblem(folder); !problem.empty()) {
     FileError(err, kIoErrorText) << problem << '\n';
     return kExitBadInput;

@@ -33,6 +33,12 @@ bool LoadPicture(const LogoArguments& args, logo::LogoPicture& picture, std::ost
 }
 
 int LogoConvert(const LogoArguments& args, std::ostream& out, std::ostream& err) {
+  if (const QString suffix = logo::UnwrittenPictureSuffix(QString::fromStdString(args.out));
+      !suffix.isEmpty()) {
+    const std::string written = "the logo is written as PNG (PBM for a .pbm name)";
+    return BadUsage(err,
+                    "--out " + args.out + ": " + written + ", not as ." + suffix.toStdString());
+  }
   if (!OutputWritable(args.out, err)) return kExitBadInput;
   logo::LogoPicture picture;
   if (!LoadPicture(args, picture, err)) return kExitBadInput;
@@ -84,11 +90,9 @@ void AddLogoVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* convert =
       verb->add_subcommand("convert", "write the logo as the window previews it (needs no scale)");
   AddConversionOptions(*convert, *convert_args);
-  convert
-      ->add_option("--out", convert_args->out,
-                   "the preview as PNG, or as binary PBM (P4) when FILE ends in .pbm")
-      ->required()
-      ->type_name("FILE");
+  AddOutOption(*convert, convert_args->out,
+               "the preview as PNG, or as binary PBM (P4) when FILE ends in .pbm", false)
+      ->required();
   convert->callback([&context, convert_args] {
     context.run = [&context, convert_args] {
       return LogoConvert(*convert_args, context.out, context.err);

@@ -158,8 +158,7 @@ void AddPluVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* read =
       plu->add_subcommand("read", "read PLU 0, 1800 and N..M (default 1..1799) into a PLU file");
   AddRangeOptions(*read, *read_args);
-  read->add_option("--out", read_args->file, "the PLU text file (default: stdout)")
-      ->type_name("FILE");
+  AddOutOption(*read, read_args->file, "the PLU text file (default or -: stdout)");
   read->add_flag("--verify", read_args->verify, kVerifyReadsHelp);
   read->callback([&context, read_args] {
     context.output = &read_args->file;

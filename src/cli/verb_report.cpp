@@ -107,9 +107,9 @@ void AddReportVerb(CLI::App& app, VerbContext& context) {
   auto args = std::make_shared<ReportArguments>();
   CLI::App* verb = app.add_subcommand(
       "report", "download the sales totals and print the listing the Raporlar tab shows");
-  verb->add_option("--out", args->file,
-                   "write the listing file instead (code page 1254, CR LF), as the tab saves it")
-      ->type_name("FILE");
+  AddOutOption(*verb, args->file,
+               "write the listing file instead (code page 1254, CR LF), as the tab saves it; "
+               "-: stdout");
   verb->add_flag("--json", args->json,
                  "the decoded totals as JSON instead: document_number, total, taxes, hours, "
                  "clerks; amounts in the currency unit");

@@ -109,7 +109,7 @@ void AddSettingsVerbs(CLI::App& app, VerbContext& context) {
 
   auto args = std::make_shared<SettingsArguments>();
   CLI::App* read = verb->add_subcommand("read", "read every setting into a settings file");
-  read->add_option("--out", args->file, "the settings file (default: stdout)")->type_name("FILE");
+  AddOutOption(*read, args->file, "the settings file (default or -: stdout)");
   read->add_flag("--verify", args->verify, kVerifyReadsHelp);
   read->callback([&context, args] {
     context.output = &args->file;
@@ -130,8 +130,7 @@ void AddSettingsVerbs(CLI::App& app, VerbContext& context) {
   CLI::App* defaults = verb->add_subcommand(
       "defaults", "write the settings file of the tab's start values (needs no scale)");
   defaults->add_flag("--factory", args->factory, "the values after \"Fabrika ayarı\" instead");
-  defaults->add_option("--out", args->file, "the settings file (default: stdout)")
-      ->type_name("FILE");
+  AddOutOption(*defaults, args->file, "the settings file (default or -: stdout)");
   defaults->callback([&context, args] {
     context.run = [&context, args] { return SettingsDefaults(*args, context.out, context.err); };
   });

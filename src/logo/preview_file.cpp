@@ -1,6 +1,9 @@
 #include "logo/preview_file.h"
 
 #include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
 
 #include "logo/logo_raster.h"
 
@@ -8,6 +11,17 @@ namespace keldaro::logo {
 
 bool IsPbmName(const QString& path) {
   return path.endsWith(QStringLiteral(".pbm"), Qt::CaseInsensitive);
+}
+
+QString UnwrittenPictureSuffix(const QString& path) {
+  const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+  if (suffix.isEmpty() || suffix == "png" || suffix == "pbm") return {};
+  // The common ones are named even where Qt lacks their plugin.
+  static const QList<QByteArray> kCommon = {"jpg", "jpeg", "gif", "bmp", "tif", "tiff", "webp"};
+  const bool picture = kCommon.contains(suffix) ||
+                       QImageReader::supportedImageFormats().contains(suffix) ||
+                       QImageWriter::supportedImageFormats().contains(suffix);
+  return picture ? QString::fromLatin1(suffix) : QString();
 }
 
 QByteArray PreviewPng(const QImage& preview) {

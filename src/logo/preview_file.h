@@ -10,6 +10,10 @@ namespace keldaro::logo {
 
 // True when `path` names a PBM file (".pbm" in any case).
 bool IsPbmName(const QString& path);
+// The suffix of `path` (lower case) when it names a picture format the preview is not written
+// in (".jpg", ".gif", ...), so that no JPEG-named file holds a PNG; empty for ".png", ".pbm"
+// and a name that names no picture format.
+QString UnwrittenPictureSuffix(const QString& path);
 QByteArray PreviewPng(const QImage& preview);
 QByteArray PreviewPbm(const QImage& preview);
 

@@ -246,9 +246,22 @@ QString ConfigFilePath(const QString& config_folder) {
   return QDir(config_folder).filePath(QStringLiteral("keldaro.CFG"));
 }
 
-bool SaveConfigFile(const QString& path, const ConfigEntries& entries, QStringView caption) {
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-  return WriteFileAtomically(path, WriteConfig(entries, caption), nullptr);
+QString ConfigFileSkipReason(const QString& path) {
+  const QFileInfo file(path);
+  if (!file.exists() || file.isFile()) return {};
+  return path + QStringLiteral(
+                    " is not a regular file (a FIFO, a device or a folder): the settings of "
+                    "the window are neither read from it nor saved to it");
+}
+
+bool SaveConfigFile(const QString& path, const ConfigEntries& entries, QStringView caption,
+                    QString* error) {
+  const QString folder = QFileInfo(path).absolutePath();
+  if (!QDir().mkpath(folder)) {
+    if (error) *error = QStringLiteral("the folder %1 could not be made").arg(folder);
+    return false;
+  }
+  return WriteFileAtomically(path, WriteConfig(entries, caption), error);
 }
 
 ConfigEntries LoadConfigFile(const QString& path, QStringView caption) {

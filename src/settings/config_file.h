@@ -12,7 +12,8 @@
 // Each section lists its entries in rising control number.
 //
 // Reading never trusts the file: it stops quietly at the first thing out of place and keeps
-// the entries read before it. Neither reading nor writing ever shows a message.
+// the entries read before it. Neither reading nor writing shows a message itself: the window
+// says a failed save, and passes over a configuration file that is not a regular file.
 #pragma once
 
 #include <QString>
@@ -110,9 +111,15 @@ ConfigReading ReadConfig(std::string_view bytes, QStringView caption);
 // keldaro.CFG in the user's configuration folder.
 QString ConfigFilePath(const QString& config_folder);
 
+// Why the file at `path` must be neither read nor written: it exists and is not a regular file
+// (a FIFO, a device, a folder), on which reading or writing could wait for ever; empty when it
+// is a regular file or missing.
+QString ConfigFileSkipReason(const QString& path);
+
 // Writes the file in one step, creating its folder first: a write that fails leaves the old
-// file as it was. False when the file could not be written.
-bool SaveConfigFile(const QString& path, const ConfigEntries& entries, QStringView caption);
+// file as it was. False, with the reason in `error` when given, when it could not be written.
+bool SaveConfigFile(const QString& path, const ConfigEntries& entries, QStringView caption,
+                    QString* error = nullptr);
 
 // The entries of the file at `path` (of its first 16 MiB); none when it is missing or
 // unreadable.

@@ -6,7 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <thread>
+
+#include "support/file_size_limit.h"
 
 namespace keldaro {
 namespace {
@@ -37,6 +42,37 @@ TEST(AtomicFileTest, AFailedSaveReportsWhy) {
   EXPECT_FALSE(WriteFileAtomically(dir.path(), "a folder stands there", &error));
   EXPECT_FALSE(error.isEmpty());
   EXPECT_FALSE(WriteFileAtomically(dir.path(), "again", nullptr));  // no reason asked for
+}
+
+// A full disk met by a small file (which fits any write buffer) and by a large one.
+TEST(AtomicFileTest, AFullDiskKeepsTheOldFileByteForByteAndSaysWhy) {
+  for (const auto& [size, limit] : {std::pair<std::size_t, rlim_t>{40, 16}, {1 << 20, 1 << 16}}) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("PLU.TXT");
+    const std::string old(100 * 1024, 'o');
+    ASSERT_TRUE(WriteFileAtomically(path, old, nullptr));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0604), 0);
+    QString error;
+    {
+      const testing::FileSizeLimit full(limit);
+      EXPECT_FALSE(WriteFileAtomically(path, std::string(size, 'n'), &error)) << size;
+    }
+    EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(ReadAll(path).toStdString(), old) << size;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"PLU.TXT"});
+    ASSERT_TRUE(WriteFileAtomically(path, "replaced", nullptr));
+    EXPECT_EQ(std::filesystem::status(path.toStdString()).permissions(),
+              std::filesystem::perms(0604));  // a replaced file keeps its mode
+  }
+}
+
+TEST(AtomicFileTest, AFifoWithNoReaderIsGivenUpWhenAStopIsAsked) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("pipe");
+  ASSERT_EQ(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+  int asked = 0;
+  EXPECT_FALSE(WriteFileAtomically(path, "unread", nullptr, [&asked] { return ++asked > 2; }));
+  EXPECT_EQ(asked, 3);
 }
 
 TEST(AtomicFileTest, ADeviceIsWrittenIntoNotReplaced) {

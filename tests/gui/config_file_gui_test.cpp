@@ -1,9 +1,12 @@
 // The configuration file through the real window: written when the window closes, read when it
 // is built, in a folder of the test's own.
+#include <sys/stat.h>
+
 #include <QFile>
 #include <optional>
 
 #include "gui_fixture.h"
+#include "support/file_size_limit.h"
 
 namespace keldaro::gui_testing {
 namespace {
@@ -83,6 +86,26 @@ TEST_F(ConfigFileGuiTest, AnItemIndexTheListDoesNotHaveSelectsNothing) {
       "131\r\n99\r\nCOM9\r\n60002\r\n60002\r\n60002\r\n60001\r\n");
   EXPECT_EQ(form1().ComboBox2->currentIndex(), -1);
   EXPECT_EQ(form1().ComboBox2->currentText(), "COM9");
+}
+
+TEST_F(ConfigFileGuiTest, ASaveThatFailsOnCloseKeepsTheOldFileAndSaysWhy) {
+  const QByteArray old = "VUN KELDARO UTILITY ZIR1.70 !DO NOT EDIT!\r\n141\r\n60001\r\n";
+  WriteFile(old);
+  {
+    const keldaro::testing::FileSizeLimit limit(16);  // as a full disk fails
+    form1().close();
+  }
+  EXPECT_EQ(FileBytes(), old);
+  const std::string why = (ConfigFile() + ": File too large").toStdString();
+  EXPECT_EQ(notifier.errors,
+            (std::vector<keldaro::testing::RecordedError>{{"ERROR!", "I/O Error!", why}}));
+}
+
+TEST_F(ConfigFileGuiTest, AFifoInThePlaceOfTheFileIsPassedOverWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(QFile::encodeName(ConfigFile()).constData(), 0600), 0);
+  Restart();  // would wait for ever on the FIFO, closing and opening
+  EXPECT_EQ(settings_tab().Edit1->text(), "a44W5U5");
+  EXPECT_TRUE(notifier.errors.empty());
 }
 
 }  // namespace

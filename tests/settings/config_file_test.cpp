@@ -1,13 +1,13 @@
 #include "settings/config_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 #include <vector>
+
+#include "support/file_size_limit.h"
 
 namespace keldaro::settings {
 namespace {
@@ -174,7 +174,7 @@ void PrintTo(const BadLineCase& c, std::ostream* os) {
       << (c.replacement.size() > 24 ? "...\"" : "\"");
 }
 
-class ConfigBadLineTest : public testing::TestWithParam<BadLineCase> {};
+class ConfigBadLineTest : public ::testing::TestWithParam<BadLineCase> {};
 
 TEST_P(ConfigBadLineTest, EndsTheReadingQuietlyKeepingWhatCameBefore) {
   std::vector<std::string> lines = {kHeader,
@@ -212,7 +212,7 @@ const std::string kTooLong(1 << 20, 'A');
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ConfigBadLineTest,
-    testing::Values(
+    ::testing::Values(
         BadLineCase{20, "60001", ConfigReadEnd::kComplete, {2, 1, 1, 2}},  // unchanged
         BadLineCase{4, "abc", ConfigReadEnd::kBadLine, {1, 0, 0, 0}},
         BadLineCase{4, "", ConfigReadEnd::kBadLine, {1, 0, 0, 0}},
@@ -271,16 +271,11 @@ TEST(ConfigFileOnDiskTest, AWriteThatFailsPartWayLeavesTheOldFile) {
 
   ConfigEntries larger = AllControls();
   larger.multi_line_boxes[kMemo1] = QStringList(100, QString(1000, u'x'));
-  // A file size limit makes writing fail past 16 KiB, as a full disk would, even for root.
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limited = saved;
-  limited.rlim_cur = 16 * 1024;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const bool saved_larger = SaveConfigFile(path, larger, kCaption);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, old_handler);
+  bool saved_larger = true;
+  {
+    const keldaro::testing::FileSizeLimit limit(16 * 1024);  // as a full disk fails, even for root
+    saved_larger = SaveConfigFile(path, larger, kCaption);
+  }
 
   EXPECT_FALSE(saved_larger);
   EXPECT_EQ(ReadAll(path), old);
