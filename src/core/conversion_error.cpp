@@ -16,8 +16,9 @@ ConversionError ConversionError::NotFloat(const QString& text) {
 
 ConversionError ConversionError::OutOfRange(const QString& text, const QString& low,
                                             const QString& high) {
-  return ConversionError(QLatin1Char('\'') + QuotedValue(text) + QStringLiteral("' is not a value from ") + low +
-                         QStringLiteral(" to ") + high);
+  return ConversionError(QLatin1Char('\'') + QuotedValue(text) +
+                         QStringLiteral("' is not a value from ") + low + QStringLiteral(" to ") +
+                         high);
 }
 
 }  // namespace keldaro

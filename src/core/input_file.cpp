@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -14,9 +15,9 @@ namespace {
 // What a path that is not a regular file is, in the words of the refusal.
 QString KindProblem(const QString& path, mode_t mode) {
   if (S_ISDIR(mode)) return path + QStringLiteral(" is a folder");
-  const char* kind = S_ISFIFO(mode)  ? "a FIFO"
-                     : S_ISCHR(mode) ? "a character device"
-                     : S_ISBLK(mode) ? "a block device"
+  const char* kind = S_ISFIFO(mode)   ? "a FIFO"
+                     : S_ISCHR(mode)  ? "a character device"
+                     : S_ISBLK(mode)  ? "a block device"
                      : S_ISSOCK(mode) ? "a socket"
                                       : "of an unknown kind";
   return path + QStringLiteral(" is not a regular file (%1)").arg(QLatin1String(kind));
@@ -83,7 +84,8 @@ std::optional<std::string> InputFile::ReadAll(qint64 cap, QString& problem) {
         problem = too_large;
         return std::nullopt;
       }
-      bytes.resize(std::min<std::size_t>(bytes.size() * 2 + 4096, static_cast<std::size_t>(cap) + 1));
+      bytes.resize(
+          std::min<std::size_t>(bytes.size() * 2 + 4096, static_cast<std::size_t>(cap) + 1));
     }
     const ssize_t got = ::read(fd_, bytes.data() + filled, bytes.size() - filled);
     if (got < 0 && errno == EINTR) continue;

@@ -33,8 +33,8 @@ QString KeyText(std::string_view quoted) {
   if (quoted.find('\\') == std::string_view::npos) {
     return QString::fromUtf8(quoted.data() + 1, static_cast<qsizetype>(quoted.size()) - 2);
   }
-  const QByteArray array = QByteArray("[") +
-                           QByteArray(quoted.data(), static_cast<qsizetype>(quoted.size())) + "]";
+  const QByteArray array =
+      QByteArray("[") + QByteArray(quoted.data(), static_cast<qsizetype>(quoted.size())) + "]";
   return QJsonDocument::fromJson(array).array().at(0).toString();
 }
 

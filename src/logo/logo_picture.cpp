@@ -35,8 +35,7 @@ bool LogoPicture::Load(const QString& path, const Adjustment& adjustment, QStrin
     return false;
   }
   // Qt's own limit on one image's memory would refuse smaller pictures than ours, in its words.
-  QImageReader::setAllocationLimit(
-      std::max(QImageReader::allocationLimit(), kMaxPictureMegabytes));
+  QImageReader::setAllocationLimit(std::max(QImageReader::allocationLimit(), kMaxPictureMegabytes));
   QImage picture;
   if (!reader.read(&picture) || picture.isNull()) {
     reason = path + QStringLiteral(": ") + reader.errorString();

@@ -154,8 +154,9 @@ TEST_F(CliBackup, RestoreReadsOnlyPlainFileNamesInsideTheBackup) {
     scale_.ClearLog();
     const CliRun run = Run({"restore", folder_});
     EXPECT_EQ(run.exit_code, kExitBadInput) << name;
-    EXPECT_NE(run.err.find(std::string(name) == "sub" ? "sub is a folder" : "names no \"plu\" file"),
-              std::string::npos)
+    EXPECT_NE(
+        run.err.find(std::string(name) == "sub" ? "sub is a folder" : "names no \"plu\" file"),
+        std::string::npos)
         << run.err;
     EXPECT_EQ(scale_.FramesReceived(), 0);
   }

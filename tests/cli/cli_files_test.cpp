@@ -157,8 +157,9 @@ TEST_F(CliFiles, InputsThatAreNoRegularFilesAreRefusedBeforeThePortOpens) {
 
 TEST_F(CliFiles, NegativePricesAreSentAndNamedAsPlusTheScaleWillEmpty) {
   const std::string sep = QLocale::system().decimalPoint().toStdString();
-  const std::string path = TempFile("cli_negative.txt", "0\t-0" + sep + "01\t0\t0\t0\t0\t0\t0\t\t0\r\n" +
-                                                            Record("5") + "9\t-3\t0\t0\t0\t0\t0\t0\tX\t0\r\n");
+  const std::string path =
+      TempFile("cli_negative.txt", "0\t-0" + sep + "01\t0\t0\t0\t0\t0\t0\t\t0\r\n" + Record("5") +
+                                       "9\t-3\t0\t0\t0\t0\t0\t0\tX\t0\r\n");
   const CliRun run = Run({"plu", "write", path});
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_NE(run.err.find("PLUs 0, 9 have a negative price: they will be emptied on the scale\n"),
@@ -171,8 +172,9 @@ TEST_F(CliFiles, AFailingLineSaysWhatIsWrong) {
   const std::string path = TempFile("cli_short.txt", Record("1") + "2\t1\t1\r\n");
   const CliRun run = Run({"plu", "write", path});
   EXPECT_EQ(run.exit_code, 2);
-  EXPECT_NE(run.err.find("error in input file: " + path + ", line 2, column 6: 3 fields, 10 needed"),
-            std::string::npos)
+  EXPECT_NE(
+      run.err.find("error in input file: " + path + ", line 2, column 6: 3 fields, 10 needed"),
+      std::string::npos)
       << run.err;
 }
 

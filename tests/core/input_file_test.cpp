@@ -32,7 +32,8 @@ TEST(InputFileTest, WhatIsNoRegularFileOfAtMostTheCapIsRefusedSayingWhatItIs) {
     const char* problem;  // empty: the file is read
   };
   const Case cases[] = {
-      {QStringLiteral("/dev/zero"), kMaxInputFileBytes, " is not a regular file (a character device)"},
+      {QStringLiteral("/dev/zero"), kMaxInputFileBytes,
+       " is not a regular file (a character device)"},
       {path("folder"), kMaxInputFileBytes, " is a folder"},
       {path("fifo"), kMaxInputFileBytes, " is not a regular file (a FIFO)"},
       {path("loop"), kMaxInputFileBytes, " is a link loop"},

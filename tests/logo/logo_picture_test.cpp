@@ -187,7 +187,8 @@ TEST_F(LogoPictureTest, ABitmapWhosePixelDataRunsShortIsRefused) {
   for (const QByteArray& bytes : files) {
     LogoPicture loaded;
     EXPECT_FALSE(loaded.Load(Save("cut.bmp", bytes), kStart, reason_)) << bytes.size();
-    EXPECT_TRUE(reason_.endsWith("cut.bmp: the file ends before the pixel data its header announces"))
+    EXPECT_TRUE(
+        reason_.endsWith("cut.bmp: the file ends before the pixel data its header announces"))
         << reason_.toStdString();
     EXPECT_EQ(loaded.preview().height(), 0) << bytes.size();
   }
@@ -202,8 +203,8 @@ TEST_F(LogoPictureTest, AnEnormousPictureIsRefusedFromItsHeader) {
       "04005000010000139bd8f650000000049454e44ae426082");
   LogoPicture loaded;
   EXPECT_FALSE(loaded.Load(Save("huge.png", png), kStart, reason_));
-  EXPECT_TRUE(reason_.endsWith(
-      QStringLiteral("huge.png: the picture is 100000 x 100000 dots; at most 64 megapixels are read")))
+  EXPECT_TRUE(reason_.endsWith(QStringLiteral(
+      "huge.png: the picture is 100000 x 100000 dots; at most 64 megapixels are read")))
       << reason_.toStdString();
   // Qt's bitmap reader refuses such a header itself.
   QByteArray bmp = WriteBmp(Picture(0), 24, false);

@@ -122,8 +122,8 @@ TEST(SettingsFileTest, TextsAreCountedAndKeptComposed) {
   QString decomposed;
   for (int i = 0; i < 16; ++i) decomposed += u"S\u0327"_s;
   QString error;
-  const auto loaded = Load(
-      "{\"clerks\": [\"" + decomposed.toStdString() + "\", \"\", \"\", \"\"]}", error, false);
+  const auto loaded =
+      Load("{\"clerks\": [\"" + decomposed.toStdString() + "\", \"\", \"\", \"\"]}", error, false);
   ASSERT_TRUE(loaded) << error.toStdString();
   EXPECT_EQ(loaded->clerks[0], QString(16, u'Ş'));
 }
