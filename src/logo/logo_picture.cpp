@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/input_file.h"
 #include "logo/bitmap_header.h"
@@ -25,12 +26,15 @@ bool LogoPicture::Load(const QString& path, const Adjustment& adjustment, QStrin
     return false;
   }
   QImageReader reader(&file);
-  const QSize announced = reader.size();  // from the header; invalid when the reader cannot tell
-  if (announced.isValid() &&
-      static_cast<qint64>(announced.width()) * announced.height() > kMaxPicturePixels) {
+  // From the header, before any pixel is read; Qt gives a top-down bitmap a negative height, and
+  // an invalid size (-1 x -1) when it cannot tell.
+  const QSize announced = reader.size();
+  const qint64 width = std::abs(static_cast<qint64>(announced.width()));
+  const qint64 height = std::abs(static_cast<qint64>(announced.height()));
+  if (width * height > kMaxPicturePixels) {
     reason = path + QStringLiteral(": the picture is %1 x %2 dots; at most %3 megapixels are read")
-                        .arg(announced.width())
-                        .arg(announced.height())
+                        .arg(width)
+                        .arg(height)
                         .arg(kMaxPicturePixels / kMegapixel);
     return false;
   }

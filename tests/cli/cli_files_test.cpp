@@ -172,9 +172,8 @@ TEST_F(CliFiles, AFailingLineSaysWhatIsWrong) {
   const std::string path = TempFile("cli_short.txt", Record("1") + "2\t1\t1\r\n");
   const CliRun run = Run({"plu", "write", path});
   EXPECT_EQ(run.exit_code, 2);
-  EXPECT_NE(
-      run.err.find("error in input file: " + path + ", line 2, column 6: 3 fields, 10 needed"),
-      std::string::npos)
+  EXPECT_NE(run.err.find("error in input file: line 2, column 6: 3 fields, 10 needed"),
+            std::string::npos)
       << run.err;
 }
 

@@ -211,6 +211,15 @@ TEST_F(LogoPictureTest, AnEnormousPictureIsRefusedFromItsHeader) {
   bmp.replace(18, 8, QByteArray::fromHex("a0860100a0860100"));
   EXPECT_FALSE(loaded.Load(Save("huge.bmp", bmp), kStart, reason_));
   EXPECT_EQ(loaded.preview().height(), 0);
+  // A top-down bitmap of 9000 x 8000 dots with all its data (a sparse file): Qt gives it a
+  // negative height.
+  QByteArray top_down = WriteBmp(Picture(0), 24, true).left(54);
+  top_down.replace(18, 8, QByteArray::fromHex("28230000c0e0ffff"));
+  const QString path = Save("top_down.bmp", top_down);
+  ASSERT_TRUE(QFile::resize(path, 54 + 27000LL * 8000));
+  EXPECT_FALSE(loaded.Load(path, kStart, reason_));
+  EXPECT_TRUE(reason_.endsWith("the picture is 9000 x 8000 dots; at most 64 megapixels are read"))
+      << reason_.toStdString();
 }
 
 TEST_F(LogoPictureTest, PreviewFilesHoldTheRaster) {
