@@ -221,7 +221,7 @@ TEST(PluFileReportTest, ValuesASendWouldChangeAreRefusedAtTheirLineAndColumn) {
        u"field 9 (İsim) is \"AB C\", holding a NUL character"_s},
       {fields + "OK \xE2\x9C\x93\t0", 17,
        u"field 9 (İsim) is \"OK ✓\", holding \"✓\", a character code page 1254 lacks"_s},
-      {fields + "S\xCC\xA7" "EKER\t0", 0, {}},  // S and a combining cedilla: "ŞEKER", composed
+      {fields + "S\u0327EKER\t0", 0, {}},  // S and a combining cedilla: "ŞEKER", composed
       {"7\t1\t1", 6, u"3 fields, 10 needed"_s},
       {fields + std::string(200, 'x') + "\t0", 17,
        u"field 9 (İsim) is \""_s + QString(80, u'x') + u"…\", not at most 30 characters"_s},
@@ -237,7 +237,7 @@ TEST(PluFileReportTest, ValuesASendWouldChangeAreRefusedAtTheirLineAndColumn) {
     EXPECT_TRUE(r.failure.startsWith(c.failure)) << r.failure.toStdString();
   }
   PluSheet composed;
-  LoadPluFile(fields + "S\xCC\xA7" "EKER\t0", composed, u'.');
+  LoadPluFile(fields + "S\u0327EKER\t0", composed, u'.');
   EXPECT_EQ(composed.Cell(1, kName), u"ŞEKER"_s);
 }
 
