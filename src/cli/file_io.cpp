@@ -2,13 +2,12 @@
 
 #include <CLI/CLI.hpp>
 #include <QString>
-#include <fstream>
-#include <sstream>
 
 #include "cli/cli_verbs.h"
 #include "cli/verb.h"
 #include "core/atomic_file.h"
 #include "core/file_messages.h"
+#include "core/input_file.h"
 
 namespace keldaro::cli {
 
@@ -31,14 +30,10 @@ CLI::Option* AddOutOption(CLI::App& verb, std::string& path, const std::string& 
 }
 
 std::optional<std::string> ReadInputFile(const std::string& path, std::ostream& err) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in) {
-    FileError(err, kIoErrorText) << "cannot read " << path << '\n';
-    return std::nullopt;
-  }
-  return bytes.str();
+  QString problem;
+  std::optional<std::string> bytes = keldaro::ReadInputFile(QString::fromStdString(path), problem);
+  if (!bytes) FileError(err, kIoErrorText) << problem.toStdString() << '\n';
+  return bytes;
 }
 
 bool OutputWritable(const std::string& path, std::ostream& err) {

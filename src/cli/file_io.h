@@ -22,6 +22,8 @@ CLI::Option* AddOutOption(CLI::App& verb, std::string& path, const std::string& 
 // "ERROR! <text>: " on `err`, for the rest of the message to follow.
 std::ostream& FileError(std::ostream& err, const char* text);
 
+// The whole of a regular input file of at most kMaxInputFileBytes; anything else is refused
+// with the message said.
 std::optional<std::string> ReadInputFile(const std::string& path, std::ostream& err);
 // False (with the message said) when `path` cannot be written; an empty path is stdout.
 bool OutputWritable(const std::string& path, std::ostream& err);

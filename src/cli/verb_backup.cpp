@@ -25,6 +25,7 @@
 #include "core/cp1254.h"
 #include "core/file_messages.h"
 #include "core/json_file.h"
+#include "core/quoted_value.h"
 #include "plu/plu_limits.h"
 #include "reports/report_listing.h"
 #include "settings/settings_transfer.h"
@@ -227,13 +228,23 @@ struct BackupFile {
   std::string bytes;
 };
 
+// Whether `name` is the plain name of a file inside the backup's folder: no folder part, no
+// "." or "..", nothing a path could leave the folder by.
+bool IsPlainFileName(const QString& name) {
+  return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+         !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
+}
+
 // The file `key` of the index's "files" object, read whole.
 std::optional<BackupFile> ReadBackupFile(const QDir& dir, const QJsonObject& files, const char* key,
                                          std::ostream& err) {
-  const QString name = files.value(QLatin1String(key)).toString();
-  if (name.isEmpty() || name.contains(QLatin1Char('/'))) {
+  const QJsonValue value = files.value(QLatin1String(key));
+  const QString name = value.toString();
+  if (!value.isString() || !IsPlainFileName(name)) {
     FileError(err, kInputErrorText)
-        << kIndexFile << ": \"files\" names no \"" << key << "\" file in the backup's folder\n";
+        << kIndexFile << ": \"files\" names no \"" << key << "\" file in the backup's folder";
+    if (value.isString()) err << " (\"" << QuotedValue(name).toStdString() << "\" is no file name)";
+    err << '\n';
     return std::nullopt;
   }
   std::string path = dir.filePath(name).toStdString();

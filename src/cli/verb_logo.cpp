@@ -28,7 +28,7 @@ struct LogoArguments {
 bool LoadPicture(const LogoArguments& args, logo::LogoPicture& picture, std::ostream& err) {
   QString reason;
   if (picture.Load(QString::fromStdString(args.image), args.adjustment, reason)) return true;
-  StderrNotifier(err).Error("Error", logo::kNotValidText, args.image + ": " + reason.toStdString());
+  StderrNotifier(err).Error("Error", logo::kNotValidText, reason.toStdString());
   return false;
 }
 

@@ -9,6 +9,7 @@
 #include "cli/file_io.h"
 #include "cli/verb.h"
 #include "core/file_messages.h"
+#include "core/integer_text.h"
 #include "metrology/metrology_file.h"
 #include "metrology/metrology_record.h"
 #include "metrology/metrology_transfer.h"
@@ -59,9 +60,20 @@ int MetrologyPresets(std::ostream& out, std::ostream& err) {
 }
 
 void AddPresetOption(CLI::App& verb, MetrologyArguments& args) {
+  // Checked as text, before CLI11's own conversion, which would take "0x3" for 3.
+  const auto presets = static_cast<long long>(metrology::Presets().size());
   verb.add_option("--preset", args.preset, "start from preset N (see `metrology presets`)")
       ->type_name("N")
-      ->check(CLI::Range(std::size_t{1}, metrology::Presets().size()));
+      ->check(
+          [presets](const std::string& text) -> std::string {
+            const std::optional<long long> number = ParseInteger(text);
+            if (!number) return "'" + text + "' is not a number";
+            if (*number < 1 || *number > presets) {
+              return "needs a preset from 1 to " + std::to_string(presets) + ", not " + text;
+            }
+            return {};
+          },
+          "1-" + std::to_string(presets));
 }
 
 }  // namespace

@@ -48,10 +48,12 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   return WriteOutput(args.file, file, out, err);
 }
 
-// "line N: <what>", after the file's name when one is given.
-int InputError(std::ostream& err, const std::string& path, int line, const QString& what) {
-  FileError(err, kInputErrorText) << (path.empty() ? "" : path + ", ") << "line " << line << ": "
-                                  << what.toStdString() << '\n';
+// "<where>: <what>" (where: "line N" or "line N, column C"), after the file's name when one is
+// given.
+int InputError(std::ostream& err, const std::string& path, const QString& where,
+               const QString& what) {
+  FileError(err, kInputErrorText) << (path.empty() ? "" : path + ", ") << where.toStdString()
+                                  << ": " << what.toStdString() << '\n';
   return kExitBadInput;
 }
 
@@ -78,6 +80,9 @@ int PluWrite(const PluArguments& args, const CliOptions& options, std::ostream& 
         << '\n';
     return kExitOk;
   }
+  const QString emptied =
+      plu::EmptiedNumbersText(plu::EmptiedNumbers(sheet, rows, DecimalSeparator()));
+  if (!emptied.isEmpty()) err << emptied.toStdString() << '\n';
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
   return SendPluRows(link.session(), sheet, rows, args.verify, err);
@@ -118,7 +123,7 @@ int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluShee
   const QChar separator = DecimalSeparator();
   const plu::PluLoadResult loaded = plu::LoadPluFile(bytes, sheet, separator);
   if (records != nullptr) *records = loaded.loaded;
-  if (loaded.failed_line > 0) return InputError(err, path, loaded.failed_line, loaded.failure);
+  if (loaded.failed_line > 0) return InputError(err, path, loaded.Where(), loaded.failure);
   if (loaded.ignored_lines > 0) {
     err << "warning: the table holds " << plu::kRecordRows << " records; " << loaded.ignored_lines
         << " record lines after them were not loaded\n";
@@ -130,8 +135,8 @@ int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluShee
   // Every record of the file must convert before the first command, so a bad one never leaves
   // the scale half written.
   if (const auto bad = plu::FirstUnsendableRow(sheet, plu::RowsToSend(sheet, {}), separator)) {
-    return InputError(err, path, loaded.record_lines.at(static_cast<std::size_t>(bad->row - 1)),
-                      bad->reason);
+    const int line = loaded.record_lines.at(static_cast<std::size_t>(bad->row - 1));
+    return InputError(err, path, QStringLiteral("line %1").arg(line), bad->reason);
   }
   return kExitOk;
 }

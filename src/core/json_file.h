@@ -50,7 +50,8 @@ std::int64_t ReadJsonInt(const QJsonValue& value, const QString& key, std::int64
                          std::int64_t max);
 bool ReadJsonBool(const QJsonValue& value, const QString& key);
 double ReadJsonNumber(const QJsonValue& value, const QString& key);
-// A string of at most `max_length` characters, each one the scale's code page can carry.
+// A string of at most `max_length` characters (counted composed, NFC), each one the scale's
+// code page can carry; it is returned composed.
 QString ReadJsonString(const QJsonValue& value, const QString& key, int max_length);
 
 // How one key of a file is read into a record.
@@ -60,7 +61,8 @@ struct JsonKey {
   std::function<void(const QJsonValue& value, const QString& key, Record& record)> read;
 };
 
-// The object of a JSON document, or nothing with the line and column of what is wrong.
+// The object of a JSON document, or nothing with the line and column of what is wrong; a UTF-16
+// file and a key given twice in one object are refused too.
 std::optional<QJsonObject> ParseJsonObject(std::string_view bytes, QString& error);
 
 // Reads a file over `base`: each key the file holds replaces that value; unknown keys are

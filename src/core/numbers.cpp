@@ -127,6 +127,18 @@ std::int64_t HundredthsOf(const QString& text, QChar separator) {
   return d->negative ? -hundredths : hundredths;
 }
 
+bool FinerThanHundredths(QStringView text, QChar separator) {
+  const std::optional<DecimalText> d = ScanDecimal(text, separator);
+  if (!d) return false;
+  // The hundredths digit is the one `point` digits from the left of all the digits in a row.
+  const std::string digits = d->whole + d->fraction;
+  const std::int64_t point = static_cast<std::int64_t>(d->whole.size()) + d->exponent + 2;
+  for (std::size_t k = 0; k < digits.size(); ++k) {
+    if (static_cast<std::int64_t>(k) >= point && digits[k] != '0') return true;
+  }
+  return false;
+}
+
 QString FormatFixed(double value, int decimals, QChar separator) {
   // QString::number always writes a point and never groups digits, whatever the locale.
   QString text = QString::number(value, 'f', decimals);

@@ -25,6 +25,10 @@ double StrToFloat(const QString& text, QChar separator);
 // the digits themselves so 0.53 gives 53 exactly. Throws ConversionError for a non-number.
 std::int64_t HundredthsOf(const QString& text, QChar separator);
 
+// Whether the number `text` has a digit other than 0 past the hundredths (1.009, 5e-3): a value
+// kept in hundredths would lose it. False for a text that is not a number.
+bool FinerThanHundredths(QStringView text, QChar separator);
+
 // Fixed-point with `decimals` digits after `separator` ("%3.2f" is FormatFixed(v, 2, sep)).
 QString FormatFixed(double value, int decimals, QChar separator);
 // Shortest decimal form of hundredths: 1800 -> "18", 875 -> "8.75", -500 -> "-5".

@@ -1,25 +1,48 @@
 #include "logo/logo_picture.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <algorithm>
+#include <cstdlib>
+
+#include "core/input_file.h"
+#include "logo/bitmap_header.h"
 
 namespace keldaro::logo {
 
 static_assert(sizeof(QRgb) == sizeof(std::uint32_t));
 
 bool LogoPicture::Load(const QString& path, const Adjustment& adjustment, QString& reason) {
-  QImageReader reader(path);
-  const QSize announced = reader.size();  // from the header; invalid when the reader cannot tell
-  if (announced.isValid() &&
-      static_cast<qint64>(announced.width()) * announced.height() > kMaxPicturePixels) {
-    reason = QStringLiteral("the picture is %1 x %2 dots, too large to read")
-                 .arg(announced.width())
-                 .arg(announced.height());
+  InputFile input;
+  if (!input.Open(path, reason)) return false;  // a folder, a FIFO, a link loop named as such
+  const qint64 file_size = input.size();
+  QFile file;
+  if (!file.open(input.Release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    reason = path + QStringLiteral(": ") + file.errorString();
     return false;
   }
+  if (!BitmapDataComplete(file.peek(kBitmapHeadBytes), file_size)) {
+    reason = path + QStringLiteral(": the file ends before the pixel data its header announces");
+    return false;
+  }
+  QImageReader reader(&file);
+  // From the header, before any pixel is read; Qt gives a top-down bitmap a negative height, and
+  // an invalid size (-1 x -1) when it cannot tell.
+  const QSize announced = reader.size();
+  const qint64 width = std::abs(static_cast<qint64>(announced.width()));
+  const qint64 height = std::abs(static_cast<qint64>(announced.height()));
+  if (width * height > kMaxPicturePixels) {
+    reason = path + QStringLiteral(": the picture is %1 x %2 dots; at most %3 megapixels are read")
+                        .arg(width)
+                        .arg(height)
+                        .arg(kMaxPicturePixels / kMegapixel);
+    return false;
+  }
+  // Qt's own limit on one image's memory would refuse smaller pictures than ours, in its words.
+  QImageReader::setAllocationLimit(std::max(QImageReader::allocationLimit(), kMaxPictureMegabytes));
   QImage picture;
   if (!reader.read(&picture) || picture.isNull()) {
-    reason = reader.errorString();
+    reason = path + QStringLiteral(": ") + reader.errorString();
     return false;
   }
   Load(picture, adjustment);

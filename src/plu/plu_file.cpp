@@ -9,13 +9,14 @@
 
 #include "core/cp1254.h"
 #include "core/numbers.h"
+#include "core/quoted_value.h"
 #include "plu/plu_limits.h"
+#include "plu/plu_record.h"
 
 namespace keldaro::plu {
 namespace {
 
 constexpr int kCheckedFields = 10;  // "No" .. "Raf ömrü"; the sales totals are not loaded
-constexpr int kFileNameWidth = 32;  // a send cuts names to the wire's 30
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -48,7 +49,7 @@ bool FieldPasses(int column, QStringView text, QChar separator) {
     case kBarFlag:
       return IntWithin(text, 0, 1);
     case kName:
-      return text.size() <= kFileNameWidth;
+      return text.size() <= kNameWidth;
     case kShelfLife:
       return FloatWithin(text, separator, 0, 999);
     default:
@@ -70,7 +71,7 @@ QString Requirement(int column, QChar separator) {
     case kTaxClass:
       return QStringLiteral("a whole number from 0 to 8");
     case kName:
-      return QStringLiteral("at most %1 characters").arg(kFileNameWidth);
+      return QStringLiteral("at most %1 characters").arg(kNameWidth);
     case kShelfLife:
       return QStringLiteral("a number from 0 to 999");
     default:
@@ -78,21 +79,49 @@ QString Requirement(int column, QChar separator) {
   }
 }
 
+// A value the record would change on its way to the scale, which a file must not hold: the
+// price keeps hundredths, the name is code page 1254 bytes ended by a NUL. Empty when none.
+QString ChangedOnTheWay(int column, const QString& text, QChar separator) {
+  if (column == kPrice && FinerThanHundredths(text, separator)) {
+    return QStringLiteral("with more than two decimals, which the scale cannot hold");
+  }
+  if (column != kName) return {};
+  if (text.contains(QChar(u'\0'))) return QStringLiteral("holding a NUL character");
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString character = text.mid(i, width);
+    if (FromCp1254(ToCp1254(character)) != character) {
+      return QStringLiteral("holding \"%1\", a character code page 1254 lacks").arg(character);
+    }
+    i += width - 1;
+  }
+  return {};
+}
+
+// What is wrong with a field, or empty.
 QString FieldFailure(int column, const QString& text, QChar separator) {
-  return QStringLiteral("field %1 (%2) is \"%3\", not %4")
+  QString what = FieldPasses(column, text, separator)
+                     ? ChangedOnTheWay(column, text, separator)
+                     : QStringLiteral("not ") + Requirement(column, separator);
+  if (what.isEmpty()) return {};
+  QString shown = QuotedValue(text);
+  shown.replace(QChar(u'\0'), QChar(u' '));  // a NUL would end the message's text
+  return QStringLiteral("field %1 (%2) is \"%3\", %4")
       .arg(column + 1)
-      .arg(Headings().at(column), text, Requirement(column, separator));
+      .arg(Headings().at(column), shown, what);
 }
 
 bool IsCommentLine(QStringView line) { return line.isEmpty() || line.startsWith(u';'); }
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// The file's text when it is UTF-8 (see IsUtf8File), decoded once.
+// The file's text when it is UTF-8 (see IsUtf8File), decoded once and composed (NFC): a letter
+// written as a base letter and a combining mark is the one code page character it stands for.
 std::optional<QString> Utf8Text(std::string_view bytes) {
   if (bytes.starts_with(kUtf8Bom)) {
     bytes.remove_prefix(kUtf8Bom.size());
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+        .normalized(QString::NormalizationForm_C);
   }
   const bool ascii = std::all_of(bytes.begin(), bytes.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -100,7 +129,7 @@ std::optional<QString> Utf8Text(std::string_view bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (utf8.hasError()) return std::nullopt;
-  return text;
+  return text.normalized(QString::NormalizationForm_C);
 }
 
 QString DecodeFileText(std::string_view bytes) {
@@ -124,6 +153,10 @@ QString FileCell(QString text, int& blanked) {
 }  // namespace
 
 bool IsUtf8File(std::string_view bytes) { return Utf8Text(bytes).has_value(); }
+
+QString PluLoadResult::Where() const {
+  return QStringLiteral("line %1, column %2").arg(failed_line).arg(failed_column);
+}
 
 QString ExtractField(QStringView line, int n, QChar separator, bool& missing) {
   int field = 1;
@@ -179,17 +212,21 @@ PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separat
     // Every field is checked before any is written, so a bad line leaves the grid as it was.
     std::array<QString, kCheckedFields> fields;
     bool missing = false;
+    qsizetype field_start = 0;  // where the field begins in the line, from 0
     for (int column = 0; column < kCheckedFields; ++column) {
       fields[column] = ExtractField(line, column + 1, QLatin1Char('\t'), missing);
       if (missing) {
         result.failure = QStringLiteral("%1 fields, %2 needed").arg(column).arg(kCheckedFields);
-      } else if (!FieldPasses(column, fields[column], separator)) {
+        field_start = line.size();
+      } else {
         result.failure = FieldFailure(column, fields[column], separator);
       }
       if (!result.failure.isEmpty()) {
         result.failed_line = line_number;
+        result.failed_column = static_cast<int>(field_start) + 1;
         break;
       }
+      field_start += fields[column].size() + 1;
     }
     if (result.failed_line != 0) break;
     for (int column = 0; column < kCheckedFields; ++column)

@@ -37,13 +37,17 @@ bool IsUtf8File(std::string_view bytes);
 struct PluLoadResult {
   int loaded = 0;         // record lines written into rows 1..loaded
   int failed_line = 0;    // 1-based line number of the first line that failed its checks, or 0
+  int failed_column = 0;  // 1-based character column where its failing field begins
   QString failure;        // what is wrong with line failed_line
   int ignored_lines = 0;  // record lines past row 1801 that were not loaded
   std::vector<int> record_lines;                // the file line of each loaded row, rows from 1
   std::vector<std::pair<int, int>> duplicates;  // (earlier line, later line) with the same "No"
+  QString Where() const;                        // "line 4, column 9" of the failure
 };
 // Loads record lines into consecutive rows from row 1. A line that fails a check writes
-// nothing and ends the load there. The bytes are read as UTF-8 when they begin with its
+// nothing and ends the load there; so does a value a send would change (a price with a third
+// decimal, a name longer than the scale's 30 characters, or holding a NUL or a character code
+// page 1254 lacks). The bytes are read as UTF-8 when they begin with its
 // byte-order mark, or hold non-ASCII bytes and are valid UTF-8 throughout; otherwise as code
 // page 1254, the format's own.
 PluLoadResult LoadPluFile(std::string_view bytes, PluSheet& sheet, QChar separator);

@@ -28,6 +28,7 @@ using ui::Named;
 constexpr std::array<int, kColumnCount> kColumnWidths = {39, 55,  55, 27, 32, 42, 28,
                                                          28, 213, 60, 54, 51, 43};
 constexpr int kRowHeight = 21;
+constexpr const char* kEmptiedTitle = "Warning";
 
 }  // namespace
 
@@ -137,13 +138,12 @@ void PluTab::Button17Click() { sheet_.ClearAll(); }
 void PluTab::Button5Click() {
   const QString name = services_.files.OpenFileName(kPluFileDialog);
   if (name.isEmpty()) return;
-  const std::optional<QByteArray> bytes = ui::ReadChosenFile(services_.notifier, name);
+  const std::optional<std::string> bytes = ui::ReadChosenFile(services_.notifier, name);
   if (!bytes) return;
-  const PluLoadResult result = LoadPluFile(std::string_view(bytes->constData(), bytes->size()),
-                                           sheet_, services_.decimal_separator);
+  const PluLoadResult result = LoadPluFile(*bytes, sheet_, services_.decimal_separator);
   if (result.failed_line > 0) {
     ui::ShowFileError(services_.notifier, kInputErrorText,
-                      QStringLiteral("line %1: %2").arg(result.failed_line).arg(result.failure));
+                      result.Where() + QStringLiteral(": ") + result.failure);
   } else if (result.ignored_lines > 0) {
     ui::ShowFileError(services_.notifier, NotLoadedLinesText(result.ignored_lines), {});
   }
@@ -168,6 +168,12 @@ void PluTab::Button7Click() {
 
 void PluTab::Button8Click() {
   if (progress_ == nullptr) return;
+  // Said before the send, since a negative price is no typing mistake the send would refuse.
+  const QString emptied = EmptiedNumbersText(
+      EmptiedNumbers(sheet_, RangeRows(sheet_, Range()), services_.decimal_separator));
+  if (!emptied.isEmpty() && session_.IsConnected() && IsValidRange(Range())) {
+    services_.notifier.Error(kEmptiedTitle, emptied.toStdString(), {});
+  }
   transfer::ModelFollowingProgress progress(*progress_, sheet_);
   SendRange(session_, sheet_, Range(), progress, services_.decimal_separator);
 }

@@ -1,5 +1,6 @@
 #include "plu/plu_transfer.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/conversion_error.h"
@@ -138,6 +139,39 @@ std::vector<int> RowsToSend(const PluSheet& sheet, std::optional<PluRange> numbe
     }
   }
   return rows;
+}
+
+std::vector<int> RangeRows(const PluSheet& sheet, PluRange range) {
+  std::vector<int> rows;
+  const int last_row = std::min(kLastRecordRow, range.last - range.first + 4);
+  for (int row = kFirstRecordRow; row <= last_row; ++row) {
+    if (sheet.HoldsRecord(row)) rows.push_back(row);
+  }
+  return rows;
+}
+
+QStringList EmptiedNumbers(const PluSheet& sheet, const std::vector<int>& rows, QChar separator) {
+  QStringList numbers;
+  for (int row : rows) {
+    double price = 0;
+    // At least one hundredth below zero: the price the record carries is negative.
+    if (ParseFloat(sheet.Cell(row, kPrice), price, separator) && price <= -0.01) {
+      numbers << sheet.Cell(row, kNo);
+    }
+  }
+  return numbers;
+}
+
+QString EmptiedNumbersText(const QStringList& numbers) {
+  if (numbers.isEmpty()) return {};
+  constexpr qsizetype kListed = 20;  // a longer list says how many in all
+  QString list = numbers.first(std::min(kListed, numbers.size())).join(QStringLiteral(", "));
+  if (numbers.size() > kListed) list += QStringLiteral(", ... (%1 in all)").arg(numbers.size());
+  return numbers.size() == 1
+             ? QStringLiteral("PLU %1 has a negative price: it will be emptied on the scale")
+                   .arg(list)
+             : QStringLiteral("PLUs %1 have a negative price: they will be emptied on the scale")
+                   .arg(list);
 }
 
 std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std::vector<int>& rows,

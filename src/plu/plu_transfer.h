@@ -4,6 +4,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -58,6 +59,16 @@ RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange ra
 // Rows 1.. that hold a record, in order, whose "No" is a whole number in `numbers` (every
 // record row when there is no range).
 std::vector<int> RowsToSend(const PluSheet& sheet, std::optional<PluRange> numbers);
+
+// The rows "Teraziye gönder" sends for `range` (rows 1, 2, then one more than the range has
+// numbers), those that hold a record.
+std::vector<int> RangeRows(const PluSheet& sheet, PluRange range);
+
+// The "No" of each of `rows` whose price is negative: the record's mark of an empty slot, so a
+// send empties those PLUs on the scale.
+QStringList EmptiedNumbers(const PluSheet& sheet, const std::vector<int>& rows, QChar separator);
+// "PLUs 5, 9 have a negative price: they will be emptied on the scale"; empty for no numbers.
+QString EmptiedNumbersText(const QStringList& numbers);
 
 // The first row of `rows` whose write request does not convert, with the reason; checked
 // before a send's first command so a bad record never leaves a send half done.

@@ -120,7 +120,13 @@ std::array<std::int16_t, kTaxRates> ReadTaxRates(const QJsonValue& value, const 
     if (percent > kMaxTaxRate || percent < kMinTaxRate) {
       FailKey(name, QStringLiteral("expected a rate from -327.68 to 99.99"));
     }
-    rates[i] = static_cast<std::int16_t>(std::nearbyint(percent * 100));
+    // The scale keeps hundredths of a percent: 18.006 would become 18.01 without a word. The
+    // margin covers the binary form of two decimals (18.01 * 100 is 1801.0000000000002).
+    const double hundredths = percent * 100;
+    if (std::abs(hundredths - std::nearbyint(hundredths)) > 1e-6) {
+      FailKey(name, QStringLiteral("expected a rate with at most two decimals"));
+    }
+    rates[i] = static_cast<std::int16_t>(std::nearbyint(hundredths));
   }
   return rates;
 }

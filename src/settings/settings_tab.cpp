@@ -415,12 +415,11 @@ void SettingsTab::SaveFileClick() {
 void SettingsTab::LoadFileClick() {
   const QString name = services_.files.OpenFileName(kSettingsFileDialog);
   if (name.isEmpty()) return;
-  const std::optional<QByteArray> bytes = ui::ReadChosenFile(services_.notifier, name);
+  const std::optional<std::string> bytes = ui::ReadChosenFile(services_.notifier, name);
   if (!bytes) return;
   QString error;
-  const std::optional<SettingsRecord> record = LoadSettingsFile(
-      std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())),
-      SettingsRecord{}, true, error);
+  const std::optional<SettingsRecord> record =
+      LoadSettingsFile(*bytes, SettingsRecord{}, true, error);
   if (!record) {
     ui::ShowFileError(services_.notifier, kInputErrorText, error);
     return;

@@ -1,9 +1,8 @@
 #include "ui/file_steps.h"
 
-#include <QFile>
-
 #include "core/atomic_file.h"
 #include "core/file_messages.h"
+#include "core/input_file.h"
 
 namespace keldaro::ui {
 
@@ -11,17 +10,10 @@ void ShowFileError(Notifier& notifier, const QString& text, const QString& detai
   notifier.Error(kFileErrorTitle, text.toStdString(), detail.toStdString());
 }
 
-std::optional<QByteArray> ReadChosenFile(Notifier& notifier, const QString& name) {
-  QFile file(name);
-  if (!file.open(QIODevice::ReadOnly)) {
-    ShowFileError(notifier, kIoErrorText, file.errorString());
-    return std::nullopt;
-  }
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    ShowFileError(notifier, kIoErrorText, file.errorString());
-    return std::nullopt;
-  }
+std::optional<std::string> ReadChosenFile(Notifier& notifier, const QString& name) {
+  QString problem;
+  std::optional<std::string> bytes = ReadInputFile(name, problem);
+  if (!bytes) ShowFileError(notifier, kIoErrorText, problem);
   return bytes;
 }
 

@@ -160,6 +160,25 @@ TEST_F(CliBackup, ARestoreWithOneBadFileSendsNothing) {
   EXPECT_EQ(scale_.FramesReceived(), 0);
 }
 
+TEST_F(CliBackup, RestoreReadsOnlyPlainFileNamesInsideTheBackup) {
+  ASSERT_EQ(Run({"backup", folder_}).exit_code, kExitOk);
+  const std::string index = ReadFile(folder_ + "/backup.json");
+  fs::create_directories(folder_ + "/sub");
+  for (const char* name : {"..", ".", "/etc/hostname", "sub/../plu.txt", "", "sub"}) {
+    std::string changed = index;
+    changed.replace(changed.find("\"plu.txt\""), 9, "\"" + std::string(name) + "\"");
+    std::ofstream(folder_ + "/backup.json", std::ios::binary) << changed;
+    scale_.ClearLog();
+    const CliRun run = Run({"restore", folder_});
+    EXPECT_EQ(run.exit_code, kExitBadInput) << name;
+    EXPECT_NE(
+        run.err.find(std::string(name) == "sub" ? "sub is a folder" : "names no \"plu\" file"),
+        std::string::npos)
+        << run.err;
+    EXPECT_EQ(scale_.FramesReceived(), 0);
+  }
+}
+
 TEST_F(CliBackup, RestoreRefusesAFolderThatIsNoBackup) {
   fs::create_directories(folder_);
   TempFile("keldaro-backup-RestoreRefusesAFolderThatIsNoBackup/plu.txt", "");

@@ -1,11 +1,13 @@
 // keldaro-cli's files, output streams, Ctrl-C and verification, against the virtual scale.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QLocale>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -132,11 +134,46 @@ TEST_F(CliFiles, WriteChecksEveryRecordBeforeTheFirstCommand) {
   EXPECT_TRUE(scale_.Requests().empty());
 }
 
+TEST_F(CliFiles, InputsThatAreNoRegularFilesAreRefusedBeforeThePortOpens) {
+  const std::string folder = ::testing::TempDir() + "cli_input_folder";
+  const std::string fifo = ::testing::TempDir() + "cli_input_fifo";
+  std::filesystem::create_directories(folder);
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: an open that waited would hang
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"plu", "write", "/dev/zero"}, "/dev/zero is not a regular file (a character device)"},
+      {{"plu", "write", folder}, folder + " is a folder"},
+      {{"settings", "write", fifo}, fifo + " is not a regular file (a FIFO)"},
+      {{"metrology", "send", folder}, folder + " is a folder"},
+      {{"logo", "send", folder}, folder + " is a folder"},
+  };
+  for (const auto& [args, message] : cases) {
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.exit_code, 2) << message;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(scale_.FramesReceived(), 0);
+}
+
+TEST_F(CliFiles, NegativePricesAreSentAndNamedAsPlusTheScaleWillEmpty) {
+  const std::string sep = QLocale::system().decimalPoint().toStdString();
+  const std::string path =
+      TempFile("cli_negative.txt", "0\t-0" + sep + "01\t0\t0\t0\t0\t0\t0\t\t0\r\n" + Record("5") +
+                                       "9\t-3\t0\t0\t0\t0\t0\t0\tX\t0\r\n");
+  const CliRun run = Run({"plu", "write", path});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.err.find("PLUs 0, 9 have a negative price: they will be emptied on the scale\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(WrittenNumbers(), (std::vector<int>{0, 5, 9}));
+}
+
 TEST_F(CliFiles, AFailingLineSaysWhatIsWrong) {
   const std::string path = TempFile("cli_short.txt", Record("1") + "2\t1\t1\r\n");
   const CliRun run = Run({"plu", "write", path});
   EXPECT_EQ(run.exit_code, 2);
-  EXPECT_NE(run.err.find("error in input file: line 2: 3 fields, 10 needed"), std::string::npos)
+  EXPECT_NE(run.err.find("error in input file: line 2, column 6: 3 fields, 10 needed"),
+            std::string::npos)
       << run.err;
 }
 

@@ -168,6 +168,16 @@ TEST_F(CliSettings, ABadMetrologyFileExits2AndSendsNothing) {
     EXPECT_EQ(run.exit_code, 2) << text;
     EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
   }
+  // A preset number is decimal digits: CLI11 alone would read "9abc" as no number and "0x3" as 3.
+  const std::pair<const char*, const char*> presets_refused[] = {
+      {"9abc", "'9abc' is not a number"},
+      {"0x3", "'0x3' is not a number"},
+      {"10", "needs a preset from 1 to 9, not 10"}};
+  for (const auto& [preset, message] : presets_refused) {
+    const CliRun run = Run({"metrology", "send", "--preset", preset});
+    EXPECT_EQ(run.exit_code, 2) << preset;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  }
   EXPECT_EQ(scale_.FramesReceived(), 0);
   const CliRun presets = RunRaw({"metrology", "presets"});
   EXPECT_NE(presets.out.find("7  INIDA Single 15Kg(1/7500)\n"), std::string::npos);

@@ -107,7 +107,7 @@ TEST_P(PluFileGuiTest, AFailingLineStopsTheLoadAndSaysWhichLine) {
   EXPECT_EQ(notifier.errors[0].title, "ERROR!");
   EXPECT_EQ(notifier.errors[0].text, "error in input file");
   EXPECT_EQ(notifier.errors[0].detail,
-            "line 5: field 5 (VRG) is \"9\", not a whole number from 0 to 8");
+            "line 5, column 9: field 5 (VRG) is \"9\", not a whole number from 0 to 8");
   EXPECT_EQ(sheet().Cell(2, plu::kName), "A");
   EXPECT_NE(sheet().Cell(3, plu::kName), "B");
 }

@@ -170,6 +170,15 @@ TEST_F(PluTransferGuiTest, ASendCoversTheRangeAndARowThatDoesNotConvertEndsIt) {
   EXPECT_FALSE(program->form2().Running());
 }
 
+TEST_F(PluTransferGuiTest, ASendSaysWhichPlusANegativePriceWillEmpty) {
+  FillRows(4);
+  sheet().SetCell(3, plu::kPrice, "-1");
+  plu_tab().SpinEdit2->setValue(1);
+  Click(plu_tab().Button8);
+  EXPECT_EQ(notifier.CountOf("PLU 3 has a negative price: it will be emptied on the scale"), 1);
+  EXPECT_EQ(RequestCount(cmd::kWritePlu), 4);  // the send goes on
+}
+
 TEST_F(PluTransferGuiTest, ARangeWhoseFirstIsAboveItsLastSendsNothing) {
   plu_tab().SpinEdit1->setValue(9);
   plu_tab().SpinEdit2->setValue(4);

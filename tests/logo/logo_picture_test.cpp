@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <random>
@@ -157,26 +158,42 @@ TEST_F(LogoPictureTest, FilesThatAreNotPicturesKeepThePreviousPicture) {
     EXPECT_FALSE(reason_.isEmpty());
     EXPECT_EQ(loaded.preview(), before);
   }
-  EXPECT_FALSE(loaded.Load(dir_.filePath(QStringLiteral("missing.bmp")), kStart, reason_));
-  EXPECT_EQ(loaded.preview(), before);
+  // What is no file is named for what it is.
+  ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder.bmp")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("loop.bmp"), dir_.filePath(QStringLiteral("loop.bmp"))));
+  const std::pair<const char*, const char*> no_pictures[] = {
+      {"missing.bmp", ": No such file or directory"},
+      {"folder.bmp", " is a folder"},
+      {"loop.bmp", " is a link loop"}};
+  for (const auto& [name, what] : no_pictures) {
+    const QString path = dir_.filePath(QLatin1String(name));
+    EXPECT_FALSE(loaded.Load(path, kStart, reason_));
+    EXPECT_EQ(reason_, path + QLatin1String(what));
+    EXPECT_EQ(loaded.preview(), before);
+  }
 }
 
-TEST_F(LogoPictureTest, ATruncatedOrMisleadingBitmapNeverCrashes) {
-  // Qt's reader takes a bitmap whose pixels run short (or start past the end) as a picture with
-  // what it holds; a header cut short is no picture.
+TEST_F(LogoPictureTest, ABitmapWhosePixelDataRunsShortIsRefused) {
+  // Qt's reader would take the rows that are missing as black; a white logo cut after 10 of its
+  // 250 rows would print 92,160 black dots.
+  QImage white(kLogoWidth, kMaxLogoRows, QImage::Format_RGB32);
+  white.fill(Qt::white);
   const QByteArray good = WriteBmp(Picture(0), 24, false);
+  const QByteArray white_bmp = WriteBmp(white, 1, true);
   QByteArray bad_offset = good;
   bad_offset.replace(10, 4, QByteArray::fromHex("ffffff00"));
-  std::vector<QByteArray> files = {bad_offset};
-  for (qsizetype size = 14; size < good.size(); size += 997) files.push_back(good.left(size));
+  std::vector<QByteArray> files = {bad_offset, white_bmp.left(white_bmp.size() - 250 * 48 + 480)};
+  for (qsizetype size = 34; size < good.size(); size += 997) files.push_back(good.left(size));
   for (const QByteArray& bytes : files) {
     LogoPicture loaded;
-    if (loaded.Load(Save("cut.bmp", bytes), kStart, reason_)) {
-      EXPECT_EQ(loaded.preview().size(), QSize(kLogoWidth, 37)) << bytes.size();
-    } else {
-      EXPECT_EQ(loaded.preview().height(), 0) << bytes.size();
-    }
+    EXPECT_FALSE(loaded.Load(Save("cut.bmp", bytes), kStart, reason_)) << bytes.size();
+    EXPECT_TRUE(
+        reason_.endsWith("cut.bmp: the file ends before the pixel data its header announces"))
+        << reason_.toStdString();
+    EXPECT_EQ(loaded.preview().height(), 0) << bytes.size();
   }
+  LogoPicture whole;
+  EXPECT_TRUE(whole.Load(Save("white.bmp", white_bmp), kStart, reason_)) << reason_.toStdString();
 }
 
 TEST_F(LogoPictureTest, AnEnormousPictureIsRefusedFromItsHeader) {
@@ -186,12 +203,23 @@ TEST_F(LogoPictureTest, AnEnormousPictureIsRefusedFromItsHeader) {
       "04005000010000139bd8f650000000049454e44ae426082");
   LogoPicture loaded;
   EXPECT_FALSE(loaded.Load(Save("huge.png", png), kStart, reason_));
-  EXPECT_EQ(reason_, QStringLiteral("the picture is 100000 x 100000 dots, too large to read"));
+  EXPECT_TRUE(reason_.endsWith(QStringLiteral(
+      "huge.png: the picture is 100000 x 100000 dots; at most 64 megapixels are read")))
+      << reason_.toStdString();
   // Qt's bitmap reader refuses such a header itself.
   QByteArray bmp = WriteBmp(Picture(0), 24, false);
   bmp.replace(18, 8, QByteArray::fromHex("a0860100a0860100"));
   EXPECT_FALSE(loaded.Load(Save("huge.bmp", bmp), kStart, reason_));
   EXPECT_EQ(loaded.preview().height(), 0);
+  // A top-down bitmap of 9000 x 8000 dots with all its data (a sparse file): Qt gives it a
+  // negative height.
+  QByteArray top_down = WriteBmp(Picture(0), 24, true).left(54);
+  top_down.replace(18, 8, QByteArray::fromHex("28230000c0e0ffff"));
+  const QString path = Save("top_down.bmp", top_down);
+  ASSERT_TRUE(QFile::resize(path, 54 + 27000LL * 8000));
+  EXPECT_FALSE(loaded.Load(path, kStart, reason_));
+  EXPECT_TRUE(reason_.endsWith("the picture is 9000 x 8000 dots; at most 64 megapixels are read"))
+      << reason_.toStdString();
 }
 
 TEST_F(LogoPictureTest, PreviewFilesHoldTheRaster) {

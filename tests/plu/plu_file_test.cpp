@@ -74,7 +74,7 @@ TEST_P(PluFileTest, LoadsRecordsIntoConsecutiveRowsAndSkipsComments) {
                            Line("17|12.50|1017|3|1|0|0|1|DOMATES|5|x|y") + ";comment\r\n" + "\n" +
                            Line(
                                "1801|-3.00|999999|40|8|1|1|1|\xDE"
-                               "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234|999") +
+                               "ABCDEFGHIJKLMNOPQRSTUVWXYZ123|999") +
                            Bytes("0.5|99999.99|0|0|0|0|0|0||0");  // the last line has no CR LF
   const PluLoadResult r = LoadPluFile(file, sheet_, sep());
   EXPECT_EQ(r.loaded, 3);
@@ -82,7 +82,7 @@ TEST_P(PluFileTest, LoadsRecordsIntoConsecutiveRowsAndSkipsComments) {
   EXPECT_EQ(r.ignored_lines, 0);
   EXPECT_EQ(RowCells(sheet_, 1), (QStringList{"17", Dec("12.50"), "1017", "3", "1", "0", "0", "1",
                                               "DOMATES", "5", "kept", "", ""}));
-  EXPECT_EQ(sheet_.Cell(2, kName), u"ŞABCDEFGHIJKLMNOPQRSTUVWXYZ1234"_s);
+  EXPECT_EQ(sheet_.Cell(2, kName), u"ŞABCDEFGHIJKLMNOPQRSTUVWXYZ123"_s);
   EXPECT_EQ(sheet_.Cell(3, kNo), Dec("0.5"));
   EXPECT_EQ(sheet_.Cell(4, kName), u"untouched"_s);
 }
@@ -136,8 +136,8 @@ TEST_P(PluFileTest, FieldChecksOfTheLoader) {
       {"1|1|1|1|1|0|0|0|A", false},  // nine fields
       {"1|1|1|1|1|0|0|0|A|", false},
       {"|1|1|1|1|0|0|0|A|1", false},
-      {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ012345|1", true},
-      {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456|1", false},
+      {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ0123|1", true},
+      {"1|1|1|1|1|0|0|0|ABCDEFGHIJKLMNOPQRSTUVWXYZ01234|1", false},  // a send would cut it
   };
   for (const Case& c : cases) {
     PluSheet sheet;
@@ -200,6 +200,45 @@ TEST(PluFileReportTest, FailureNamesTheFieldAndRepeatedNumbersAreListed) {
   EXPECT_EQ(result.failed_line, 1);
   EXPECT_EQ(result.failure,
             QStringLiteral(u"field 5 (VRG) is \"9\", not a whole number from 0 to 8"));
+}
+
+// A value the send would change (cut, round or replace) is refused in the file, at its line and
+// the column where its field begins.
+TEST(PluFileReportTest, ValuesASendWouldChangeAreRefusedAtTheirLineAndColumn) {
+  const std::string fields = "1\t1\t1\t1\t1\t0\t0\t0\t";  // the name starts in column 17
+  struct Case {
+    std::string line;
+    int column;
+    QString failure;  // empty: the line loads
+  };
+  const Case cases[] = {
+      {"7\t1.009\t1\t1\t1\t0\t0\t0\tA\t0", 3,
+       u"field 2 (Fiyat) is \"1.009\", with more than two decimals, which the scale cannot hold"_s},
+      {"7\t5e-3\t1\t1\t1\t0\t0\t0\tA\t0", 3, u"field 2 (Fiyat) is \"5e-3\", with more"_s},
+      {"7\t-0.010\t1\t1\t1\t0\t0\t0\tA\t0", 0, {}},  // a zero past the hundredths changes nothing
+      {fields + std::string(31, 'N') + "\t0", 17, u"field 9 (İsim) is \"NNN"_s},
+      {fields + "AB" + std::string(1, '\0') + "C\t0", 17,
+       u"field 9 (İsim) is \"AB C\", holding a NUL character"_s},
+      {fields + "OK \xE2\x9C\x93\t0", 17,
+       u"field 9 (İsim) is \"OK ✓\", holding \"✓\", a character code page 1254 lacks"_s},
+      {fields + "S\u0327EKER\t0", 0, {}},  // S and a combining cedilla: "ŞEKER", composed
+      {"7\t1\t1", 6, u"3 fields, 10 needed"_s},
+      {fields + std::string(200, 'x') + "\t0", 17,
+       u"field 9 (İsim) is \""_s + QString(80, u'x') + u"…\", not at most 30 characters"_s},
+  };
+  for (const Case& c : cases) {
+    PluSheet sheet;
+    const PluLoadResult r = LoadPluFile("; x\r\n" + c.line + "\r\n", sheet, u'.');
+    if (c.failure.isEmpty()) {
+      EXPECT_EQ(r.loaded, 1) << r.failure.toStdString();
+      continue;
+    }
+    EXPECT_EQ(r.Where(), u"line 2, column %1"_s.arg(c.column)) << c.line;
+    EXPECT_TRUE(r.failure.startsWith(c.failure)) << r.failure.toStdString();
+  }
+  PluSheet composed;
+  LoadPluFile(fields + "S\u0327EKER\t0", composed, u'.');
+  EXPECT_EQ(composed.Cell(1, kName), u"ŞEKER"_s);
 }
 
 TEST(PluFileSaveTest, LineBreakingCharactersInACellAreSavedAsBlanks) {

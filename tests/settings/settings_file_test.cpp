@@ -97,6 +97,17 @@ TEST(SettingsFileTest, EachKindOfBadFileIsRefusedNamingWhatIsWrong) {
       {with("\"lan_number\": 0,", ""), "key 'lan_number': is missing"},
       {"{\n  \"lan_number\": 0\n  \"drawer_time\": 1\n}", "line 3, column "},
       {"[1, 2]", "one JSON object"},
+      // What the scale would keep otherwise is not what the file says.
+      {with("        0,\n        0\n    ]\n}", "        0,\n        18.006\n    ]\n}"),
+       "key 'tax_rates[7]': expected a rate with at most two decimals"},
+      {with("\"lan_number\": 0,", "\"lan_number\": 0, \"lan\\u005fnumber\": 5,"),
+       "key 'lan_number' appears more than once"},
+      {with("\"receipt\": true", "\"receipt\": true, \"receipt\": false"),
+       "key 'print_options.receipt' appears more than once"},
+      {std::string("\xFF\xFE{\0}\0", 6), "line 1, column 1: the file is UTF-16; it must be UTF-8"},
+      {std::string("{\0}\0", 4), "line 1, column 2: a NUL byte, as in UTF-16 text"},
+      {with("\"line_speed\": 1200", "\"" + std::string(200, 'k') + "\": 1200"),
+       "key '" + std::string(80, 'k') + "\u2026': unknown key"},
   };
   for (const auto& [text, expected] : cases) {
     QString error;
@@ -104,6 +115,17 @@ TEST(SettingsFileTest, EachKindOfBadFileIsRefusedNamingWhatIsWrong) {
     EXPECT_NE(error.toStdString().find(expected), std::string::npos)
         << "expected '" << expected << "' in: " << error.toStdString();
   }
+}
+
+TEST(SettingsFileTest, TextsAreCountedAndKeptComposed) {
+  // Sixteen "Ş" written as S and a combining cedilla: 32 characters, 16 once composed.
+  QString decomposed;
+  for (int i = 0; i < 16; ++i) decomposed += u"S\u0327"_s;
+  QString error;
+  const auto loaded =
+      Load("{\"clerks\": [\"" + decomposed.toStdString() + "\", \"\", \"\", \"\"]}", error, false);
+  ASSERT_TRUE(loaded) << error.toStdString();
+  EXPECT_EQ(loaded->clerks[0], QString(16, u'Ş'));
 }
 
 TEST(SettingsFileTest, AMergeKeepsWhatTheFileLeavesOut) {
