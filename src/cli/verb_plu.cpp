@@ -154,7 +154,7 @@ int SendPluRows(ScaleSession& session, const plu::PluSheet& sheet, const std::ve
   // Command 39 is the run's last command.
   err << (session.LastFailure() == LinkFailure::kNone
               ? "; the scale was told the send is over\n"
-              : "; the scale was not told the send is over (command 39 failed)\n");
+              : "; the scale was not told the send is over (command 39 did not go through)\n");
   return report.ok ? kExitStopped : FailedRunExit();
 }
 
