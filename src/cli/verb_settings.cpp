@@ -147,11 +147,10 @@ int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& re
     return GoOnUnlessStopped();
   };
   if (settings::SendSettings(session, record, count_and_go_on)) return kExitOk;
+  // A command that went through and then a stop leaves none in doubt.
+  const bool stopped_between = session.LastFailure() == LinkFailure::kNone;
   err << (StopRequested() ? "stopped" : "failed") << " after " << done << " of "
-      << kSettingsCommands
-      << " commands; "
-      // A command that went through and then a stop leaves none in doubt.
-      << SettingsSentText(done, session.LastFailure() == LinkFailure::kNone) << '\n';
+      << kSettingsCommands << " commands; " << SettingsSentText(done, stopped_between) << '\n';
   return FailedRunExit();
 }
 
