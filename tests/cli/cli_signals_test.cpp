@@ -51,21 +51,22 @@ TEST_F(CliStops, EachStopSignalEndsTheRunWithItsOwnCodeAndCleanly) {
   const std::string saved = Saved("signals", 1000);
   const struct {
     std::vector<std::string> args;
-    bool silent;
-    int frames;  // the scale has seen these when the signal comes
+    int answered;  // requests the scale answers before it falls silent (-1: every one)
+    int frames;    // the scale has seen these when the signal comes
     int signal;
     bool plu_send;  // ended by command 39
   } cases[] = {
-      {{"identify"}, true, 1, SIGINT, false},  // the first exchange, on a silent scale
-      {{"plu", "write", saved + "/plu.txt"}, false, 20, SIGTERM, true},
-      {{"restore", saved}, false, 1 + 54 + 20, SIGHUP, true},
-      // Identity, PLUs 0, 1800 and 1..1799, 54 settings commands, the clock: in the report.
-      {{"backup", saved + "-backup"}, false, 1 + 1801 + 54 + 1 + 1, SIGTERM, false},
+      {{"identify"}, 0, 1, SIGINT, false},  // the first exchange, on a silent scale
+      {{"plu", "write", saved + "/plu.txt"}, -1, 20, SIGTERM, true},
+      {{"restore", saved}, -1, 1 + 54 + 20, SIGHUP, true},
+      // Identity, PLUs 0, 1800 and 1..1799, 54 settings commands, the clock, the report's first
+      // command: the signal comes while the second waits.
+      {{"backup", saved + "-backup"}, 1 + 1801 + 54 + 1 + 1, 1 + 1801 + 54 + 1 + 2, SIGTERM, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.front());
     sim::FaultOptions faults;
-    faults.silent = c.silent;
+    faults.silent_after = c.answered;
     scale_.SetFaults(faults);
     scale_.ClearLog();
     const pid_t child = Start(c.args);
