@@ -1,7 +1,9 @@
 #include "cli/cli_verbs.h"
 
+#include <unistd.h>
+
 #include <atomic>
-#include <ostream>
+#include <iostream>
 
 #include "cli/command_line.h"
 #include "cli/every_port.h"
@@ -10,9 +12,9 @@
 namespace keldaro::cli {
 namespace {
 
-// Lock-free, so the SIGINT handler may set it.
-std::atomic<bool> stop_requested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// The signal that asked to stop, 0 while none did. Lock-free, so the signal handler may set it.
+std::atomic<int> stop_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 }  // namespace
 
@@ -27,18 +29,33 @@ int CheckedOutput(std::ostream& out, std::ostream& err) {
   return kExitLinkFailure;
 }
 
-void RequestStop() { stop_requested = true; }
-bool StopRequested() { return stop_requested; }
+bool OnTerminal(const std::ostream& stream) {
+  const int fd = &stream == &std::cout ? STDOUT_FILENO : &stream == &std::cerr ? STDERR_FILENO : -1;
+  return fd >= 0 && ::isatty(fd) != 0;
+}
+
+void RequestStop(int signal) {
+  int none = 0;
+  stop_signal.compare_exchange_strong(none, signal);
+}
+bool StopRequested() { return stop_signal != 0; }
+int StoppedExit() {
+  const int signal = stop_signal;
+  return signal != 0 ? kExitSignalBase + signal : kExitStopped;
+}
 int FailedRunExit() { return StopRequested() ? kExitStopped : kExitLinkFailure; }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  stop_requested = false;
+  stop_signal = 0;
   CommandLine line(out, err);
   if (const std::optional<int> exit = line.Parse(args)) return *exit;
-  if (line.options.ports.size() > 1 && !line.context.takes_every_port) {
-    return RunOnEveryPort(args, line, out, err);
-  }
-  return line.context.run();
+  const int exit = line.options.ports.size() > 1 && !line.context.takes_every_port
+                       ? RunOnEveryPort(args, line, out, err)
+                       : line.context.run();
+  // A stop ends the program with its signal's code whatever the run was doing when it came (a
+  // wait on a silent scale, the connection's first exchange included, fails the command in
+  // hand); a run the stop came too late to cut short keeps its success.
+  return exit == kExitOk || !StopRequested() ? exit : StoppedExit();
 }
 
 }  // namespace keldaro::cli

@@ -8,7 +8,7 @@ namespace {
 constexpr const char* kFooter =
     "COMn is the device in $KELDARO_COMn, else /dev/ttyS<n-1>.\n"
     "Exit codes: 0 done, 1 the scale, the port or the output failed, 2 bad usage or input,\n"
-    "130 stopped by Ctrl-C.\n";
+    "128 + the signal when stopped by one: 130 Ctrl-C, 129 SIGHUP, 143 SIGTERM.\n";
 
 }  // namespace
 

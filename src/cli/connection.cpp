@@ -1,10 +1,7 @@
 #include "cli/connection.h"
 
-#include <unistd.h>
-
-#include <iostream>
-
 #include "cli/cli_verbs.h"
+#include "cli/verb.h"
 
 namespace keldaro::cli {
 
@@ -38,12 +35,12 @@ ReadingRun::~ReadingRun() {
 
 // Only on the program's own stderr: a port's held-back output (several ports at once) would
 // fill up with carriage returns.
-CliProgress::CliProgress(std::ostream& err)
-    : err_(err), show_(&err == &std::cerr && ::isatty(STDERR_FILENO) != 0) {}
+CliProgress::CliProgress(std::ostream& err) : err_(err), show_(OnTerminal(err)) {}
 
 bool CliProgress::Running() const { return !StopRequested(); }
 
-void CliProgress::Advance(int, const QString& label) {
+void CliProgress::Advance(int position, const QString& label) {
+  done_ = position + 1;
   if (show_) err_ << '\r' << label.toStdString() << std::flush;
 }
 

@@ -56,14 +56,17 @@ class ReadingRun {
 class CliProgress : public plu::TransferProgress {
  public:
   explicit CliProgress(std::ostream& err);
-  void Begin(int) override {}
+  void Begin(int) override { done_ = 0; }
   bool Running() const override;
-  void Advance(int, const QString& label) override;
+  void Advance(int position, const QString& label) override;
   void End() override;
+  // Steps advanced past since Begin: position + 1 of the latest Advance.
+  int Done() const { return done_; }
 
  private:
   std::ostream& err_;
   bool show_;
+  int done_ = 0;
 };
 
 }  // namespace keldaro::cli

@@ -1,5 +1,7 @@
 #include "cli/display_view.h"
 
+#include <array>
+
 #include "link/commands.h"
 
 namespace keldaro::cli {
@@ -12,13 +14,25 @@ std::optional<terminal::Display> PollDisplay(ScaleSession& session) {
 }
 
 void DisplayView::Draw(std::ostream& out, const terminal::Display& d) {
-  // Live: back up over the four lines and clear each before it is written again.
-  const char* line_end = live_ ? "\033[K\n" : "\n";
-  if (live_ && drawn_) out << "\033[4A";
+  std::array<std::string, 4> lines;
   for (std::size_t i = 0; i < d.lines.size(); ++i) {
-    out << terminal::LineWithPoint(d.lines[i], d.points[i], separator_).toStdString() << line_end;
+    lines[i] = terminal::LineWithPoint(d.lines[i], d.points[i], separator_).toStdString();
   }
-  out << terminal::IndicatorsOn(d).toStdString() << line_end << std::flush;
+  lines[3] = terminal::IndicatorsOn(d).toStdString();
+  if (mode_ == DisplayMode::kChanges) {
+    std::string line = lines[0] + '\t' + lines[1] + '\t' + lines[2] + '\t' + lines[3];
+    if (drawn_ && line == last_line_) return;
+    out << line << '\n' << std::flush;
+    last_line_ = std::move(line);
+    drawn_ = true;
+    return;
+  }
+  // Live: back up over the four lines and clear each before it is written again.
+  const bool live = mode_ == DisplayMode::kLive;
+  const char* line_end = live ? "\033[K\n" : "\n";
+  if (live && drawn_) out << "\033[4A";
+  for (const std::string& line : lines) out << line << line_end;
+  out << std::flush;
   drawn_ = true;
 }
 

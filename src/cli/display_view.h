@@ -5,6 +5,7 @@
 #include <QChar>
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "link/scale_session.h"
 #include "terminal/display.h"
@@ -14,18 +15,23 @@ namespace keldaro::cli {
 // One poll of the display; nullopt when the command failed (its message is out by then).
 std::optional<terminal::Display> PollDisplay(ScaleSession& session);
 
-// Writes the three display lines, each with the decimal separator in its place, then the
-// indicators that are on. A live view redraws in place: each frame after the first goes over
-// the one before.
+// How a view writes the display, each line with the decimal separator in its place.
+enum class DisplayMode {
+  kOnce,     // the three display lines, then the indicators that are on
+  kLive,     // the same on a terminal, each frame after the first drawn over the one before
+  kChanges,  // for a pipe or a file: one line per change, the four TAB-separated
+};
+
 class DisplayView {
  public:
-  DisplayView(QChar separator, bool live) : separator_(separator), live_(live) {}
+  DisplayView(QChar separator, DisplayMode mode) : separator_(separator), mode_(mode) {}
   void Draw(std::ostream& out, const terminal::Display& display);
 
  private:
   QChar separator_;
-  bool live_;
+  DisplayMode mode_;
   bool drawn_ = false;
+  std::string last_line_;  // kChanges: the line written last
 };
 
 }  // namespace keldaro::cli

@@ -3,27 +3,12 @@
 #include <iostream>
 
 #include "cli/cli_verbs.h"
-
-namespace {
-
-// The first Ctrl-C ends a PLU run after the record in hand, as the progress dialog's STOP does;
-// a second one ends the program at once, for a user who will not wait for a silent scale.
-void OnInterrupt(int) {
-  if (keldaro::cli::StopRequested()) {
-    std::signal(SIGINT, SIG_DFL);
-    std::raise(SIGINT);
-  }
-  keldaro::cli::RequestStop();
-}
-
-}  // namespace
+#include "cli/stop_signals.h"
 
 int main(int argc, char** argv) {
-  // No SA_RESTART: a wait in read() or poll() returns early with EINTR when the link lets it.
-  struct sigaction interrupt {};
-  interrupt.sa_handler = OnInterrupt;
-  sigemptyset(&interrupt.sa_mask);
-  sigaction(SIGINT, &interrupt, nullptr);
+  // Ctrl-C, SIGTERM and SIGHUP end a run after the record in hand, as the progress dialog's STOP
+  // does; a second one ends the program at once.
+  keldaro::cli::InstallStopSignalHandlers();
   // A closed pipe on stdout is an error the verb reports (exit 1), not a silent death.
   std::signal(SIGPIPE, SIG_IGN);
   // A file past the file-size limit (ulimit -f) is an output failure the verb reports (exit 1),

@@ -2,36 +2,37 @@
 
 #include <unistd.h>
 
-#include "cli/cli_verbs.h"
+#include "cli/stop_signals.h"
 
 namespace keldaro::cli {
 namespace {
 
-void OnTerminate(int) { RequestStop(); }
+// The terminal and its mode before raw mode, where the signal handler can reach them.
+int raw_fd = -1;
+termios saved_mode{};
+
+// Async-signal-safe: tcsetattr is.
+void PutTerminalBack() { tcsetattr(raw_fd, TCSANOW, &saved_mode); }
 
 }  // namespace
 
-RawTerminal::RawTerminal(int fd) : fd_(fd) {
-  if (!isatty(fd_) || tcgetattr(fd_, &saved_) != 0) return;
-  termios raw = saved_;
+RawTerminal::RawTerminal(int fd) {
+  if (!isatty(fd) || tcgetattr(fd, &saved_mode) != 0) return;
+  termios raw = saved_mode;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
   raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR);
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
-  if (tcsetattr(fd_, TCSANOW, &raw) != 0) return;
+  raw_fd = fd;
+  if (tcsetattr(fd, TCSANOW, &raw) != 0) return;
   active_ = true;
-  struct sigaction stop {};
-  stop.sa_handler = OnTerminate;
-  sigemptyset(&stop.sa_mask);
-  sigaction(SIGTERM, &stop, &saved_term_);
-  sigaction(SIGHUP, &stop, &saved_hangup_);
+  SetLastWords(PutTerminalBack);
 }
 
 RawTerminal::~RawTerminal() {
   if (!active_) return;
-  tcsetattr(fd_, TCSANOW, &saved_);
-  sigaction(SIGTERM, &saved_term_, nullptr);
-  sigaction(SIGHUP, &saved_hangup_, nullptr);
+  SetLastWords(nullptr);
+  PutTerminalBack();
 }
 
 }  // namespace keldaro::cli

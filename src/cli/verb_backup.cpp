@@ -20,6 +20,7 @@
 #include "cli/connection.h"
 #include "cli/file_io.h"
 #include "cli/scale_runs.h"
+#include "cli/stop_signals.h"
 #include "cli/verb.h"
 #include "core/atomic_file.h"
 #include "core/cp1254.h"
@@ -184,6 +185,13 @@ int WriteBackupFolder(const QString& folder, const ScaleContents& contents,
     FileError(err, kIoErrorText) << folder.toStdString() << ": " << failure.toStdString() << '\n';
     return kExitLinkFailure;
   }
+  // A stop asked for by now (or held back while the folder was written) ends the backup here,
+  // without the folder.
+  if (StopRequested() || StopSignalsHeld::Pending()) {
+    RemovePartialFolder(partial);
+    err << "stopped; no backup was written\n";
+    return kExitStopped;
+  }
   const QString where = target.absoluteFilePath();
   if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(where).constData()) !=
       0) {
@@ -213,9 +221,14 @@ int Backup(const BackupArguments& args, const CliOptions& options, std::ostream&
     err << "no backup was written\n";
     return read;
   }
-  if (const int written = WriteBackupFolder(folder, contents, options, err); written != kExitOk) {
-    return written;
+  // A signal that comes while the folder is written is handled once it is renamed into place
+  // or removed: a second signal, which ends the program at once, cannot leave it half written.
+  int written = kExitOk;
+  {
+    const StopSignalsHeld held;
+    written = WriteBackupFolder(folder, contents, options, err);
   }
+  if (written != kExitOk) return written;
   out << args.folder << ": a backup of " << FromCp1254(contents.identity).toStdString()
       << ", scale clock " << contents.clock.IsoText().toStdString() << '\n'
       << std::flush;
@@ -288,20 +301,26 @@ int Restore(const BackupArguments& args, const CliOptions& options, std::ostream
 
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
+  // After a failure or a stop, the runs have said how far their part got; this says the rest.
   if (const int sent = SendSettingsRecord(link.session(), *record, args.verify, err);
       sent != kExitOk) {
+    err << "no PLU was sent\n";
     return sent;
   }
   if (!rows.empty()) {
     if (const int sent = SendPluRows(link.session(), sheet, rows, args.verify, err);
         sent != kExitOk) {
+      err << "the settings were sent whole before the PLUs\n";
       return sent;
     }
   }
   settings::ScaleClock clock;
   if (args.clock) {
     clock = settings::ScaleClock::FromDateTime(QDateTime::currentDateTime());
-    if (!settings::SetClock(link.session(), clock)) return FailedRunExit();
+    if (!settings::SetClock(link.session(), clock)) {
+      err << "the settings and " << rows.size() << " PLUs were sent; the clock was not set\n";
+      return FailedRunExit();
+    }
   }
   out << args.folder << ": the settings and " << rows.size() << " PLUs sent to "
       << FromCp1254(link.identity()).toStdString()

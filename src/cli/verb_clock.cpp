@@ -12,7 +12,8 @@
 namespace keldaro::cli {
 namespace {
 
-constexpr const char* kTimeFormat = "yyyy-MM-dd HH:mm:ss";
+constexpr const char* kDateFormat = "yyyy-MM-dd";
+constexpr const char* kTimeFormat = "HH:mm:ss";
 // The scale holds the year as a byte past 2000.
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2255;
@@ -23,6 +24,11 @@ int ClockGet(bool verify, const CliOptions& options, std::ostream& out, std::ost
   const ReadingRun reads(link.session(), verify, err);
   settings::ScaleClock clock;
   if (!settings::ReadClock(link.session(), clock)) return kExitLinkFailure;
+  if (const QString field = clock.InvalidField(); !field.isEmpty()) {
+    err << "the scale's clock holds " << clock.IsoText().toStdString()
+        << ", which is not a valid time (" << field.toStdString() << "): set it with clock set\n";
+    return kExitLinkFailure;
+  }
   out << clock.IsoText().toStdString() << '\n' << std::flush;
   return CheckedOutput(out, err);
 }
@@ -31,9 +37,18 @@ int ClockSet(const std::string& when, const CliOptions& options, std::ostream& o
              std::ostream& err) {
   QDateTime time = QDateTime::currentDateTime();
   if (when != "now") {
-    time = QDateTime::fromString(QString::fromStdString(when), QString::fromLatin1(kTimeFormat));
-    if (!time.isValid()) {
+    const QStringList parts = QString::fromStdString(when).split(QLatin1Char(' '));
+    const QDate date =
+        parts.size() == 2 ? QDate::fromString(parts[0], QLatin1String(kDateFormat)) : QDate();
+    const QTime clock =
+        parts.size() == 2 ? QTime::fromString(parts[1], QLatin1String(kTimeFormat)) : QTime();
+    if (!date.isValid() || !clock.isValid()) {
       return BadUsage(err, "'" + when + "' is not a date and time as YYYY-MM-DD HH:MM:SS");
+    }
+    // A wall-clock time the clocks skip when summer time begins does not exist here.
+    time = QDateTime(date, clock);
+    if (!time.isValid() || time.date() != date || time.time() != clock) {
+      return BadUsage(err, "'" + when + "' is not a time in this time zone");
     }
   }
   if (time.date().year() < kFirstYear || time.date().year() > kLastYear) {

@@ -45,7 +45,11 @@ int Keys(const std::vector<std::string>& keys, const CliOptions& options, std::o
 int ShowDisplay(bool watch, const CliOptions& options, std::ostream& out, std::ostream& err) {
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  DisplayView view(QLocale::system().decimalPoint().at(0), watch);
+  // Redrawn in place on a terminal; a pipe or a file gets a line for each change instead.
+  const DisplayMode mode = !watch            ? DisplayMode::kOnce
+                           : OnTerminal(out) ? DisplayMode::kLive
+                                             : DisplayMode::kChanges;
+  DisplayView view(QLocale::system().decimalPoint().at(0), mode);
   for (;;) {
     const std::optional<terminal::Display> display = PollDisplay(link.session());
     if (!display) return FailedRunExit();
@@ -74,7 +78,9 @@ void AddKeypadVerbs(CLI::App& app, VerbContext& context) {
   auto watch = std::make_shared<bool>(false);
   CLI::App* display = app.add_subcommand(
       "display", "print the scale's three display lines and the indicators that are on");
-  display->add_flag("--watch", *watch, "redraw every 100 ms until Ctrl-C");
+  display->add_flag("--watch", *watch,
+                    "redraw every 100 ms until Ctrl-C (not on a terminal: one line, the four "
+                    "TAB-separated, for each change)");
   display->callback([&context, watch] {
     context.run = [&context, watch] {
       return ShowDisplay(*watch, context.options, context.out, context.err);

@@ -146,13 +146,22 @@ int SendPluRows(ScaleSession& session, const plu::PluSheet& sheet, const std::ve
   CliProgress progress(err);
   const plu::RunReport report =
       plu::SendRows(session, sheet, rows, progress, DecimalSeparator(), verify);
-  if (!report.ok) return FailedRunExit();
-  if (report.stopped) {
-    err << "stopped after " << report.done << " of " << rows.size() << " records sent (last PLU "
-        << report.last_number << "); the scale was told the send is over\n";
-    return kExitStopped;
+  if (report.ok && !report.stopped) return kExitOk;
+  // What the scale now holds: the records up to the last one sent; the one in hand when the
+  // link failed may or may not have reached it.
+  err << (report.ok || StopRequested() ? "stopped" : "failed") << " after " << report.done << " of "
+      << rows.size() << " records sent";
+  if (report.done > 0) err << " (last PLU " << report.last_number << ")";
+  if (static_cast<std::size_t>(report.done) < rows.size() && !report.stopped) {
+    err << "; PLU "
+        << sheet.Cell(rows[static_cast<std::size_t>(report.done)], plu::kNo).toStdString()
+        << " may not have reached the scale";
   }
-  return kExitOk;
+  // Command 39 is the run's last command.
+  err << (session.LastFailure() == LinkFailure::kNone
+              ? "; the scale was told the send is over\n"
+              : "; the scale was not told the send is over (command 39 did not go through)\n");
+  return report.ok ? kExitStopped : FailedRunExit();
 }
 
 void AddPluVerbs(CLI::App& app, VerbContext& context) {

@@ -1,5 +1,6 @@
 // settings read | write | defaults: the scale's operating settings and the settings file.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
@@ -10,6 +11,7 @@
 #include "cli/verb.h"
 #include "core/file_messages.h"
 #include "settings/settings_file.h"
+#include "settings/settings_record.h"
 #include "settings/settings_transfer.h"
 
 namespace keldaro::cli {
@@ -17,6 +19,55 @@ namespace {
 
 // Ctrl-C ends a chain after the command in hand.
 bool GoOnUnlessStopped() { return !StopRequested(); }
+
+// The parts of a settings send, each a run of commands, in the order SendSettings sends them.
+struct SentPart {
+  const char* one;   // the part a single command carries
+  const char* many;  // the part's name when it takes several commands
+  int commands;
+};
+constexpr SentPart kSentParts[] = {
+    {"settings block", "", 1},
+    {"clerk name", "clerk names", settings::kClerks},
+    {"receipt line", "receipt lines", settings::kHeaderLines + settings::kFooterLines},
+    {"department name", "department names", settings::kDepartments},
+    {"tax rates", "", 1},
+};
+constexpr int kSettingsCommands = [] {
+  int n = 0;
+  for (const SentPart& part : kSentParts) n += part.commands;
+  return n;
+}();
+
+// What the scale holds after the first `done` commands of a send went through: those parts
+// are the file's, the next command's may be (unless the send was stopped between commands)
+// and the rest are as they were.
+std::string SettingsSentText(int done, bool stopped_between) {
+  std::string held;
+  std::string in_doubt;
+  int left = done;
+  for (const SentPart& part : kSentParts) {
+    const int sent = std::min(left, part.commands);
+    left -= sent;
+    if (sent > 0) {
+      held += (held.empty() ? "" : ", ") +
+              (part.commands == 1 ? std::string(part.one)
+               : sent == 1        ? part.one + std::string(" 1")
+                                  : part.many + std::string(" 1-") + std::to_string(sent));
+    }
+    if (sent < part.commands && in_doubt.empty()) {
+      in_doubt = part.commands == 1 ? "the " + std::string(part.one)
+                                    : part.one + std::string(" ") + std::to_string(sent + 1);
+    }
+  }
+  std::string text = held.empty() ? "the scale holds none of the file's settings"
+                                  : "the scale holds the file's " + held;
+  if (!in_doubt.empty()) {
+    if (!stopped_between) text += "; " + in_doubt + " may or may not have reached it";
+    text += "; the rest is as it was";
+  }
+  return text;
+}
 
 struct SettingsArguments {
   std::string file;  // --out, or the FILE to write
@@ -92,11 +143,25 @@ std::optional<settings::SettingsRecord> CheckSettingsFile(const std::string& pat
 
 int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record, bool verify,
                        std::ostream& err) {
+  int done = 0;
+  const auto count_and_go_on = [&done] {
+    ++done;
+    return GoOnUnlessStopped();
+  };
   if (verify ? settings::SendSettingsVerified(session, record, GoOnUnlessStopped)
-             : settings::SendSettings(session, record, GoOnUnlessStopped)) {
+             : settings::SendSettings(session, record, count_and_go_on)) {
     return kExitOk;
   }
-  if (StopRequested()) err << "stopped; the scale holds the settings sent up to then\n";
+  const char* how = StopRequested() ? "stopped" : "failed";
+  if (verify) {
+    // A verified send reads back and may send again: no one count says which commands hold.
+    err << how << " during a verified send; the scale may hold part of the file's settings\n";
+    return FailedRunExit();
+  }
+  // A command that went through and then a stop leaves none in doubt.
+  const bool stopped_between = session.LastFailure() == LinkFailure::kNone;
+  err << how << " after " << done << " of " << kSettingsCommands << " commands; "
+      << SettingsSentText(done, stopped_between) << '\n';
   return FailedRunExit();
 }
 

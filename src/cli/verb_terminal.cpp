@@ -72,11 +72,18 @@ Outcome TypeUntil(Clock::time_point deadline, int input, TypedKeyDecoder& decode
 }
 
 int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err) {
+  // Keys come from the keyboard and the display is redrawn in place: a pipe or a file at either
+  // end would get escape codes and never a key.
+  if (!OnTerminal(out) || ::isatty(STDIN_FILENO) == 0) {
+    return BadUsage(err,
+                    "terminal needs a terminal for its standard input and output; from a "
+                    "script use the key and display verbs");
+  }
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
   const RawTerminal raw(STDIN_FILENO);
   out << kBanner << std::flush;
-  DisplayView view(QLocale::system().decimalPoint().at(0), true);
+  DisplayView view(QLocale::system().decimalPoint().at(0), DisplayMode::kLive);
   TypedKeyDecoder decoder;
   for (;;) {
     const Clock::time_point next_poll = Clock::now() + kPollInterval;

@@ -208,9 +208,12 @@ RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
     }
     progress.Advance(static_cast<int>(i), PluLabel(report.last_number));
   }
-  // The scale is told the send is over whatever happened to the records.
+  // The scale is told the send is over whatever happened to the records; after a failed record
+  // its message is out already, so the closing command goes quietly (LastFailure says how it
+  // went).
   session.packet().Clear();
-  const bool closed = session.ExecuteCommand(cmd::kEndPluWrite);
+  const bool closed =
+      sent ? session.ExecuteCommand(cmd::kEndPluWrite) : session.ExecuteQuietly(cmd::kEndPluWrite);
   report.ok = sent && closed;
   return report;
 }

@@ -79,9 +79,10 @@ struct UnsendableRow {
 std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std::vector<int>& rows,
                                                 QChar separator);
 
-// Sends `rows` in order under the progress display, then command 39 whatever happened. With
-// `verify` each record is read back after it is sent and sent again when the scale holds
-// something else.
+// Sends `rows` in order under the progress display, then command 39 whatever happened (without
+// a second message when a record failed; the session's LastFailure then tells whether it went
+// through). With `verify` each record is read back after it is sent and sent again when the
+// scale holds something else.
 RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
                    TransferProgress& progress, QChar separator, bool verify);
 

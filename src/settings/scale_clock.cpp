@@ -40,4 +40,16 @@ QString ScaleClock::IsoText() const {
       .arg(TwoDigits(month), TwoDigits(day), TwoDigits(hour), TwoDigits(minute), TwoDigits(second));
 }
 
+QString ScaleClock::InvalidField() const {
+  const auto field = [](const char* name, int value) {
+    return QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(value);
+  };
+  if (month < 1 || month > 12) return field("month", month);
+  if (!QDate::isValid(year, month, day)) return field("day", day);
+  if (hour > 23) return field("hour", hour);
+  if (minute > 59) return field("minute", minute);
+  if (second > 59) return field("second", second);
+  return {};
+}
+
 }  // namespace keldaro::settings

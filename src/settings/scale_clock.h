@@ -26,6 +26,9 @@ struct ScaleClock {
   QString FieldText() const;
   // "YYYY-MM-DD HH:MM:SS", as the command line prints it.
   QString IsoText() const;
+  // The first field that makes this no valid time (a scale whose clock lost its time can return
+  // one), as "month 13"; empty for a valid time.
+  QString InvalidField() const;
 
   bool operator==(const ScaleClock&) const = default;
 };

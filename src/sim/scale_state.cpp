@@ -281,6 +281,10 @@ std::vector<std::uint8_t> ScaleState::Execute(std::uint8_t code,
       PutText(out, identity, 32);
       break;
     case cmd::kReadClock: {
+      if (broken_clock) {
+        out.assign(broken_clock->begin(), broken_clock->end());
+        break;
+      }
       const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(clock_offset_seconds);
       std::tm tm{};
       localtime_r(&now, &tm);
@@ -305,6 +309,7 @@ std::vector<std::uint8_t> ScaleState::Execute(std::uint8_t code,
       const std::time_t set = std::mktime(&tm);
       if (set != static_cast<std::time_t>(-1)) {
         clock_offset_seconds = static_cast<std::int64_t>(set) - std::time(nullptr);
+        broken_clock.reset();
       }
       break;
     }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct ScaleState {
   std::array<std::string, 40> departments;   // text 16 each
   std::array<std::int16_t, 8> tax_rates{};   // hundredths of a percent
   std::int64_t clock_offset_seconds = 0;     // scale clock minus the host clock
+  // When set, command 3 answers these six bytes as they stand (a clock that lost its time can
+  // hold a month of 13) until command 32 sets the clock again.
+  std::optional<std::array<std::uint8_t, 6>> broken_clock;
   std::vector<std::uint8_t> report_memory = std::vector<std::uint8_t>(0x1000);
   std::vector<std::array<std::uint8_t, 48>> logo_rows;  // rows received with command 36
   int logo_declared_rows = 0;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -84,6 +85,8 @@ class CliTerminal : public CliTest {
   void Start() {
     child_ = ::fork();
     if (child_ == 0) {
+      const rlimit no_core{0, 0};  // SIGQUIT would leave one
+      ::setrlimit(RLIMIT_CORE, &no_core);
       ::close(master_);
       ::login_tty(slave_);
       ::execl(KELDARO_CLI_PATH, KELDARO_CLI_PATH, "--port", scale_.SlavePath().c_str(), "--timeout",
@@ -155,7 +158,7 @@ TEST_F(CliTerminal, TypedKeysReachTheScaleAndCtrlDLeavesTheTerminalAsItWas) {
   ExpectTerminalRestored();
 }
 
-TEST_F(CliTerminal, CtrlCAndSigtermStopItWithTheTerminalRestored) {
+TEST_F(CliTerminal, CtrlCSigtermAndSigquitStopItWithTheTerminalRestored) {
   Start();
   Type("\x03");
   EXPECT_EQ(ExitCode(), kExitStopped);
@@ -166,7 +169,17 @@ TEST_F(CliTerminal, CtrlCAndSigtermStopItWithTheTerminalRestored) {
   ASSERT_EQ(::openpty(&master_, &slave_, nullptr, &before_, nullptr), 0);
   Start();
   ::kill(child_, SIGTERM);
-  EXPECT_EQ(ExitCode(), kExitStopped);
+  EXPECT_EQ(ExitCode(), kExitSignalBase + SIGTERM);
+  ExpectTerminalRestored();
+
+  // SIGQUIT still ends it at once, by the signal.
+  output_.clear();
+  ASSERT_EQ(::openpty(&master_, &slave_, nullptr, &before_, nullptr), 0);
+  Start();
+  ::kill(child_, SIGQUIT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child_, &status, 0), child_);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGQUIT) << status;
   ExpectTerminalRestored();
 }
 
