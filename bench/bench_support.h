@@ -31,6 +31,19 @@ class UnstoppedProgress : public plu::TransferProgress {
   void End() override {}
 };
 
+// Fills every PLU slot of `scale` (a full table): price `price_of(n)`, code n, name "URUN n".
+template <typename PriceOf>
+void FillEveryPlu(sim::VirtualScale& scale, PriceOf price_of) {
+  scale.WithState([&](sim::ScaleState& state) {
+    for (int n = 0; n < sim::ScaleState::kPluSlots; ++n) {
+      sim::PluSlot& slot = state.plu[static_cast<std::size_t>(n)];
+      slot.price = price_of(n);
+      slot.code = n;
+      slot.name = "URUN " + std::to_string(n);
+    }
+  });
+}
+
 // A virtual scale on its pseudo-terminal and a session to it. A paced scale holds every byte to
 // the line speed the session opened, so a run's time can be set against the wire's.
 class ScaleOnPty {

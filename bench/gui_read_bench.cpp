@@ -42,14 +42,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
     return 1;
   }
-  scale.WithState([](keldaro::sim::ScaleState& state) {
-    for (int n = 0; n < keldaro::sim::ScaleState::kPluSlots; ++n) {
-      keldaro::sim::PluSlot& slot = state.plu[static_cast<std::size_t>(n)];
-      slot.price = 100 + n;
-      slot.code = n;
-      slot.name = "URUN " + std::to_string(n);
-    }
-  });
+  keldaro::bench::FillEveryPlu(scale, [](int n) { return 100 + n; });
   qputenv("KELDARO_COM1", QByteArray::fromStdString(scale.SlavePath()));
 
   keldaro::bench::StderrNotifier notifier;

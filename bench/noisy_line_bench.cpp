@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "cli/cli_verbs.h"
 #include "sim/virtual_scale.h"
 
@@ -83,14 +84,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
     return 1;
   }
-  scale.WithState([](keldaro::sim::ScaleState& state) {
-    for (int n = 0; n < keldaro::sim::ScaleState::kPluSlots; ++n) {
-      keldaro::sim::PluSlot& slot = state.plu[static_cast<std::size_t>(n)];
-      slot.price = 99999 - n;
-      slot.code = n;
-      slot.name = "URUN " + std::to_string(n);
-    }
-  });
+  keldaro::bench::FillEveryPlu(scale, [](int n) { return 99999 - n; });
   const std::string tmp = fs::temp_directory_path() / "keldaro-noisy-line-bench";
   fs::remove_all(tmp);
   fs::create_directories(tmp);
