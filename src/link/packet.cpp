@@ -119,10 +119,6 @@ std::string Packet::PopText(int width) {
   return text;
 }
 
-std::uint32_t Packet::SwapDword(std::uint32_t v) {
-  return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
-}
-
 std::string_view Packet::BuildFrame(std::uint8_t code) {
   command_ = code;
   frame_length_ = 0;

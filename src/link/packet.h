@@ -68,7 +68,6 @@ class Packet {
   std::uint32_t PopDword();
   std::string PopText(int width);  // code-page bytes before the first zero, at most `width`
   std::string PopBytes(std::size_t count);  // the next `count` reply bytes, for a codec
-  static std::uint32_t SwapDword(std::uint32_t v);
 
   // The escaped request frame for the current payload, as Execute sends it. Empty when the
   // frame would not fit the frame buffer.
