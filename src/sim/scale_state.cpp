@@ -137,8 +137,7 @@ constexpr SamplePlu kSamplePlus[] = {
 
 void ScaleState::EmptyPluTable() { plu.fill(PluSlot{}); }
 
-void ScaleState::FillSample() {
-  EmptyPluTable();
+void ScaleState::FillSamplePlus() {
   for (const SamplePlu& s : kSamplePlus) {
     PluSlot& slot = plu[s.number];
     slot.price = s.price;
@@ -155,7 +154,9 @@ void ScaleState::FillSample() {
     slot.amount = static_cast<std::int32_t>(amount);
     slot.transactions = s.transactions;
   }
+}
 
+void ScaleState::FillSampleSettings() {
   // Settings block: mode 0, print options 0x45, the two barcode formats, 115200 baud,
   // LAN 0, auto power-off 20 min, discount 6 %, drawer 10, contrast 3, currency "TL", extra
   // options 0x0C.
@@ -201,7 +202,9 @@ void ScaleState::FillSample() {
   // Metrology block as the PC's SYSTEM tab sends it with its start values.
   metrology = {0x08, 0x0F, 0x02, 0x20, 0x00, 0x01, 0x03, 0xE8, 0x02, 0x00, 0x01, 0x7E,
                0xCA, 0x00, 0x01, 0x7E, 0xCA, 0x0A, 0x00, 0x00, 0x17, 0x70, 0x00, 0x03};
+}
 
+void ScaleState::FillSampleReport() {
   // Report memory, consistent with the PLU sales above: the total is the sum of the
   // PLU amounts, the taxed amounts split it by tax class, the hours and the clerks share it out.
   report_memory.assign(0x1000, 0);
@@ -259,7 +262,13 @@ void ScaleState::FillSample() {
     PutWordAt(m, c + 22, static_cast<std::uint32_t>(k % 3));           // discount count
     PutDwordAt(m, c + 24, static_cast<std::uint32_t>((k % 3) * 125));  // discount amount
   }
+}
 
+void ScaleState::FillSample() {
+  EmptyPluTable();
+  FillSamplePlus();
+  FillSampleSettings();
+  FillSampleReport();
   logo_rows.clear();
   logo_declared_rows = 0;
   plu_write_ends = 0;
@@ -272,6 +281,103 @@ void ScaleState::FillSample() {
   RefreshDisplay();
 }
 
+std::vector<std::uint8_t> ScaleState::ClockFields() const {
+  std::vector<std::uint8_t> out;
+  if (broken_clock) {
+    out.assign(broken_clock->begin(), broken_clock->end());
+    return out;
+  }
+  const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(clock_offset_seconds);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  PutByte(out, static_cast<std::uint32_t>(tm.tm_year + 1900 - 2000));
+  PutByte(out, static_cast<std::uint32_t>(tm.tm_mon + 1));
+  PutByte(out, static_cast<std::uint32_t>(tm.tm_mday));
+  PutByte(out, static_cast<std::uint32_t>(tm.tm_hour));
+  PutByte(out, static_cast<std::uint32_t>(tm.tm_min));
+  PutByte(out, static_cast<std::uint32_t>(tm.tm_sec));
+  return out;
+}
+
+void ScaleState::SetClockFrom(const std::vector<std::uint8_t>& payload) {
+  Reader in(payload);
+  if (!in.Has(6)) return;
+  std::tm tm{};
+  tm.tm_year = 100 + in.Byte();
+  tm.tm_mon = in.Byte() - 1;
+  tm.tm_mday = in.Byte();
+  tm.tm_hour = in.Byte();
+  tm.tm_min = in.Byte();
+  tm.tm_sec = in.Byte();
+  tm.tm_isdst = -1;
+  const std::time_t set = std::mktime(&tm);
+  if (set != static_cast<std::time_t>(-1)) {
+    clock_offset_seconds = static_cast<std::int64_t>(set) - std::time(nullptr);
+    broken_clock.reset();
+  }
+}
+
+std::vector<std::uint8_t> ScaleState::PluFields(const std::vector<std::uint8_t>& payload) const {
+  std::vector<std::uint8_t> out;
+  Reader in(payload);
+  const std::uint16_t number = in.Word();
+  const PluSlot empty{};
+  const PluSlot& s = number < kPluSlots ? plu[number] : empty;
+  PutDword(out, static_cast<std::uint32_t>(s.price));
+  PutDword(out, static_cast<std::uint32_t>(s.code));
+  PutByte(out, s.department);
+  PutByte(out, s.tax_class);
+  PutByte(out, s.flags);
+  PutText(out, s.name, 30);
+  PutWord(out, static_cast<std::uint16_t>(s.shelf_life));
+  PutDword(out, static_cast<std::uint32_t>(s.quantity));
+  PutDword(out, static_cast<std::uint32_t>(s.amount));
+  PutWord(out, static_cast<std::uint16_t>(s.transactions));
+  return out;
+}
+
+void ScaleState::WritePluFrom(const std::vector<std::uint8_t>& payload) {
+  Reader in(payload);
+  if (!in.Has(48)) return;
+  const std::uint16_t number = in.Word();
+  in.Byte();
+  if (number >= kPluSlots) return;
+  PluSlot& s = plu[number];  // the slot's sales totals stay as they are
+  s.price = static_cast<std::int32_t>(in.Dword());
+  s.code = static_cast<std::int32_t>(in.Dword());
+  s.department = in.Byte();
+  s.tax_class = in.Byte();
+  s.flags = in.Byte();
+  s.name = in.Text(30);
+  s.shelf_life = static_cast<std::int16_t>(in.Word());
+}
+
+void ScaleState::WriteLogoBlock(const std::vector<std::uint8_t>& payload) {
+  Reader in(payload);
+  const std::uint16_t block = in.Word();
+  if (block == 0) {  // header: the row count; the rows follow
+    logo_declared_rows = in.Byte();
+    logo_rows.clear();
+  } else if ((block - 1) % 48 == 0) {
+    const std::size_t y = (block - 1) / 48;
+    if (logo_rows.size() <= y) logo_rows.resize(y + 1, std::array<std::uint8_t, 48>{});
+    for (std::uint8_t& dots : logo_rows[y]) dots = in.Byte();
+  }
+}
+
+std::vector<std::uint8_t> ScaleState::ReportMemoryFields(
+    const std::vector<std::uint8_t>& payload) const {
+  std::vector<std::uint8_t> out;
+  Reader in(payload);
+  const std::uint16_t offset = in.Word();
+  const std::uint8_t count = in.Byte();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = std::size_t{offset} + i;
+    out.push_back(at < report_memory.size() ? report_memory[at] : 0);
+  }
+  return out;
+}
+
 std::vector<std::uint8_t> ScaleState::Execute(std::uint8_t code,
                                               const std::vector<std::uint8_t>& payload) {
   std::vector<std::uint8_t> out;
@@ -280,70 +386,18 @@ std::vector<std::uint8_t> ScaleState::Execute(std::uint8_t code,
     case cmd::kIdentify:
       PutText(out, identity, 32);
       break;
-    case cmd::kReadClock: {
-      if (broken_clock) {
-        out.assign(broken_clock->begin(), broken_clock->end());
-        break;
-      }
-      const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(clock_offset_seconds);
-      std::tm tm{};
-      localtime_r(&now, &tm);
-      PutByte(out, static_cast<std::uint32_t>(tm.tm_year + 1900 - 2000));
-      PutByte(out, static_cast<std::uint32_t>(tm.tm_mon + 1));
-      PutByte(out, static_cast<std::uint32_t>(tm.tm_mday));
-      PutByte(out, static_cast<std::uint32_t>(tm.tm_hour));
-      PutByte(out, static_cast<std::uint32_t>(tm.tm_min));
-      PutByte(out, static_cast<std::uint32_t>(tm.tm_sec));
+    case cmd::kReadClock:
+      out = ClockFields();
       break;
-    }
-    case cmd::kSetClock: {
-      if (!in.Has(6)) break;
-      std::tm tm{};
-      tm.tm_year = 100 + in.Byte();
-      tm.tm_mon = in.Byte() - 1;
-      tm.tm_mday = in.Byte();
-      tm.tm_hour = in.Byte();
-      tm.tm_min = in.Byte();
-      tm.tm_sec = in.Byte();
-      tm.tm_isdst = -1;
-      const std::time_t set = std::mktime(&tm);
-      if (set != static_cast<std::time_t>(-1)) {
-        clock_offset_seconds = static_cast<std::int64_t>(set) - std::time(nullptr);
-        broken_clock.reset();
-      }
+    case cmd::kSetClock:
+      SetClockFrom(payload);
       break;
-    }
-    case cmd::kReadPlu: {
-      const std::uint16_t number = in.Word();
-      const PluSlot empty{};
-      const PluSlot& s = number < kPluSlots ? plu[number] : empty;
-      PutDword(out, static_cast<std::uint32_t>(s.price));
-      PutDword(out, static_cast<std::uint32_t>(s.code));
-      PutByte(out, s.department);
-      PutByte(out, s.tax_class);
-      PutByte(out, s.flags);
-      PutText(out, s.name, 30);
-      PutWord(out, static_cast<std::uint16_t>(s.shelf_life));
-      PutDword(out, static_cast<std::uint32_t>(s.quantity));
-      PutDword(out, static_cast<std::uint32_t>(s.amount));
-      PutWord(out, static_cast<std::uint16_t>(s.transactions));
+    case cmd::kReadPlu:
+      out = PluFields(payload);
       break;
-    }
-    case cmd::kWritePlu: {
-      if (!in.Has(48)) break;
-      const std::uint16_t number = in.Word();
-      in.Byte();
-      if (number >= kPluSlots) break;
-      PluSlot& s = plu[number];  // the slot's sales totals stay as they are
-      s.price = static_cast<std::int32_t>(in.Dword());
-      s.code = static_cast<std::int32_t>(in.Dword());
-      s.department = in.Byte();
-      s.tax_class = in.Byte();
-      s.flags = in.Byte();
-      s.name = in.Text(30);
-      s.shelf_life = static_cast<std::int16_t>(in.Word());
+    case cmd::kWritePlu:
+      WritePluFrom(payload);
       break;
-    }
     case cmd::kEndPluWrite:
       ++plu_write_ends;
       break;
@@ -391,18 +445,9 @@ std::vector<std::uint8_t> ScaleState::Execute(std::uint8_t code,
       if (!in.Has(16)) break;
       for (std::int16_t& rate : tax_rates) rate = static_cast<std::int16_t>(in.Word());
       break;
-    case cmd::kWriteLogo: {
-      const std::uint16_t block = in.Word();
-      if (block == 0) {  // header: the row count; the rows follow
-        logo_declared_rows = in.Byte();
-        logo_rows.clear();
-      } else if ((block - 1) % 48 == 0) {
-        const std::size_t y = (block - 1) / 48;
-        if (logo_rows.size() <= y) logo_rows.resize(y + 1, std::array<std::uint8_t, 48>{});
-        for (std::uint8_t& dots : logo_rows[y]) dots = in.Byte();
-      }
+    case cmd::kWriteLogo:
+      WriteLogoBlock(payload);
       break;
-    }
     case cmd::kKey:
       PressKey(in.Byte());
       break;
@@ -412,15 +457,9 @@ std::vector<std::uint8_t> ScaleState::Execute(std::uint8_t code,
     case cmd::kDisplayPoll:
       out = DisplayFields();
       break;
-    case cmd::kReadReportMemory: {
-      const std::uint16_t offset = in.Word();
-      const std::uint8_t count = in.Byte();
-      for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = std::size_t{offset} + i;
-        out.push_back(at < report_memory.size() ? report_memory[at] : 0);
-      }
+    case cmd::kReadReportMemory:
+      out = ReportMemoryFields(payload);
       break;
-    }
     default:
       break;  // unknown code: the reply carries the header only
   }

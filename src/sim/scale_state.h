@@ -72,6 +72,19 @@ struct ScaleState {
   void RefreshDisplay();
   // The 29 reply fields of the display poll (command 66).
   std::vector<std::uint8_t> DisplayFields() const;
+
+ private:
+  // The parts of FillSample.
+  void FillSamplePlus();
+  void FillSampleSettings();  // the settings block, texts, tax rates, clock and metrology
+  void FillSampleReport();    // report memory that agrees with the sample PLUs' sales
+  // The commands of Execute with more to them than a field or two.
+  std::vector<std::uint8_t> ClockFields() const;
+  void SetClockFrom(const std::vector<std::uint8_t>& payload);
+  std::vector<std::uint8_t> PluFields(const std::vector<std::uint8_t>& payload) const;
+  void WritePluFrom(const std::vector<std::uint8_t>& payload);
+  void WriteLogoBlock(const std::vector<std::uint8_t>& payload);
+  std::vector<std::uint8_t> ReportMemoryFields(const std::vector<std::uint8_t>& payload) const;
 };
 
 }  // namespace keldaro::sim
