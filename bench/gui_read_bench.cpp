@@ -17,8 +17,8 @@ namespace {
 
 class NoFiles : public keldaro::ui::FileChooser {
  public:
-  QString OpenFileName(const keldaro::ui::FileDialogSpec&) override { return {}; }
-  QString SaveFileName(const keldaro::ui::FileDialogSpec&) override { return {}; }
+  QString OpenFileName(const keldaro::ui::FileDialogOptions&) override { return {}; }
+  QString SaveFileName(const keldaro::ui::FileDialogOptions&) override { return {}; }
 };
 
 double Median(std::vector<double> values) {

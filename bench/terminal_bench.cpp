@@ -22,8 +22,8 @@ namespace {
 
 class NoFiles : public keldaro::ui::FileChooser {
  public:
-  QString OpenFileName(const keldaro::ui::FileDialogSpec&) override { return {}; }
-  QString SaveFileName(const keldaro::ui::FileDialogSpec&) override { return {}; }
+  QString OpenFileName(const keldaro::ui::FileDialogOptions&) override { return {}; }
+  QString SaveFileName(const keldaro::ui::FileDialogOptions&) override { return {}; }
 };
 
 double Ms(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }

@@ -26,13 +26,13 @@ QString WithDefaultExtension(const QString& name, const QString& extension) {
   return name + "." + extension;
 }
 
-QString QtFileChooser::OpenFileName(const ui::FileDialogSpec& dialog) {
+QString QtFileChooser::OpenFileName(const ui::FileDialogOptions& dialog) {
   const QString name =
       QFileDialog::getOpenFileName(parent_, {}, dialog.initial_folder, QtNameFilter(dialog.filter));
   return WithDefaultExtension(name, dialog.default_extension);
 }
 
-QString QtFileChooser::SaveFileName(const ui::FileDialogSpec& dialog) {
+QString QtFileChooser::SaveFileName(const ui::FileDialogOptions& dialog) {
   const QString name =
       QFileDialog::getSaveFileName(parent_, {}, dialog.initial_folder, QtNameFilter(dialog.filter));
   return WithDefaultExtension(name, dialog.default_extension);

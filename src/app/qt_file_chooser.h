@@ -18,8 +18,8 @@ class QtFileChooser : public ui::FileChooser {
  public:
   explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
-  QString OpenFileName(const ui::FileDialogSpec& dialog) override;
-  QString SaveFileName(const ui::FileDialogSpec& dialog) override;
+  QString OpenFileName(const ui::FileDialogOptions& dialog) override;
+  QString SaveFileName(const ui::FileDialogOptions& dialog) override;
 
  private:
   QWidget* parent_;

@@ -20,7 +20,7 @@
 namespace keldaro::logo {
 
 // OpenDialog1: BMP first, as the default, then the other pictures Qt reads; the current folder.
-inline const ui::FileDialogSpec kPictureFileDialog{
+inline const ui::FileDialogOptions kPictureFileDialog{
     "BMP|*.BMP|PNG|*.PNG|JPEG|*.JPG;*.JPEG|GIF|*.GIF", "", "."};
 
 class LogoWindow : public QWidget {

@@ -19,7 +19,7 @@
 namespace keldaro::plu {
 
 // The PLU text file dialogs (OpenDialog1, SaveDialog1).
-inline const ui::FileDialogSpec kPluFileDialog{"TAB separated Text Files|*.TXT", "TXT", "."};
+inline const ui::FileDialogOptions kPluFileDialog{"TAB separated Text Files|*.TXT", "TXT", "."};
 
 // Shown when a PLU file holds more record lines than the grid has rows.
 QString NotLoadedLinesText(int ignored_lines);

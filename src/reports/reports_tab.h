@@ -13,7 +13,7 @@
 namespace keldaro::reports {
 
 // SaveDialog2: no initial folder.
-inline const ui::FileDialogSpec kListingFileDialog{"Text files|*.TXT", "TXT", ""};
+inline const ui::FileDialogOptions kListingFileDialog{"Text files|*.TXT", "TXT", ""};
 
 class ReportsTab : public QWidget {
   Q_OBJECT

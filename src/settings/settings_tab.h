@@ -24,7 +24,7 @@
 namespace keldaro::settings {
 
 // The settings file dialogs of "PC'ye kaydet" and "PC'den yükle".
-inline const ui::FileDialogSpec kSettingsFileDialog{"Settings files|*.json", "json", "."};
+inline const ui::FileDialogOptions kSettingsFileDialog{"Settings files|*.json", "json", "."};
 
 class SettingsTab : public QWidget {
   Q_OBJECT

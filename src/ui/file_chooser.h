@@ -5,7 +5,7 @@
 
 namespace keldaro::ui {
 
-struct FileDialogSpec {
+struct FileDialogOptions {
   QString filter;             // "Description|*.EXT", one pair
   QString default_extension;  // appended when the chosen name has none
   QString initial_folder;
@@ -15,8 +15,8 @@ class FileChooser {
  public:
   virtual ~FileChooser() = default;
   // The chosen file's name, or an empty text when the user cancelled.
-  virtual QString OpenFileName(const FileDialogSpec& dialog) = 0;
-  virtual QString SaveFileName(const FileDialogSpec& dialog) = 0;
+  virtual QString OpenFileName(const FileDialogOptions& dialog) = 0;
+  virtual QString SaveFileName(const FileDialogOptions& dialog) = 0;
 };
 
 }  // namespace keldaro::ui

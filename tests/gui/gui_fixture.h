@@ -23,14 +23,14 @@ namespace keldaro::gui_testing {
 // dialogs it was shown.
 class ScriptedFileChooser : public ui::FileChooser {
  public:
-  QString OpenFileName(const ui::FileDialogSpec& dialog) override { return Next(dialog); }
-  QString SaveFileName(const ui::FileDialogSpec& dialog) override { return Next(dialog); }
+  QString OpenFileName(const ui::FileDialogOptions& dialog) override { return Next(dialog); }
+  QString SaveFileName(const ui::FileDialogOptions& dialog) override { return Next(dialog); }
 
   std::deque<QString> answers;
-  std::vector<ui::FileDialogSpec> shown;
+  std::vector<ui::FileDialogOptions> shown;
 
  private:
-  QString Next(const ui::FileDialogSpec& dialog) {
+  QString Next(const ui::FileDialogOptions& dialog) {
     shown.push_back(dialog);
     if (answers.empty()) return {};
     QString name = answers.front();
