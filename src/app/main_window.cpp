@@ -24,8 +24,6 @@ namespace {
 using ui::Named;
 
 const QStringList kPorts = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
-const QStringList kSpeeds = {"1200",  "2400",  "4800",  "9600",  "14400",
-                             "19200", "28800", "38400", "57600", "115200"};
 constexpr int kDefaultSpeedIndex = 3;  // 9600
 constexpr int kDefaultPortIndex = 0;   // COM1
 
@@ -98,7 +96,7 @@ void MainWindow::BuildTopBar() {
     ComboBox2->addItem(QString::fromStdString(ports::PreferredName(port)));
   }
   ComboBox2->view()->setMinimumWidth(ComboBox2->view()->sizeHintForColumn(0));
-  ComboBox1 = ui::EditableList("ComboBox1", kSpeeds, this);
+  ComboBox1 = ui::EditableList("ComboBox1", ui::LineSpeedItems(), this);
   ComboBox1->setToolTip("choice the baudrate");
   ComboBox2->setFixedWidth(70);
   ComboBox1->setFixedWidth(80);

@@ -14,9 +14,7 @@ namespace {
 
 constexpr const char* kDateFormat = "yyyy-MM-dd";
 constexpr const char* kTimeFormat = "HH:mm:ss";
-// The scale holds the year as a byte past 2000.
-constexpr int kFirstYear = 2000;
-constexpr int kLastYear = 2255;
+using settings::ScaleClock;
 
 int ClockGet(bool verify, const CliOptions& options, std::ostream& out, std::ostream& err) {
   Connection link(options, err);
@@ -51,9 +49,10 @@ int ClockSet(const std::string& when, const CliOptions& options, std::ostream& o
       return BadUsage(err, "'" + when + "' is not a time in this time zone");
     }
   }
-  if (time.date().year() < kFirstYear || time.date().year() > kLastYear) {
-    return BadUsage(err, "the scale's clock holds the years " + std::to_string(kFirstYear) +
-                             " to " + std::to_string(kLastYear) + ", not " +
+  if (time.date().year() < ScaleClock::kFirstYear || time.date().year() > ScaleClock::kLastYear) {
+    return BadUsage(err, "the scale's clock holds the years " +
+                             std::to_string(ScaleClock::kFirstYear) + " to " +
+                             std::to_string(ScaleClock::kLastYear) + ", not " +
                              std::to_string(time.date().year()));
   }
   const settings::ScaleClock clock = settings::ScaleClock::FromDateTime(time);

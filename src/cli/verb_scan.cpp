@@ -25,7 +25,7 @@ int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
     err << "keldaro-cli: no serial port found to scan; name one with --port\n";
     return kExitLinkFailure;
   }
-  const std::vector<int> speeds(kScaleLineSpeeds.begin(), kScaleLineSpeeds.end());
+  const std::vector<int> speeds = FastestFirst();
   int found = 0;
   for (const std::string& port : ports) {
     if (StopRequested()) return kExitStopped;

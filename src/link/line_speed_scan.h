@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "link/line_speeds.h"
 #include "link/serial_port.h"
 
 namespace keldaro {
 
-// The line speeds a scale may be set to, fastest first (the order a scan reports them in).
-inline constexpr std::array<int, 10> kScaleLineSpeeds = {115200, 57600, 38400, 28800, 19200,
-                                                         14400,  9600,  4800,  2400,  1200};
+// Every line speed a scale may be set to, fastest first (the order a scan reports them in).
+inline std::vector<int> FastestFirst() { return {kLineSpeeds.rbegin(), kLineSpeeds.rend()}; }
 
 struct SpeedAnswer {
   int baud = 0;

@@ -11,7 +11,11 @@
 namespace keldaro::settings {
 
 struct ScaleClock {
-  int year = 2000;
+  // The years the scale's clock holds: a byte past the first.
+  static constexpr int kFirstYear = 2000;
+  static constexpr int kLastYear = kFirstYear + 255;
+
+  int year = kFirstYear;
   int month = 1;
   int day = 1;
   int hour = 0;

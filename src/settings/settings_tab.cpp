@@ -22,8 +22,6 @@
 namespace keldaro::settings {
 namespace {
 
-const QStringList kLineSpeeds = {"1200",  "2400",  "4800",  "9600",  "14400",
-                                 "19200", "28800", "38400", "57600", "115200"};
 const QStringList kContrasts = {"1", "2", "3", "4", "5"};
 const QStringList kOperatingModeItems = {
     QStringLiteral("Toplamda fiş"), QStringLiteral("Her işlemde fiş"),
@@ -40,6 +38,7 @@ constexpr int kDepartmentGridWidth = 128;
 constexpr int kRightColumnWidth = 178;
 
 using ui::EditableList;
+using ui::LineSpeedItems;
 using ui::Named;
 
 QSpinBox* Spin(const char* name, SpinLimits limits, int value, QWidget* parent) {
@@ -123,7 +122,7 @@ SettingsTab::SettingsTab(ScaleSession& session, const ui::Services& services,
 }
 
 void SettingsTab::BuildControls() {
-  ComboBox4 = EditableList("ComboBox4", kLineSpeeds, this);
+  ComboBox4 = EditableList("ComboBox4", LineSpeedItems(), this);
   SpinEdit3 = Spin("SpinEdit3", kAutoOffLimits, 20, this);
   SpinEdit4 = Spin("SpinEdit4", kLanNumberLimits, 0, this);
   SpinEdit5 = Spin("SpinEdit5", kDiscountLimits, 6, this);

@@ -7,6 +7,8 @@
 #include <QSpinBox>
 #include <QStringList>
 
+#include "link/line_speeds.h"
+
 namespace keldaro::ui {
 
 template <typename W>
@@ -22,6 +24,13 @@ inline QComboBox* EditableList(const char* name, const QStringList& items, QWidg
   box->setInsertPolicy(QComboBox::NoInsert);
   box->addItems(items);
   return box;
+}
+
+// The line speeds as a speed list's items, slowest first.
+inline QStringList LineSpeedItems() {
+  QStringList items;
+  for (int speed : kLineSpeeds) items << QString::number(speed);
+  return items;
 }
 
 inline QSpinBox* SpinField(const char* name, int min, int max, int value, QWidget* parent) {

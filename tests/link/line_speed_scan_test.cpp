@@ -22,7 +22,7 @@ class LineSpeedScan : public ::testing::Test {
 };
 
 TEST_F(LineSpeedScan, FindsTheScaleAtItsOwnSpeedOnlyWithOneRequestEach) {
-  const std::vector<int> speeds(kScaleLineSpeeds.begin(), kScaleLineSpeeds.end());
+  const std::vector<int> speeds = FastestFirst();
   const PortScan scan = ScanLineSpeeds(scale_.SlavePath(), speeds);
   EXPECT_TRUE(scan.open_error.empty());
   ASSERT_EQ(scan.answers.size(), 1u);
