@@ -1,6 +1,7 @@
 #include "app/config_binding.h"
 
 #include "app/main_window.h"
+#include "ui/memo_text.h"
 
 namespace keldaro::app {
 
@@ -28,7 +29,7 @@ ConfigEntries ConfigBinding::Collect() const {
   }
   for (const auto& [number, edit] : masked_fields_) entries.masked_fields[number] = edit->text();
   for (const auto& [number, memo] : multi_line_boxes_) {
-    const QString text = memo->toPlainText();
+    const QString text = ui::MemoText(*memo);
     entries.multi_line_boxes[number] =
         text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
   }

@@ -36,8 +36,9 @@ CommandLine::CommandLine(std::ostream& out, std::ostream& err)
 }
 
 std::optional<int> CommandLine::Parse(const std::vector<std::string>& args) {
+  const std::vector<std::string> given = DashCaptionsAsCodes(args);
   // CLI11 takes the arguments in reverse order.
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  std::vector<std::string> reversed(given.rbegin(), given.rend());
   try {
     app_.parse(reversed);
   } catch (const CLI::Success& e) {  // --help, --version

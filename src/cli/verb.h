@@ -6,6 +6,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "cli/cli_options.h"
 
@@ -43,6 +44,10 @@ void AddClockVerbs(CLI::App& app, VerbContext& context);
 void AddMetrologyVerbs(CLI::App& app, VerbContext& context);
 void AddReportVerb(CLI::App& app, VerbContext& context);
 void AddKeypadVerbs(CLI::App& app, VerbContext& context);
+// `args` with the keypad captions that begin with a dash ("-0-", "-T-") after the verb `key`
+// written as their codes in hex, which the verb takes alike: CLI11 would read "-T-" as the
+// unknown option -T.
+std::vector<std::string> DashCaptionsAsCodes(std::vector<std::string> args);
 void AddTerminalVerb(CLI::App& app, VerbContext& context);
 void AddScanVerb(CLI::App& app, VerbContext& context);
 void AddBackupVerbs(CLI::App& app, VerbContext& context);

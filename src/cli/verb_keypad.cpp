@@ -1,7 +1,9 @@
 // key KEY... and display [--watch]: the scale's keypad and display from the shell.
 #include <CLI/CLI.hpp>
 #include <QLocale>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <ostream>
 #include <thread>
@@ -62,6 +64,18 @@ int ShowDisplay(bool watch, const CliOptions& options, std::ostream& out, std::o
 }
 
 }  // namespace
+
+std::vector<std::string> DashCaptionsAsCodes(std::vector<std::string> args) {
+  for (auto it = std::find(args.begin(), args.end(), "key"); it != args.end(); ++it) {
+    if (it->size() < 2 || it->front() != '-') continue;
+    if (const auto code = terminal::CodeOfCaption(QString::fromStdString(*it))) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "0x%02X", *code);
+      *it = hex;
+    }
+  }
+  return args;
+}
 
 void AddKeypadVerbs(CLI::App& app, VerbContext& context) {
   auto keys = std::make_shared<std::vector<std::string>>();

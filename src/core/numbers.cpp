@@ -1,6 +1,7 @@
 #include "core/numbers.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <string>
@@ -104,6 +105,12 @@ std::int32_t StrToInt(const QString& text) {
 double StrToFloat(const QString& text, QChar separator) {
   double value = 0;
   if (!ParseFloat(text, value, separator)) throw ConversionError::NotFloat(text);
+  return value;
+}
+
+double StrToScalableFloat(const QString& text, QChar separator, double scale) {
+  const double value = StrToFloat(text, separator);
+  if (!std::isfinite(value * scale)) throw ConversionError::NotFloat(text);
   return value;
 }
 

@@ -20,6 +20,9 @@ bool ParseFloat(QStringView text, double& value, QChar separator);
 // The same conversions for handlers that have no flag: they throw ConversionError.
 std::int32_t StrToInt(const QString& text);
 double StrToFloat(const QString& text, QChar separator);
+// StrToFloat for a value that goes out multiplied by `scale`: it also refuses a number whose
+// product overflows a double (1e307 percent as hundredths), which no wire integer could hold.
+double StrToScalableFloat(const QString& text, QChar separator, double scale);
 
 // The decimal value of `text` times 100 with further digits dropped (toward zero), worked out on
 // the digits themselves so 0.53 gives 53 exactly. Throws ConversionError for a non-number.

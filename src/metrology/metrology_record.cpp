@@ -14,7 +14,8 @@ constexpr std::uint8_t kLeadingByte = 8;
 // The maximum tare on the wire: the whole kilograms times 1000, its low 32 bits (fmod keeps them
 // for any finite value without an out-of-range conversion).
 std::int64_t MaxTareGrams(double kilograms) {
-  return static_cast<std::int64_t>(std::fmod(std::trunc(kilograms) * 1000, 4294967296.0));
+  return static_cast<std::int64_t>(
+      std::fmod(std::trunc(kilograms) * kGramsPerKilogram, 4294967296.0));
 }
 
 // The values every preset shares, with the ones that differ.

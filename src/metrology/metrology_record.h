@@ -20,6 +20,8 @@ struct Limits {
 inline constexpr Limits kUnitLimits{1, 10000};
 inline constexpr Limits kDigitsLimits{11, 44};
 inline constexpr Limits kGravityLimits{97000, 99000};
+// The maximum tare is kept in kilograms and goes out in grams.
+inline constexpr double kGramsPerKilogram = 1000;
 
 struct MetrologyRecord {
   int capacity = 15;           // "Capacity", kg

@@ -151,7 +151,7 @@ MetrologyRecord MetrologyTab::Record() const {
   r.local_g = ui::SpinNumber(*SpinEdit7);
   r.destination_g = ui::SpinNumber(*SpinEdit8);
   r.initial_zero = ui::SpinNumber(*SpinEdit11, kInitialZeroWhenEmpty);
-  r.max_tare = StrToFloat(Edit4->text(), services_.decimal_separator);
+  r.max_tare = StrToScalableFloat(Edit4->text(), services_.decimal_separator, kGramsPerKilogram);
   r.minimum_sale = CheckBox14->isChecked();
   r.stable_count = StrToInt(ComboBox9->currentText());
   return r;

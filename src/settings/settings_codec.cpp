@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "core/big_endian.h"
-#include "core/conversion_error.h"
 #include "core/cp1254.h"
 #include "core/numbers.h"
 
@@ -87,8 +86,7 @@ std::array<std::int16_t, kTaxRates> DecodeTaxTable(std::string_view table) {
 }
 
 std::int16_t TaxRateHundredths(const QString& text, QChar separator) {
-  double percent = 0;
-  if (!ParseFloat(text, percent, separator)) throw ConversionError::NotFloat(text);
+  const double percent = StrToScalableFloat(text, separator, 100);
   // nearbyint rounds halves to even in the default rounding mode; fmod keeps the low 16 bits of
   // any finite value without an out-of-range conversion.
   const double low_bits = std::fmod(std::nearbyint(percent * 100), 65536.0);

@@ -35,7 +35,7 @@ std::array<std::int16_t, kTaxRates> DecodeTaxTable(std::string_view table);
 
 // A tax cell's text in percent as hundredths on the wire: times 100, to the nearest integer
 // with halves to even (0.125 gives 12, 0.375 gives 38), then its low 16 bits. Throws
-// ConversionError for a text that is not a number.
+// ConversionError for a text that is not a number or whose hundredths overflow a double.
 std::int16_t TaxRateHundredths(const QString& text, QChar separator);
 // The shortest decimal form of a rate: 1800 gives "18", 875 "8.75", -500 "-5".
 QString TaxRateText(std::int16_t hundredths, QChar separator);

@@ -15,6 +15,7 @@
 #include "ui/checked_cell_delegate.h"
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
+#include "ui/memo_text.h"
 #include "ui/named_widgets.h"
 #include "ui/spin_number.h"
 #include "ui/wait_cursor.h"
@@ -58,7 +59,7 @@ int SelectedItem(const QComboBox* box) {
 
 // The memo's lines, at most `count` of them, each cut to a receipt line's width.
 QStringList ReceiptLines(const QPlainTextEdit* memo, int count) {
-  QStringList lines = memo->toPlainText().split(QLatin1Char('\n')).mid(0, count);
+  QStringList lines = ui::MemoText(*memo).split(QLatin1Char('\n')).mid(0, count);
   for (QString& line : lines) line.truncate(kReceiptLineWidth);
   return lines;
 }

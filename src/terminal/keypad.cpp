@@ -81,6 +81,37 @@ std::uint8_t CodeOfVirtualKey(int vk) {
   }
 }
 
+namespace {
+
+// The virtual key ('0'..'9') of a main-block digit key by its place on the keyboard, or 0 for
+// another key.
+int DigitRowKey(const KeyPress& press) {
+  // X11 and Wayland report XKB keycodes, which number the digit row 1..9, 0 as 10..19 on every
+  // layout.
+  constexpr std::uint32_t kXkbKeyOne = 10;
+  constexpr std::uint32_t kXkbKeyZero = 19;
+  if (press.native_scan_code >= kXkbKeyOne && press.native_scan_code <= kXkbKeyZero) {
+    return press.native_scan_code == kXkbKeyZero
+               ? '0'
+               : '1' + static_cast<int>(press.native_scan_code - kXkbKeyOne);
+  }
+  // Without the platform's numbers (synthetic events, other platforms) Shift+digit is known by
+  // the US layout's symbols above the digits.
+  if (press.native_scan_code != 0 || !press.modifiers.testFlag(Qt::ShiftModifier)) return 0;
+  static constexpr std::pair<int, char> kShiftedDigits[] = {
+      {Qt::Key_Exclam, '1'},     {Qt::Key_At, '2'},       {Qt::Key_NumberSign, '3'},
+      {Qt::Key_Dollar, '4'},     {Qt::Key_Percent, '5'},  {Qt::Key_AsciiCircum, '6'},
+      {Qt::Key_Ampersand, '7'},  {Qt::Key_Asterisk, '8'}, {Qt::Key_ParenLeft, '9'},
+      {Qt::Key_ParenRight, '0'},
+  };
+  for (const auto& [qt_key, digit] : kShiftedDigits) {
+    if (qt_key == press.qt_key) return digit;
+  }
+  return 0;
+}
+
+}  // namespace
+
 int VirtualKeyOfQtKey(int key, bool on_keypad) {
   // Qt numbers digits and letters as the virtual keys do (upper case for either).
   if (key >= Qt::Key_0 && key <= Qt::Key_9) return on_keypad ? 0x60 + (key - Qt::Key_0) : key;
@@ -100,6 +131,14 @@ int VirtualKeyOfQtKey(int key, bool on_keypad) {
     if (qt_key == key) return virtual_key;
   }
   return 0;
+}
+
+int VirtualKeyOfKeyPress(const KeyPress& press) {
+  const bool on_keypad = press.modifiers.testFlag(Qt::KeypadModifier);
+  if (!on_keypad) {
+    if (const int digit = DigitRowKey(press); digit != 0) return digit;
+  }
+  return VirtualKeyOfQtKey(press.qt_key, on_keypad);
 }
 
 }  // namespace keldaro::terminal

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -35,5 +36,18 @@ std::uint8_t CodeOfVirtualKey(int virtual_key);
 // platform. Digits of the numeric keypad (`on_keypad`) keep codes of their own, apart from the
 // main block's, and so send 0x00 as they do on Windows. A key with no code here gives 0.
 int VirtualKeyOfQtKey(int qt_key, bool on_keypad);
+
+// A key press as the window system reports it: Qt's key, the modifiers, and the platform's own
+// number of the key's place (an XKB keycode; 0 where the event has none).
+struct KeyPress {
+  int qt_key = 0;
+  Qt::KeyboardModifiers modifiers;
+  std::uint32_t native_scan_code = 0;
+};
+
+// The Windows virtual-key code of a key press. A digit key of the main block gives its digit
+// whatever Shift and the keyboard layout make of it (Shift+1 is Qt::Key_Exclam on a US layout),
+// as Windows names those keys by their place; every other key goes by VirtualKeyOfQtKey.
+int VirtualKeyOfKeyPress(const KeyPress& press);
 
 }  // namespace keldaro::terminal

@@ -166,7 +166,7 @@ bool TerminalWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched != first_receiver) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
   ui::RunGuarded(session_.notifier(), [&] {
-    FormKeyDown(VirtualKeyOfQtKey(key->key(), key->modifiers().testFlag(Qt::KeypadModifier)));
+    FormKeyDown(VirtualKeyOfKeyPress({key->key(), key->modifiers(), key->nativeScanCode()}));
   });
   return false;  // not consumed: the focused control still gets the key
 }

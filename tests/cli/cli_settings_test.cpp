@@ -239,6 +239,17 @@ TEST_F(CliSettings, AReportFailingAtClerk3PrintsTheLinesSoFarAndExits1) {
   EXPECT_NE(run.err.find("Comunication Error!"), std::string::npos);
 }
 
+TEST_F(CliSettings, CaptionsBeginningWithADashAreKeysAnywhereAndUnknownOptionsAreRefused) {
+  ASSERT_EQ(Run({"key", "7", "-T-", "-0-"}).exit_code, 0);
+  std::vector<std::uint8_t> codes;
+  for (const auto& payload : Payloads(cmd::kKey)) codes.push_back(payload.at(0));
+  EXPECT_EQ(codes, (std::vector<std::uint8_t>{0x37, 0x54, 0x5A}));
+  const CliRun unknown = Run({"key", "-0-", "-X"});
+  EXPECT_EQ(unknown.exit_code, 2);
+  EXPECT_NE(unknown.err.find("'-X' is not a verb or option here"), std::string::npos);
+  EXPECT_EQ(CountOf(cmd::kKey), 3);
+}
+
 TEST_F(CliSettings, KeysGoOutInOrderAndTheDisplayIsPrintedAsTheScaleShowsIt) {
   ASSERT_EQ(Run({"key", "00", "ON", "PAY", "0x2e"}).exit_code, 0);
   std::vector<std::uint8_t> codes;

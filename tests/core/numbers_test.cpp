@@ -89,6 +89,14 @@ TEST_P(WithSeparator, ThrowingConversionsCarryTheStandardMessages) {
   }
 }
 
+TEST_P(WithSeparator, ScalableFloatsRefuseWhatOverflowsOnceScaled) {
+  // 100 scales a tax rate to hundredths, 1000 a maximum tare to grams.
+  EXPECT_THROW(StrToScalableFloat(Dec("-1e307"), sep(), 100), ConversionError);
+  EXPECT_THROW(StrToScalableFloat(Dec("1e306"), sep(), 1000), ConversionError);
+  EXPECT_EQ(StrToScalableFloat(Dec("1.7e306"), sep(), 100), 1.7e306);
+  EXPECT_EQ(StrToScalableFloat(Dec("-1.7e305"), sep(), 1000), -1.7e305);
+}
+
 TEST_P(WithSeparator, HundredthsAreExactAndTruncatedTowardZero) {
   EXPECT_EQ(HundredthsOf(Dec("0.53"), sep()), 53);  // 0.53 * 100 is 52.999... in binary
   EXPECT_EQ(HundredthsOf(Dec("12.5"), sep()), 1250);

@@ -7,6 +7,7 @@
 
 #include "gui_fixture.h"
 #include "support/file_size_limit.h"
+#include "ui/memo_text.h"
 
 namespace keldaro::gui_testing {
 namespace {
@@ -52,12 +53,13 @@ TEST_F(ConfigFileGuiTest, AFirstRunWritesTheFileOnCloseInItsLayout) {
 }
 
 TEST_F(ConfigFileGuiTest, LinesAndTypedListTextsSurviveARestart) {
-  settings_tab().Memo1->setPlainText(u"1\n2\n3\n4\n5\nALTI"_s);
+  settings_tab().Memo1->setPlainText(u"1\n2\n3\n4\n5\nAL\u00A0TI"_s);  // a non-breaking space
   settings_tab().Memo2->clear();
   settings_tab().ComboBox3->setEditText(u"Özel"_s);  // no such item
   form1().ComboBox1->setCurrentIndex(9);             // 115200
   Restart();
-  EXPECT_EQ(settings_tab().Memo1->toPlainText(), u"1\n2\n3\n4\n5\nALTI"_s);
+  EXPECT_TRUE(FileBytes().contains("\r\nAL\xA0TI\r\n"));
+  EXPECT_EQ(ui::MemoText(*settings_tab().Memo1), u"1\n2\n3\n4\n5\nAL\u00A0TI"_s);
   EXPECT_TRUE(settings_tab().Memo2->toPlainText().isEmpty());
   EXPECT_EQ(settings_tab().ComboBox3->currentIndex(), -1);
   EXPECT_EQ(settings_tab().ComboBox3->currentText(), u"Özel"_s);

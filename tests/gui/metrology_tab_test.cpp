@@ -76,6 +76,10 @@ TEST_P(MetrologyTabTest, AListTextThatIsNotANumberSendsNothing) {
   tab().ComboBox6->setEditText("fine");
   Click(tab().Button2);
   EXPECT_EQ(notifier.CountOf("'fine' is not a valid integer value"), 1);
+  tab().ComboBox6->setEditText("2");
+  tab().Edit4->setText("1e306");  // its grams overflow
+  Click(tab().Button2);
+  EXPECT_EQ(notifier.CountOf("'1e306' is not a valid floating point value"), 1);
   EXPECT_TRUE(Sent().empty());
   Click(form1().Button11);
   Click(tab().Button2);

@@ -112,7 +112,7 @@ TEST_P(SettingsTabTest, AnAutoPowerOffOfAllOnesShowsZero) {
 
 TEST_P(SettingsTabTest, TextsAreCutToTheirFieldsAndLinesBeyondTheMemosAreNotSent) {
   tab().Edit1->setText("12345678901234567890");
-  tab().Memo1->setPlainText("one\ntwo\nthree");
+  tab().Memo1->setPlainText(u"one\nt\u00A0wo\nthree"_s);  // a non-breaking space is byte 0xA0
   tab().Memo2->setPlainText("f1\nf2\nf3\nf4\nf5");
   Click(tab().Button1);
   const std::vector<std::uint8_t> block = SentBlock();
@@ -123,7 +123,7 @@ TEST_P(SettingsTabTest, TextsAreCutToTheirFieldsAndLinesBeyondTheMemosAreNotSent
     if (r.code == cmd::kWriteReceiptLine)
       lines.emplace_back(reinterpret_cast<const char*>(&r.payload[1]));
   }
-  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "", "", "", "f1", "f2"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "t\xA0wo", "three", "", "", "", "f1", "f2"}));
 }
 
 TEST_P(SettingsTabTest, EveryWayASendEndsGivesEurBack) {

@@ -71,6 +71,9 @@ TEST_F(TerminalWindowTest, PcKeysSendTheMappedCodeOnceAndStillReachTheFocusedCon
   Press(Qt::Key_5, Qt::KeypadModifier);  // only the main block's digits count
   Press(Qt::Key_Left);                   // "<"
   EXPECT_EQ(KeysSent(), (std::vector<std::uint8_t>{0x63, 0x00, 0x43, 0x73, 0x62, 0x00, 0x65}));
+  scale->ClearLog();
+  Press(Qt::Key_Exclam, Qt::ShiftModifier);  // Shift+1 on a US layout: Shift, then the digit
+  EXPECT_EQ(KeysSent(), (std::vector<std::uint8_t>{0x73, 0x31}));
 
   // A key the focused button ignores travels on to the window, and is still sent only once;
   // Space is the button's own key: it is sent (as 0x00) and then clicks the button.

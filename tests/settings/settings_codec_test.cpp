@@ -140,6 +140,7 @@ TEST_P(TaxRateTextTest, PercentTextBecomesHundredthsWithHalvesToEven) {
   EXPECT_EQ(Hundredths("-5"), static_cast<std::int16_t>(0xFE0C));
   EXPECT_EQ(Hundredths("1e30"), 0);  // low 16 bits, whatever the size
   EXPECT_THROW(Hundredths(""), ConversionError);
+  EXPECT_THROW(Hundredths("-1e307"), ConversionError);  // its hundredths overflow
   EXPECT_EQ(TaxRateText(1800, GetParam()), Dec("18"));
   EXPECT_EQ(TaxRateText(875, GetParam()), Dec("8.75"));
   EXPECT_EQ(TaxRateText(-500, GetParam()), Dec("-5"));

@@ -41,6 +41,31 @@ TEST(KeypadTest, QtKeysReachTheMapAsTheirVirtualKeys) {
   EXPECT_EQ(code(Qt::Key_Up), 0x00);
 }
 
+TEST(KeypadTest, MainBlockDigitsSendTheirDigitWhateverShiftAndTheLayoutMakeOfThem) {
+  struct Row {
+    int qt_key;
+    Qt::KeyboardModifiers modifiers;
+    std::uint32_t scan_code;  // an XKB keycode, 0 for an event without the platform's numbers
+    std::uint8_t code;
+  };
+  const Row rows[] = {
+      {Qt::Key_Exclam, Qt::ShiftModifier, 0, 0x31},       // US Shift+1, synthetic
+      {Qt::Key_ParenRight, Qt::ShiftModifier, 0, 0x30},   // US Shift+0, synthetic
+      {Qt::Key_Exclam, Qt::NoModifier, 0, 0x00},          // a layout's own "!" key
+      {Qt::Key_Apostrophe, Qt::ShiftModifier, 11, 0x32},  // Turkish Shift+2
+      {Qt::Key_Ampersand, Qt::NoModifier, 10, 0x31},      // French 1 key without Shift
+      {Qt::Key_Exclam, Qt::ShiftModifier, 61, 0x00},      // French "!" key beside Shift
+      {Qt::Key_0, Qt::NoModifier, 19, 0x30},
+      {Qt::Key_5, Qt::KeypadModifier, 84, 0x00},  // the keypad's digits stay apart
+      {Qt::Key_7, Qt::NoModifier, 0, 0x37},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(CodeOfVirtualKey(VirtualKeyOfKeyPress({row.qt_key, row.modifiers, row.scan_code})),
+              row.code)
+        << "key " << row.qt_key << ", scan code " << row.scan_code;
+  }
+}
+
 std::string PollBody(std::uint8_t point1, std::uint8_t a, std::uint8_t b) {
   std::string body(31, '\0');
   body.replace(3, 7, " 012345");
