@@ -17,6 +17,7 @@
 #include "bench_support.h"
 #include "link/commands.h"
 #include "link/scale_session.h"
+#include "link/serial_port.h"
 #include "plu/plu_record.h"
 #include "plu/plu_sheet.h"
 #include "plu/plu_transfer.h"
@@ -86,7 +87,7 @@ int main() {
   if (!link.Connect(115200)) return 1;
   keldaro::ScaleSession& session = link.session();
   std::size_t bytes_on_line = 0;
-  session.packet().Port().SetTap(
+  session.SetLineTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes_on_line += n; });
   keldaro::plu::PluSheet sheet;
   keldaro::bench::UnstoppedProgress progress;

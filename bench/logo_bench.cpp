@@ -117,7 +117,7 @@ int main() {
   if (!link.Connect(kBaud)) return 1;
   keldaro::ScaleSession& session = link.session();
   std::size_t bytes = 0;
-  session.packet().Port().SetTap(
+  session.SetLineTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes += n; });
   keldaro::bench::UnstoppedProgress progress;
   const auto start = Clock::now();

@@ -33,12 +33,11 @@ Outcome Read(const keldaro::sim::FaultOptions& faults, keldaro::plu::PluRange ra
   if (!link.Connect(115200)) return outcome;
   keldaro::ScaleSession& session = link.session();
   // A NAK is the only single byte the PC sends on its own: one per refused reply.
-  session.packet().Port().SetTap(
-      [&](keldaro::LineDirection d, const std::uint8_t* bytes, std::size_t count) {
-        if (d == keldaro::LineDirection::kSent && count == 1 && bytes[0] == keldaro::wire::kNak) {
-          ++outcome.refused;
-        }
-      });
+  session.SetLineTap([&](keldaro::LineDirection d, const std::uint8_t* bytes, std::size_t count) {
+    if (d == keldaro::LineDirection::kSent && count == 1 && bytes[0] == keldaro::wire::kNak) {
+      ++outcome.refused;
+    }
+  });
   link.scale().SetFaults(faults);
   keldaro::bench::UnstoppedProgress progress;
   const auto start = Clock::now();

@@ -23,12 +23,12 @@ struct Measured {
 template <typename Run>
 Measured Measure(keldaro::ScaleSession& session, Run run) {
   std::size_t bytes = 0;
-  session.packet().Port().SetTap(
+  session.SetLineTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes += n; });
   const auto start = Clock::now();
   const bool ok = run();
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  session.packet().Port().SetTap({});
+  session.SetLineTap({});
   return {ok, seconds, bytes};
 }
 

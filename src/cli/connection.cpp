@@ -9,13 +9,13 @@ Connection::Connection(const CliOptions& options, std::ostream& err)
     : notifier_(err), session_(notifier_) {
   if (options.trace) {
     trace_ = std::make_unique<LineTrace>(err);
-    session_.packet().Port().SetTap(
+    session_.SetLineTap(
         [this](LineDirection d, const std::uint8_t* b, std::size_t n) { trace_->Record(d, b, n); });
   }
   session_.SetStatusCallback([this](std::uint8_t s) { status_ = s; });
-  session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(options.timeout_ms));
+  session_.SetReadTimeout(std::chrono::milliseconds(options.timeout_ms));
   // Ctrl-C cuts a wait on a silent scale short instead of sitting out three time-outs.
-  session_.packet().Port().SetStopCheck(StopRequested);
+  session_.SetStopCheck(StopRequested);
   const int com = ComPortNumber(options.port);
   connected_ = com > 0 ? session_.Connect(com, options.baud, identity_)
                        : session_.ConnectDevice(options.port, options.baud, identity_);

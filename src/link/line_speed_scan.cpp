@@ -26,14 +26,14 @@ PortScan ScanLineSpeeds(const std::string& device, const std::vector<int>& speed
   PortScan scan;
   Packet packet;
   packet.SetMaxSends(1);
-  packet.Port().SetTap(tap);
+  packet.SetTap(tap);
   for (const int baud : speeds) {
-    packet.Port().SetReadTimeout(std::chrono::milliseconds(ScanByteWaitMs(baud)));
+    packet.SetReadTimeout(std::chrono::milliseconds(ScanByteWaitMs(baud)));
     if (!packet.OpenDevice(device, baud)) {
       // A port that will not open at one speed (busy, missing) will not at the others; a speed
       // the driver refuses is only skipped.
-      if (!packet.Port().LastOpenRefusedSettings()) {
-        scan.open_error = packet.Port().LastOpenError();
+      if (!packet.LastOpenRefusedSettings()) {
+        scan.open_error = packet.LastOpenError();
         return scan;
       }
       continue;

@@ -4,6 +4,7 @@
 
 #include "link/commands.h"
 #include "link/reply_receiver.h"
+#include "link/serial_port.h"
 #include "link/wire.h"
 
 namespace keldaro {
@@ -44,9 +45,9 @@ constexpr long kQuietBytes = 5;
 constexpr long kMinQuietMs = 20;
 constexpr long kDrainBoundBytes = 600;
 
-// The serial port as the reply receiver's line.
+// The transport as the reply receiver's line.
 struct PortLine {
-  SerialPort& port;
+  Transport& port;
   std::uint8_t ReadByte() { return port.ReadByte(); }
   void WriteByte(std::uint8_t b) { port.WriteByte(b); }
   bool Error() const { return port.Error; }
@@ -164,11 +165,12 @@ void Packet::Execute(std::uint8_t code, ReplySize expected) {
 }
 
 bool Packet::DrainStale() {
-  const long byte_us = port_.ByteTimeMicroseconds();
+  Transport& port = *transport_;
+  const long byte_us = port.ByteTimeMicroseconds();
   const long quiet_ms = std::max(kMinQuietMs, (kQuietBytes * byte_us + 999) / 1000);
   const long bound_ms =
-      std::max<long>(port_.ReadTimeout().count(), kDrainBoundBytes * byte_us / 1000);
-  return port_.Drain(std::chrono::milliseconds(quiet_ms), std::chrono::milliseconds(bound_ms));
+      std::max<long>(port.ReadTimeout().count(), kDrainBoundBytes * byte_us / 1000);
+  return port.Drain(std::chrono::milliseconds(quiet_ms), std::chrono::milliseconds(bound_ms));
 }
 
 void Packet::Transact(ReplySize expected) {
@@ -179,13 +181,14 @@ void Packet::Transact(ReplySize expected) {
     failure_ = LinkFailure::kRequestTooLarge;
     return;
   }
-  if (!port_.IsOpen()) {
+  if (!IsOpen()) {
     Failed = true;
     failure_ = LinkFailure::kNotOpen;
     return;
   }
+  Transport& port = *transport_;
   LinkFailure reason = LinkFailure::kNoAnswer;  // of the latest try
-  port_.ClearInterrupted();
+  port.ClearInterrupted();
   for (int tries = 1;; ++tries) {
     // Before the first exchange of a connection and before every resend, what is still
     // arriving (a reply to an exchange that was cut off) is drained until the line is quiet;
@@ -195,15 +198,15 @@ void Packet::Transact(ReplySize expected) {
     if (fresh_ || tries > 1) {
       quiet = DrainStale();
     } else {
-      port_.PurgeInput();
+      port.PurgeInput();
     }
     fresh_ = false;
-    if (port_.Gone()) {
+    if (port.Gone()) {
       reason = LinkFailure::kPortGone;  // no use sending again
       break;
     }
     if (tries > max_sends_) break;
-    if (tries > 1 && port_.Interrupted()) {  // the user stopped the wait: no sending again
+    if (tries > 1 && port.Interrupted()) {  // the user stopped the wait: no sending again
       reason = LinkFailure::kStopped;
       break;
     }
@@ -211,26 +214,26 @@ void Packet::Transact(ReplySize expected) {
       reason = LinkFailure::kBrokenReplies;
       continue;
     }
-    port_.Error = false;
-    port_.WriteBlock(frame_.data(), frame_length_);
+    port.Error = false;
+    port.WriteBlock(frame_.data(), frame_length_);
     ++sends_;
-    const std::uint8_t acknowledgement = port_.ReadByte();  // anything but NAK counts as ACK
-    if (port_.Error) {
-      reason = port_.Gone() ? LinkFailure::kPortGone : LinkFailure::kNoAnswer;
+    const std::uint8_t acknowledgement = port.ReadByte();  // anything but NAK counts as ACK
+    if (port.Error) {
+      reason = port.Gone() ? LinkFailure::kPortGone : LinkFailure::kNoAnswer;
       continue;
     }
     if (acknowledgement == wire::kNak) {
       reason = LinkFailure::kRefused;
       continue;
     }
-    PortLine line{port_};
+    PortLine line{port};
     const Reception got = ReceiveReply(line, Address, reply_, reply_length_, expected, &refused_);
     if (got == Reception::kAccepted) {
       Failed = false;
       failure_ = LinkFailure::kNone;
       return;
     }
-    reason = port_.Gone()                ? LinkFailure::kPortGone
+    reason = port.Gone()                 ? LinkFailure::kPortGone
              : got == Reception::kBroken ? LinkFailure::kBrokenReplies
                                          : LinkFailure::kNoAnswer;
   }
@@ -239,9 +242,14 @@ void Packet::Transact(ReplySize expected) {
 }
 
 bool Packet::OpenDevice(const std::string& device, int baud) {
-  // The read time-out is the port's setting (1100 ms unless a test shortened it).
-  const bool opened = port_.Open(device, baud);
-  port_.RaiseDtr();
+  transport_.reset();  // the former port is closed before the device is opened again
+  auto port = std::make_unique<SerialPort>();
+  port->SetTap(tap_);
+  port->SetReadTimeout(read_timeout_);
+  port->SetStopCheck(stop_asked_);
+  const bool opened = port->Open(device, baud);
+  port->RaiseDtr();
+  transport_ = std::move(port);
   fresh_ = true;
   return opened;
 }
@@ -250,6 +258,32 @@ bool Packet::Open(int port_number, int baud) {
   return OpenDevice(ComPortDevice(port_number), baud);
 }
 
-void Packet::Close() { port_.Close(); }
+void Packet::Close() {
+  if (transport_ != nullptr) transport_->Close();
+}
+
+const std::string& Packet::LastOpenError() const {
+  static const std::string kNone;
+  return transport_ != nullptr ? transport_->LastOpenError() : kNone;
+}
+
+bool Packet::LastOpenRefusedSettings() const {
+  return transport_ != nullptr && transport_->LastOpenRefusedSettings();
+}
+
+void Packet::SetTap(LineTap tap) {
+  tap_ = std::move(tap);
+  if (transport_ != nullptr) transport_->SetTap(tap_);
+}
+
+void Packet::SetReadTimeout(std::chrono::milliseconds timeout) {
+  read_timeout_ = timeout;
+  if (transport_ != nullptr) transport_->SetReadTimeout(timeout);
+}
+
+void Packet::SetStopCheck(std::function<bool()> stop_asked) {
+  stop_asked_ = std::move(stop_asked);
+  if (transport_ != nullptr) transport_->SetStopCheck(stop_asked_);
+}
 
 }  // namespace keldaro

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "link/reply_size.h"
-#include "link/serial_port.h"
+#include "link/transport.h"
 
 namespace keldaro {
 
@@ -57,9 +60,25 @@ class Packet {
   void Execute(std::uint8_t code);
   void Execute(std::uint8_t code, ReplySize expected);
 
-  bool Open(int port_number, int baud);  // "COM"n
+  // Opens a serial transport on "COM"n or a device, closing the former one first. The line
+  // options below are handed to every transport opened.
+  bool Open(int port_number, int baud);
   bool OpenDevice(const std::string& device, int baud);
   void Close();
+  bool IsOpen() const { return transport_ != nullptr && transport_->IsOpen(); }
+  // Why the latest open failed; empty before any open.
+  const std::string& LastOpenError() const;
+  // True when the latest open failed only because the line refused the speed.
+  bool LastOpenRefusedSettings() const;
+  // The line of the latest open (null before the first): link code and its tests only.
+  Transport* Line() { return transport_.get(); }
+
+  // Line options, kept across opens: the tap, the read time-out of every byte and the stop check
+  // (see Transport).
+  void SetTap(LineTap tap);
+  void SetReadTimeout(std::chrono::milliseconds timeout);
+  std::chrono::milliseconds ReadTimeout() const { return read_timeout_; }
+  void SetStopCheck(std::function<bool()> stop_asked);
 
   // Reply reading.
   void Rewind() { position_ = 0; }
@@ -73,8 +92,6 @@ class Packet {
   // frame would not fit the frame buffer.
   std::string_view BuildFrame(std::uint8_t code);
 
-  SerialPort& Port() { return port_; }
-  const SerialPort& Port() const { return port_; }
   bool Failed = false;
   LinkFailure Failure() const { return failure_; }
   // Replies refused (checksum or size) during the last Execute, over all its tries.
@@ -113,7 +130,10 @@ class Packet {
   int refused_ = 0;
   int sends_ = 0;
   int max_sends_ = kMaxSends;
-  SerialPort port_;
+  LineTap tap_;
+  std::chrono::milliseconds read_timeout_ = Transport::kDefaultReadTimeout;
+  std::function<bool()> stop_asked_;
+  std::unique_ptr<Transport> transport_;
 };
 
 }  // namespace keldaro

@@ -35,7 +35,7 @@ class BusyScope {
 }  // namespace
 
 void ScaleSession::AfterFailure() {
-  if (last_failure_ != LinkFailure::kPortGone || !packet_.Port().IsOpen()) return;
+  if (last_failure_ != LinkFailure::kPortGone || !packet_.IsOpen()) return;
   packet_.Close();
   if (on_link_lost_) on_link_lost_();
 }

@@ -2,6 +2,7 @@
 // the command runner with its error box and status display, and connect/disconnect.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,7 +39,14 @@ class ScaleSession {
   void SetLinkLostCallback(LinkLostCallback callback) { on_link_lost_ = std::move(callback); }
   Packet& packet() { return packet_; }
   Notifier& notifier() { return notifier_; }
-  bool IsConnected() const { return packet_.Port().IsOpen(); }
+  bool IsConnected() const { return packet_.IsOpen(); }
+  // Line options, kept across connections: a tap that sees every byte (the CLI's --trace), the
+  // read time-out of every byte (the program keeps 1100 ms) and the stop check (Ctrl-C).
+  void SetLineTap(LineTap tap) { packet_.SetTap(std::move(tap)); }
+  void SetReadTimeout(std::chrono::milliseconds timeout) { packet_.SetReadTimeout(timeout); }
+  void SetStopCheck(std::function<bool()> stop_asked) {
+    packet_.SetStopCheck(std::move(stop_asked));
+  }
 
   // True when the port is open; otherwise shows "You are not connected to the scale!".
   bool RequireConnection();
@@ -76,7 +84,7 @@ class ScaleSession {
   bool Connect(int port_number, int baud, std::string& identity);
   bool ConnectDevice(const std::string& device, int baud, std::string& identity);
   void Disconnect() { packet_.Close(); }
-  const std::string& LastOpenError() const { return packet_.Port().LastOpenError(); }
+  const std::string& LastOpenError() const { return packet_.LastOpenError(); }
 
  private:
   bool Identify(bool opened, std::string& identity);

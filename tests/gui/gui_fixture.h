@@ -60,7 +60,7 @@ class GuiTest : public ::testing::Test {
     program = std::make_unique<app::Program>(ui::Services{notifier, files, clock, separator},
                                              ConfigFile());
     // A silent scale costs three of these waits; the program's own is 1100 ms.
-    program->session().packet().Port().SetReadTimeout(std::chrono::milliseconds(100));
+    program->session().SetReadTimeout(std::chrono::milliseconds(100));
     program->form1().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&program->form1()));
   }

@@ -13,6 +13,7 @@
 #include "link/packet.h"
 #include "link/pty_peer.h"
 #include "link/scale_session.h"
+#include "link/serial_port.h"
 #include "sim/virtual_scale.h"
 #include "support/recording_notifier.h"
 
@@ -40,7 +41,7 @@ TEST(LinkTiming, TheProgramKeeps1100Milliseconds) {
   SerialPort port;
   EXPECT_EQ(port.ReadTimeout(), std::chrono::milliseconds(1100));
   Packet packet;
-  EXPECT_EQ(packet.Port().ReadTimeout(), std::chrono::milliseconds(1100));
+  EXPECT_EQ(packet.ReadTimeout(), std::chrono::milliseconds(1100));
 }
 
 TEST(LinkTiming, ReadTimesOutAfterAbout1100Milliseconds) {

@@ -113,8 +113,8 @@ constexpr std::chrono::milliseconds kTestTimeout{100};
 class Transaction : public ::testing::Test {
  protected:
   void Connect(PtyPeer& peer) {
-    packet_.Port().SetReadTimeout(kTestTimeout);
-    ASSERT_TRUE(packet_.OpenDevice(peer.SlavePath(), 9600)) << packet_.Port().LastOpenError();
+    packet_.SetReadTimeout(kTestTimeout);
+    ASSERT_TRUE(packet_.OpenDevice(peer.SlavePath(), 9600)) << packet_.LastOpenError();
     packet_.Clear();
   }
   // These tests are about framing, not about a command's reply size: any size is taken.
@@ -244,7 +244,7 @@ TEST_F(Transaction, AStopAskedForEndsTheWaitWithoutSendingAgain) {
   PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
   Connect(peer);
   std::atomic<bool> stop{false};
-  packet_.Port().SetStopCheck([&stop] { return stop.load(); });
+  packet_.SetStopCheck([&stop] { return stop.load(); });
   stop = true;  // as Ctrl-C does while the request is on its way
   Run(1);
   EXPECT_TRUE(packet_.Failed);
@@ -258,6 +258,24 @@ TEST_F(Transaction, AStopAskedForEndsTheWaitWithoutSendingAgain) {
   stop = true;
   Run(1);
   EXPECT_FALSE(packet_.Failed);
+}
+
+// The line options are the packet's: each open hands them to its new port.
+TEST_F(Transaction, LineOptionsSetBeforeTheFirstOpenHoldAfterReopening) {
+  std::size_t tapped = 0;
+  packet_.SetTap([&tapped](LineDirection, const std::uint8_t*, std::size_t n) { tapped += n; });
+  packet_.SetReadTimeout(kTestTimeout);
+  packet_.SetStopCheck([] { return true; });
+  for (int open = 1; open <= 2; ++open) {
+    PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+    ASSERT_TRUE(packet_.OpenDevice(peer.SlavePath(), 9600)) << packet_.LastOpenError();
+    tapped = 0;
+    packet_.Clear();
+    Run(1);
+    EXPECT_EQ(packet_.Failure(), LinkFailure::kStopped) << "open " << open;
+    EXPECT_GT(tapped, 0u) << "open " << open;
+    EXPECT_EQ(packet_.Line()->ReadTimeout(), kTestTimeout) << "open " << open;
+  }
 }
 
 TEST_F(Transaction, RequestRefusedThreeTimesSaysSo) {
@@ -346,7 +364,7 @@ TEST_F(Transaction, PeerHangingUpSaysThePortWentAway) {
   EXPECT_TRUE(packet_.Failed);
   EXPECT_EQ(packet_.Failure(), LinkFailure::kPortGone);
   EXPECT_EQ(peer.FramesSeen(), 1);  // no use sending again on a line that is gone
-  EXPECT_TRUE(packet_.Port().Gone());
+  EXPECT_TRUE(packet_.Line()->Gone());
 }
 
 TEST_F(Transaction, ExecuteOnAClosedPortSaysSo) {

@@ -37,7 +37,7 @@ class Session : public ::testing::Test {
   Session() {
     session_.SetStatusCallback([this](std::uint8_t s) { statuses_.push_back(s); });
     // Short, so a silent line costs little; the real 1100 ms is tested in the timing tests.
-    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));
+    session_.SetReadTimeout(std::chrono::milliseconds(100));
   }
   RecordingNotifier notifier_;
   ScaleSession session_{notifier_};
@@ -171,7 +171,7 @@ TEST(SessionGuard, RefusesACommandWhileOneIsInHand) {
   });
   ReenteringNotifier notifier;
   ScaleSession session(notifier);
-  session.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));
+  session.SetReadTimeout(std::chrono::milliseconds(100));
   std::vector<std::uint8_t> statuses;
   session.SetStatusCallback([&](std::uint8_t s) { statuses.push_back(s); });
   std::string identity;

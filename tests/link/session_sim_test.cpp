@@ -24,7 +24,7 @@ using Record = std::array<std::uint8_t, 54>;
 
 class AgainstSimulator : public ::testing::Test {
  protected:
-  AgainstSimulator() { session_.packet().Port().SetReadTimeout(kTestTimeout); }
+  AgainstSimulator() { session_.SetReadTimeout(kTestTimeout); }
   bool Connect(const sim::FaultOptions& faults = {}, int baud = 115200) {
     scale_.SetFaults(faults);
     if (!scale_.Start()) return false;
@@ -197,10 +197,10 @@ TEST_F(AgainstSimulator, ConnectionAfterAWriteCutOffMidRecordIsAligned) {
   faults.pace = true;
   // Paced at 9600 baud a PLU reply takes about 60 ms: long enough to cut it off midway. The
   // time-out must cover a request's wire time and the ACK.
-  session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(400));
+  session_.SetReadTimeout(std::chrono::milliseconds(400));
   ASSERT_TRUE(Connect(faults, 9600));
   Packet& packet = session_.packet();
-  SerialPort& port = packet.Port();
+  Transport& port = *packet.Line();
 
   // A paced PLU write cut off in the middle of its request frame.
   packet.Clear();

@@ -103,7 +103,7 @@ TEST_F(LogoTransferTest, AFullLogoIs251PacketsOfWhiteBlackAndMarkRows) {
 TEST_F(LogoTransferTest, MarkBytesOfTheRasterAreDoubledOnTheWire) {
   const QImage preview = Preview(3);
   Bytes sent;
-  session_.packet().Port().SetTap([&](LineDirection d, const std::uint8_t* b, std::size_t n) {
+  session_.SetLineTap([&](LineDirection d, const std::uint8_t* b, std::size_t n) {
     if (d == LineDirection::kSent) sent.insert(sent.end(), b, b + n);
   });
   ASSERT_TRUE(SendLogo(session_, preview, progress_));

@@ -72,7 +72,7 @@ class PluTransferTest : public ::testing::TestWithParam<QChar> {
     scale_->WithState([](sim::ScaleState& s) { s.EmptyPluTable(); });
     std::string identity;
     // A silent scale costs three of these waits; the program's own is 1100 ms.
-    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));
+    session_.SetReadTimeout(std::chrono::milliseconds(100));
     ASSERT_TRUE(session_.ConnectDevice(scale_->SlavePath(), 115200, identity));
     scale_->ClearLog();
   }

@@ -18,7 +18,7 @@ class ConnectedSessionTest : public ::testing::Test {
   void SetUp() override {
     std::string error;
     ASSERT_TRUE(scale_.Start(&error)) << error;
-    session_.packet().Port().SetReadTimeout(std::chrono::milliseconds(100));  // not 1100
+    session_.SetReadTimeout(std::chrono::milliseconds(100));  // not 1100
     std::string identity;
     ASSERT_TRUE(session_.ConnectDevice(scale_.SlavePath(), 115200, identity));
     scale_.ClearLog();
