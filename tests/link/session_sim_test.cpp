@@ -200,13 +200,13 @@ TEST_F(AgainstSimulator, ConnectionAfterAWriteCutOffMidRecordIsAligned) {
   session_.SetReadTimeout(std::chrono::milliseconds(400));
   ASSERT_TRUE(Connect(faults, 9600));
   Packet& packet = session_.packet();
-  Transport& port = *packet.Line();
 
   // A paced PLU write cut off in the middle of its request frame.
+  Transport& first_port = *packet.Line();
   packet.Clear();
   for (int i = 0; i < 48; ++i) packet.PushByte(static_cast<std::uint8_t>(0x30 + i % 10));
   const std::string_view write = packet.BuildFrame(cmd::kWritePlu);
-  port.WriteBlock(reinterpret_cast<const std::uint8_t*>(write.data()), write.size() / 2);
+  first_port.WriteBlock(reinterpret_cast<const std::uint8_t*>(write.data()), write.size() / 2);
   session_.Disconnect();
 
   std::vector<Record> expected;
@@ -228,6 +228,7 @@ TEST_F(AgainstSimulator, ConnectionAfterAWriteCutOffMidRecordIsAligned) {
   // A PLU read of PLU 21 cut off once the scale has its request (its paced answer about to
   // start), or while its paced reply is on its way (after `reply_bytes` of it).
   auto cut_off_a_read = [&](int reply_bytes) {
+    Transport& port = *packet.Line();  // each connection opens a transport of its own
     const int frames = scale_.FramesReceived();
     PushPluRequest(packet, 21);
     const std::string_view read = packet.BuildFrame(cmd::kReadPlu);
