@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "settings/config_file.h"
+#include "app/config_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace keldaro::settings;
+  using namespace keldaro::app;
   constexpr QStringView kCaption = u"VUN KELDARO UTILITY ZIR1.70";
   const std::string_view file(reinterpret_cast<const char*>(data), size);
 

@@ -5,10 +5,8 @@
 
 namespace keldaro::app {
 
-using namespace settings;
-
 ConfigBinding::ConfigBinding(MainWindow& w) {
-  SettingsTab& s = *w.TabSheet2;
+  settings::SettingsTab& s = *w.TabSheet2;
   metrology::MetrologyTab& m = *w.TabSheet4;
   text_fields_ = {{kEdit1, s.Edit1}, {kEdit2, s.Edit2}, {kEdit8, s.Edit8},
                   {kEdit7, s.Edit7}, {kEdit6, s.Edit6}, {kEdit3, s.Edit3},

@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <map>
 
-#include "settings/config_file.h"
+#include "app/config_file.h"
 
 namespace keldaro::app {
 
@@ -17,10 +17,10 @@ class ConfigBinding {
  public:
   explicit ConfigBinding(MainWindow& window);
 
-  settings::ConfigEntries Collect() const;
+  ConfigEntries Collect() const;
   // Fills the controls the entries name with the kind the entries have; an item index a list
   // does not have selects nothing there, and its text is still set.
-  void Apply(const settings::ConfigEntries& entries) const;
+  void Apply(const ConfigEntries& entries) const;
 
  private:
   std::map<int, QLineEdit*> text_fields_;

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "app/config_file.h"
 #include "app/program.h"
 #include "app/qt_file_chooser.h"
 #include "app/qt_notifier.h"
-#include "settings/config_file.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   keldaro::ui::SystemClock clock;
   const QChar separator = QLocale::system().decimalPoint().at(0);
   keldaro::app::Program program({notifier, files, clock, separator},
-                                keldaro::settings::ConfigFilePath(QStandardPaths::writableLocation(
+                                keldaro::app::ConfigFilePath(QStandardPaths::writableLocation(
                                     QStandardPaths::AppConfigLocation)));
 
   keldaro::app::MainWindow& main_window = program.form1();

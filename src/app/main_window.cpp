@@ -208,24 +208,23 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::saveall() {
-  if (const QString skip = settings::ConfigFileSkipReason(config_file_); !skip.isEmpty()) {
+  if (const QString skip = ConfigFileSkipReason(config_file_); !skip.isEmpty()) {
     qWarning().noquote() << skip;
     return;
   }
   QString error;
-  if (!settings::SaveConfigFile(config_file_, ConfigBinding(*this).Collect(), windowTitle(),
-                                &error)) {
+  if (!SaveConfigFile(config_file_, ConfigBinding(*this).Collect(), windowTitle(), &error)) {
     ui::ShowFileError(services_.notifier, kIoErrorText,
                       config_file_ + QStringLiteral(": ") + error);
   }
 }
 
 void MainWindow::restoreall() {
-  if (const QString skip = settings::ConfigFileSkipReason(config_file_); !skip.isEmpty()) {
+  if (const QString skip = ConfigFileSkipReason(config_file_); !skip.isEmpty()) {
     qWarning().noquote() << skip;
     return;
   }
-  ConfigBinding(*this).Apply(settings::LoadConfigFile(config_file_, windowTitle()));
+  ConfigBinding(*this).Apply(LoadConfigFile(config_file_, windowTitle()));
 }
 
 void MainWindow::Button15Click() {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/backup_index.h"
 #include "cli/cli_verbs.h"
 #include "cli/connection.h"
 #include "cli/file_io.h"
@@ -25,22 +26,12 @@
 #include "core/atomic_file.h"
 #include "core/cp1254.h"
 #include "core/file_messages.h"
-#include "core/json_file.h"
-#include "core/quoted_value.h"
 #include "plu/plu_limits.h"
 #include "reports/report_listing.h"
 #include "settings/settings_transfer.h"
 
 namespace keldaro::cli {
 namespace {
-
-// The files of a backup folder; backup.json is written last and names the others.
-constexpr const char* kIndexFile = "backup.json";
-constexpr const char* kPluFile = "plu.txt";
-constexpr const char* kSettingsFile = "settings.json";
-constexpr const char* kReportFile = "report.txt";
-constexpr const char* kReportJsonFile = "report.json";
-constexpr int kBackupFormat = 1;
 
 struct BackupArguments {
   std::string folder;
@@ -106,23 +97,11 @@ int ReadWholeScale(Connection& link, bool verify, ScaleContents& contents, std::
 }
 
 std::string IndexJson(const ScaleContents& contents, const CliOptions& options) {
-  JsonWriter w;
-  w.Open(QLatin1Char('{'));
-  w.Int("format", kBackupFormat);
-  w.String("identity", FromCp1254(contents.identity));
-  w.String("port", QString::fromStdString(options.port));
-  w.Int("line_speed", options.baud);
-  w.String("created", QDateTime::currentDateTime().toString(Qt::ISODate));
-  w.String("scale_clock", contents.clock.IsoText());
-  w.Key("files");
-  w.Open(QLatin1Char('{'));
-  w.String("plu", QLatin1String(kPluFile));
-  w.String("settings", QLatin1String(kSettingsFile));
-  w.String("report", QLatin1String(kReportFile));
-  w.String("report_json", QLatin1String(kReportJsonFile));
-  w.Close(QLatin1Char('}'));
-  w.Close(QLatin1Char('}'));
-  return w.Text();
+  return WriteBackupIndex({.identity = FromCp1254(contents.identity),
+                           .port = QString::fromStdString(options.port),
+                           .pc_line_speed = options.baud,
+                           .created = QDateTime::currentDateTime().toString(Qt::ISODate),
+                           .scale_clock = contents.clock.IsoText()});
 }
 
 // Removes a backup folder that is not complete (written aside, or renamed but not made
@@ -150,11 +129,11 @@ QString FillPartialFolder(const QString& partial, const ScaleContents& contents,
                           const CliOptions& options) {
   const std::string index = IndexJson(contents, options);
   const std::pair<const char*, const std::string*> files[] = {
-      {kPluFile, &contents.plu_file},
-      {kSettingsFile, &contents.settings_file},
-      {kReportFile, &contents.report_file},
-      {kReportJsonFile, &contents.report_json},
-      {kIndexFile, &index},
+      {kPluPart.file_name, &contents.plu_file},
+      {kSettingsPart.file_name, &contents.settings_file},
+      {kReportPart.file_name, &contents.report_file},
+      {kReportJsonPart.file_name, &contents.report_json},
+      {kBackupIndexFile, &index},
   };
   const QDir dir(partial);
   QString why;
@@ -241,26 +220,16 @@ struct BackupFile {
   std::string bytes;
 };
 
-// Whether `name` is the plain name of a file inside the backup's folder: no folder part, no
-// "." or "..", nothing a path could leave the folder by.
-bool IsPlainFileName(const QString& name) {
-  return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-         !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
-}
-
-// The file `key` of the index's "files" object, read whole.
-std::optional<BackupFile> ReadBackupFile(const QDir& dir, const QJsonObject& files, const char* key,
-                                         std::ostream& err) {
-  const QJsonValue value = files.value(QLatin1String(key));
-  const QString name = value.toString();
-  if (!value.isString() || !IsPlainFileName(name)) {
-    FileError(err, kInputErrorText)
-        << kIndexFile << ": \"files\" names no \"" << key << "\" file in the backup's folder";
-    if (value.isString()) err << " (\"" << QuotedValue(name).toStdString() << "\" is no file name)";
-    err << '\n';
+// The file the index's "files" object names for `part`, read whole.
+std::optional<BackupFile> ReadBackupFile(const QDir& dir, const QJsonObject& files,
+                                         const BackupPart& part, std::ostream& err) {
+  std::string problem;
+  const std::optional<QString> name = BackupPartName(files, part, problem);
+  if (!name) {
+    FileError(err, kInputErrorText) << problem << '\n';
     return std::nullopt;
   }
-  std::string path = dir.filePath(name).toStdString();
+  std::string path = dir.filePath(*name).toStdString();
   std::optional<std::string> bytes = ReadInputFile(path, err);
   if (!bytes) return std::nullopt;
   return BackupFile{std::move(path), std::move(*bytes)};
@@ -269,25 +238,23 @@ std::optional<BackupFile> ReadBackupFile(const QDir& dir, const QJsonObject& fil
 int Restore(const BackupArguments& args, const CliOptions& options, std::ostream& out,
             std::ostream& err) {
   const QDir dir(QString::fromStdString(args.folder));
-  const std::string index_path = dir.filePath(QLatin1String(kIndexFile)).toStdString();
+  const std::string index_path = dir.filePath(QLatin1String(kBackupIndexFile)).toStdString();
   if (!QFileInfo::exists(QString::fromStdString(index_path))) {
     FileError(err, kInputErrorText)
-        << args.folder << " holds no " << kIndexFile << ": it is not a backup\n";
+        << args.folder << " holds no " << kBackupIndexFile << ": it is not a backup\n";
     return kExitBadInput;
   }
   // Every file is checked before the port is opened: a bad one sends nothing.
   const std::optional<std::string> index_bytes = ReadInputFile(index_path, err);
   if (!index_bytes) return kExitBadInput;
   QString error;
-  const std::optional<QJsonObject> index = ParseJsonObject(*index_bytes, error);
-  if (!index || !index->value(QLatin1String("files")).isObject()) {
-    FileError(err, kInputErrorText)
-        << index_path << ": " << (index ? "no \"files\" object" : error.toStdString()) << '\n';
+  const std::optional<QJsonObject> files = ReadBackupIndexFiles(*index_bytes, error);
+  if (!files) {
+    FileError(err, kInputErrorText) << index_path << ": " << error.toStdString() << '\n';
     return kExitBadInput;
   }
-  const QJsonObject files = index->value(QLatin1String("files")).toObject();
-  const std::optional<BackupFile> plu_file = ReadBackupFile(dir, files, "plu", err);
-  const std::optional<BackupFile> settings_file = ReadBackupFile(dir, files, "settings", err);
+  const std::optional<BackupFile> plu_file = ReadBackupFile(dir, *files, kPluPart, err);
+  const std::optional<BackupFile> settings_file = ReadBackupFile(dir, *files, kSettingsPart, err);
   if (!plu_file || !settings_file) return kExitBadInput;
   plu::PluSheet sheet;
   if (const int checked = CheckPluFile(plu_file->path, plu_file->bytes, sheet, err);

@@ -97,6 +97,8 @@ QString JsonString(const QString& text) {
   return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
+QString JsonBool(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
+
 void JsonWriter::Key(const char* key) {
   Separate();
   out_ += Indent() + JsonString(QString::fromLatin1(key)) + QStringLiteral(": ");
@@ -131,7 +133,7 @@ void JsonWriter::Int(const char* key, std::int64_t value) {
 
 void JsonWriter::Bool(const char* key, bool value) {
   Key(key);
-  Value(value ? QStringLiteral("true") : QStringLiteral("false"));
+  Value(JsonBool(value));
 }
 
 void JsonWriter::String(const char* key, const QString& text) {

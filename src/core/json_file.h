@@ -1,6 +1,6 @@
-// The program's own JSON files (settings, metrology): written key by key in a fixed order and
-// pretty-printed, and read with every value checked, a failure naming its key (or the line and
-// column of a syntax error).
+// The program's own JSON files (settings, metrology, a backup's index): written key by key in a
+// fixed order and pretty-printed, and read with every value checked, a failure naming its key (or
+// the line and column of a syntax error).
 #pragma once
 
 #include <QJsonObject>
@@ -38,6 +38,8 @@ class JsonWriter {
 
 // `text` as a quoted JSON string.
 QString JsonString(const QString& text);
+// `value` as the literal true or false.
+QString JsonBool(bool value);
 
 // Thrown by the checks below with the message for the user; ReadJsonRecord catches it.
 struct JsonFileError {
@@ -54,12 +56,57 @@ double ReadJsonNumber(const QJsonValue& value, const QString& key);
 // code page can carry; it is returned composed.
 QString ReadJsonString(const QJsonValue& value, const QString& key, int max_length);
 
-// How one key of a file is read into a record.
+// One key of a file: how its value is read into a record and how it is written from one. A
+// file's table of keys, in file order, is all that its reader and its writer know of it, so a
+// key has one spelling for both.
 template <typename Record>
 struct JsonKey {
   const char* key;
   std::function<void(const QJsonValue& value, const QString& key, Record& record)> read;
+  std::function<void(JsonWriter& writer, const Record& record)> write;  // the value after the key
 };
+
+// Table entries for the plain members of a record.
+template <typename Record, typename Number>
+JsonKey<Record> JsonIntKey(const char* key, Number Record::*member, std::int64_t min,
+                           std::int64_t max) {
+  return {key,
+          [member, min, max](const QJsonValue& v, const QString& k, Record& r) {
+            r.*member = static_cast<Number>(ReadJsonInt(v, k, min, max));
+          },
+          [member](JsonWriter& w, const Record& r) { w.Value(QString::number(r.*member)); }};
+}
+
+template <typename Record>
+JsonKey<Record> JsonBoolKey(const char* key, bool Record::*member) {
+  return {key,
+          [member](const QJsonValue& v, const QString& k, Record& r) {
+            r.*member = ReadJsonBool(v, k);
+          },
+          [member](JsonWriter& w, const Record& r) { w.Value(JsonBool(r.*member)); }};
+}
+
+template <typename Record>
+JsonKey<Record> JsonStringKey(const char* key, QString Record::*member, int max_length) {
+  return {key,
+          [member, max_length](const QJsonValue& v, const QString& k, Record& r) {
+            r.*member = ReadJsonString(v, k, max_length);
+          },
+          [member](JsonWriter& w, const Record& r) { w.Value(JsonString(r.*member)); }};
+}
+
+// The record as a file: an object of the table's keys in the table's order.
+template <typename Record>
+std::string WriteJsonRecord(const Record& record, const std::vector<JsonKey<Record>>& keys) {
+  JsonWriter w;
+  w.Open(QLatin1Char('{'));
+  for (const JsonKey<Record>& k : keys) {
+    w.Key(k.key);
+    k.write(w, record);
+  }
+  w.Close(QLatin1Char('}'));
+  return w.Text();
+}
 
 // The object of a JSON document, or nothing with the line and column of what is wrong; a UTF-16
 // file and a key given twice in one object are refused too.

@@ -31,12 +31,10 @@ constexpr std::array<OptionKey, 4> kExtraOptionKeys = {{{"all_reports", kAllRepo
                                                         {"backlight", kBacklight},
                                                         {"save_plu", kSavePlu}}};
 
-// ---- writing ----
+// ---- writing: each writes the value after its key ----
 
 template <std::size_t N>
-void WriteOptions(JsonWriter& w, const char* key, const std::array<OptionKey, N>& keys,
-                  std::uint8_t bits) {
-  w.Key(key);
+void WriteOptions(JsonWriter& w, const std::array<OptionKey, N>& keys, std::uint8_t bits) {
   w.Open(QLatin1Char('{'));
   for (const OptionKey& option : keys) {
     w.Bool(option.key, (bits & option.mask) != 0);
@@ -45,18 +43,13 @@ void WriteOptions(JsonWriter& w, const char* key, const std::array<OptionKey, N>
 }
 
 template <typename Texts>
-void WriteStrings(JsonWriter& w, const char* key, const Texts& texts) {
-  w.Key(key);
+void WriteStrings(JsonWriter& w, const Texts& texts) {
   w.Open(QLatin1Char('['));
   for (const QString& text : texts) w.Value(JsonString(text));
   w.Close(QLatin1Char(']'));
 }
 
 // ---- reading ----
-
-int ReadSpin(const QJsonValue& value, const QString& key, SpinLimits limits) {
-  return static_cast<int>(ReadJsonInt(value, key, limits.min, limits.max));
-}
 
 QJsonArray ReadArray(const QJsonValue& value, const QString& key, int min_size, int max_size) {
   if (!value.isArray()) FailKey(key, QStringLiteral("expected an array"));
@@ -131,103 +124,91 @@ std::array<std::int16_t, kTaxRates> ReadTaxRates(const QJsonValue& value, const 
   return rates;
 }
 
-// One entry per key, in file order: how to read it into the record.
-const std::vector<JsonKey<SettingsRecord>>& KeyReaders() {
-  static const std::vector<JsonKey<SettingsRecord>> readers = {
+// ---- the keys ----
+
+using R = SettingsRecord;
+
+JsonKey<R> SpinKey(const char* key, int R::*member, SpinLimits limits) {
+  return JsonIntKey(key, member, limits.min, limits.max);
+}
+
+template <std::size_t N>
+JsonKey<R> OptionsKey(const char* key, std::uint8_t R::*member,
+                      const std::array<OptionKey, N>& keys) {
+  return {key,
+          [member, keys](const QJsonValue& v, const QString& k, R& r) {
+            r.*member = ReadOptions(v, k, keys);
+          },
+          [member, keys](JsonWriter& w, const R& r) { WriteOptions(w, keys, r.*member); }};
+}
+
+template <std::size_t N>
+JsonKey<R> NamesKey(const char* key, std::array<QString, N> R::*member) {
+  return {key,
+          [member](const QJsonValue& v, const QString& k, R& r) { r.*member = ReadNames<N>(v, k); },
+          [member](JsonWriter& w, const R& r) { WriteStrings(w, r.*member); }};
+}
+
+JsonKey<R> LinesKey(const char* key, QStringList R::*member, int max_lines) {
+  return {key,
+          [member, max_lines](const QJsonValue& v, const QString& k, R& r) {
+            r.*member = ReadLines(v, k, max_lines);
+          },
+          [member](JsonWriter& w, const R& r) { WriteStrings(w, r.*member); }};
+}
+
+// Every key of the file, in file order.
+const std::vector<JsonKey<R>>& Keys() {
+  static const std::vector<JsonKey<R>> keys = {
       {"operating_mode",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
+       [](const QJsonValue& v, const QString& k, R& r) {
          r.operating_mode = v.isNull()
                                 ? kNoOperatingMode
                                 : static_cast<int>(ReadJsonInt(v, k, 0, kOperatingModes - 1));
+       },
+       [](JsonWriter& w, const R& r) {
+         w.Value(r.operating_mode == kNoOperatingMode ? QStringLiteral("null")
+                                                      : QString::number(r.operating_mode));
        }},
-      {"print_options",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.print_options = ReadOptions(v, k, kPrintOptionKeys);
+      OptionsKey("print_options", &R::print_options, kPrintOptionKeys),
+      OptionsKey("extra_options", &R::extra_options, kExtraOptionKeys),
+      JsonStringKey("product_barcode_format", &R::product_barcode_format, kBarcodeFormatWidth),
+      JsonStringKey("amount_barcode_format", &R::amount_barcode_format, kBarcodeFormatWidth),
+      // The scale's own line speed, kept whatever it is: a file takes any 32-bit value.
+      JsonIntKey("line_speed", &R::line_speed, std::numeric_limits<std::int32_t>::min(),
+                 std::numeric_limits<std::int32_t>::max()),
+      SpinKey("lan_number", &R::lan_number, kLanNumberLimits),
+      SpinKey("auto_off_minutes", &R::auto_off_minutes, kAutoOffLimits),
+      SpinKey("discount_percent", &R::discount_percent, kDiscountLimits),
+      SpinKey("drawer_time", &R::drawer_time, kDrawerTimeLimits),
+      JsonIntKey("printer_contrast", &R::printer_contrast, 0, 255),
+      JsonStringKey("currency", &R::currency, kCurrencyWidth),
+      NamesKey("clerks", &R::clerks),
+      LinesKey("header", &R::header, kHeaderLines),
+      LinesKey("footer", &R::footer, kFooterLines),
+      NamesKey("departments", &R::departments),
+      {"tax_rates",
+       [](const QJsonValue& v, const QString& k, R& r) { r.tax_rates = ReadTaxRates(v, k); },
+       [](JsonWriter& w, const R& r) {
+         w.Open(QLatin1Char('['));
+         for (std::int16_t rate : r.tax_rates) {
+           w.Value(FormatHundredthsShort(rate, QLatin1Char('.')));
+         }
+         w.Close(QLatin1Char(']'));
        }},
-      {"extra_options",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.extra_options = ReadOptions(v, k, kExtraOptionKeys);
-       }},
-      {"product_barcode_format",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.product_barcode_format = ReadJsonString(v, k, kBarcodeFormatWidth);
-       }},
-      {"amount_barcode_format",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.amount_barcode_format = ReadJsonString(v, k, kBarcodeFormatWidth);
-       }},
-      {"line_speed",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.line_speed =
-             static_cast<std::int32_t>(ReadJsonInt(v, k, std::numeric_limits<std::int32_t>::min(),
-                                                   std::numeric_limits<std::int32_t>::max()));
-       }},
-      {"lan_number", [](const QJsonValue& v, const QString& k,
-                        SettingsRecord& r) { r.lan_number = ReadSpin(v, k, kLanNumberLimits); }},
-      {"auto_off_minutes",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.auto_off_minutes = ReadSpin(v, k, kAutoOffLimits);
-       }},
-      {"discount_percent",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.discount_percent = ReadSpin(v, k, kDiscountLimits);
-       }},
-      {"drawer_time", [](const QJsonValue& v, const QString& k,
-                         SettingsRecord& r) { r.drawer_time = ReadSpin(v, k, kDrawerTimeLimits); }},
-      {"printer_contrast",
-       [](const QJsonValue& v, const QString& k, SettingsRecord& r) {
-         r.printer_contrast = static_cast<int>(ReadJsonInt(v, k, 0, 255));
-       }},
-      {"currency", [](const QJsonValue& v, const QString& k,
-                      SettingsRecord& r) { r.currency = ReadJsonString(v, k, kCurrencyWidth); }},
-      {"clerks", [](const QJsonValue& v, const QString& k,
-                    SettingsRecord& r) { r.clerks = ReadNames<kClerks>(v, k); }},
-      {"header", [](const QJsonValue& v, const QString& k,
-                    SettingsRecord& r) { r.header = ReadLines(v, k, kHeaderLines); }},
-      {"footer", [](const QJsonValue& v, const QString& k,
-                    SettingsRecord& r) { r.footer = ReadLines(v, k, kFooterLines); }},
-      {"departments", [](const QJsonValue& v, const QString& k,
-                         SettingsRecord& r) { r.departments = ReadNames<kDepartments>(v, k); }},
-      {"tax_rates", [](const QJsonValue& v, const QString& k,
-                       SettingsRecord& r) { r.tax_rates = ReadTaxRates(v, k); }},
   };
-  return readers;
+  return keys;
 }
 
 }  // namespace
 
-std::string SaveSettingsFile(const SettingsRecord& r) {
-  JsonWriter w;
-  w.Open(QLatin1Char('{'));
-  w.Key("operating_mode");
-  w.Value(r.operating_mode == kNoOperatingMode ? QStringLiteral("null")
-                                               : QString::number(r.operating_mode));
-  WriteOptions(w, "print_options", kPrintOptionKeys, r.print_options);
-  WriteOptions(w, "extra_options", kExtraOptionKeys, r.extra_options);
-  w.String("product_barcode_format", r.product_barcode_format);
-  w.String("amount_barcode_format", r.amount_barcode_format);
-  w.Int("line_speed", r.line_speed);
-  w.Int("lan_number", r.lan_number);
-  w.Int("auto_off_minutes", r.auto_off_minutes);
-  w.Int("discount_percent", r.discount_percent);
-  w.Int("drawer_time", r.drawer_time);
-  w.Int("printer_contrast", r.printer_contrast);
-  w.String("currency", r.currency);
-  WriteStrings(w, "clerks", r.clerks);
-  WriteStrings(w, "header", r.header);
-  WriteStrings(w, "footer", r.footer);
-  WriteStrings(w, "departments", r.departments);
-  w.Key("tax_rates");
-  w.Open(QLatin1Char('['));
-  for (std::int16_t rate : r.tax_rates) w.Value(FormatHundredthsShort(rate, QLatin1Char('.')));
-  w.Close(QLatin1Char(']'));
-  w.Close(QLatin1Char('}'));
-  return w.Text();
+std::string SaveSettingsFile(const SettingsRecord& record) {
+  return WriteJsonRecord(record, Keys());
 }
 
 std::optional<SettingsRecord> LoadSettingsFile(std::string_view bytes, const SettingsRecord& base,
                                                bool every_key, QString& error) {
-  return ReadJsonRecord(bytes, base, every_key, KeyReaders(), error);
+  return ReadJsonRecord(bytes, base, every_key, Keys(), error);
 }
 
 }  // namespace keldaro::settings

@@ -1,4 +1,4 @@
-#include "settings/config_file.h"
+#include "app/config_file.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "support/file_size_limit.h"
 
-namespace keldaro::settings {
+namespace keldaro::app {
 namespace {
 
 using namespace Qt::StringLiterals;
@@ -283,4 +283,4 @@ TEST(ConfigFileOnDiskTest, AWriteThatFailsPartWayLeavesTheOldFile) {
 }
 
 }  // namespace
-}  // namespace keldaro::settings
+}  // namespace keldaro::app

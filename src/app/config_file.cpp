@@ -1,4 +1,4 @@
-#include "settings/config_file.h"
+#include "app/config_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,7 @@
 #include "core/cp1254.h"
 #include "core/integer_text.h"
 
-namespace keldaro::settings {
+namespace keldaro::app {
 namespace {
 
 constexpr long long kSectionEnd = 60002;
@@ -273,4 +273,4 @@ ConfigEntries LoadConfigFile(const QString& path, QStringView caption) {
       .entries;
 }
 
-}  // namespace keldaro::settings
+}  // namespace keldaro::app

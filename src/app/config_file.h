@@ -24,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-namespace keldaro::settings {
+namespace keldaro::app {
 
 // Control numbers of the main window: each component's place in the window's list of 141.
 inline constexpr int kComponentCount = 141;
@@ -125,4 +125,4 @@ bool SaveConfigFile(const QString& path, const ConfigEntries& entries, QStringVi
 // unreadable.
 ConfigEntries LoadConfigFile(const QString& path, QStringView caption);
 
-}  // namespace keldaro::settings
+}  // namespace keldaro::app
