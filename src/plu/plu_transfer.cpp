@@ -98,9 +98,9 @@ bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferP
   return ReadRangeReporting(session, sheet, range, progress, separator, false).ok;
 }
 
-RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
+RunResult ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
                              TransferProgress& progress, QChar separator, bool verify) {
-  RunReport report;
+  RunResult report;
   if (!MayStart(session, range)) return report;
   const ReadRun run(session, verify);
   const transfer::DeferredChanges deferred(sheet);
@@ -109,13 +109,15 @@ RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange ra
   int row = kFirstRecordRow;
   const auto read = [&](int number) {
     const ReadResult result = ReadPlu(session, sheet, number, row, separator);
-    if (result == ReadResult::kFailed) return false;
+    if (result == ReadResult::kFailed) {
+      report.failure = session.LastFailure();
+      return false;
+    }
     if (result == ReadResult::kShown) ++row;
     ++report.done;
-    report.last_number = number;
     return true;
   };
-  if (!read(0) || !read(kLastPlu)) return report;
+  if (!read(ReadNumber(range, 0)) || !read(ReadNumber(range, 1))) return report;
   for (int n = range.first; n <= range.last; ++n) {
     if (!read(n)) return report;
     if (!progress.Running()) {
@@ -126,6 +128,10 @@ RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange ra
   }
   report.ok = true;
   return report;
+}
+
+int ReadNumber(const PluRange& range, int index) {
+  return index == 0 ? 0 : index == 1 ? kLastPlu : range.first + index - 2;
 }
 
 std::vector<int> RowsToSend(const PluSheet& sheet, std::optional<PluRange> numbers) {
@@ -188,10 +194,10 @@ std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std
   return std::nullopt;
 }
 
-RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
+RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
                    TransferProgress& progress, QChar separator, bool verify) {
-  RunReport report;
-  if (!session.RequireConnection()) return report;
+  if (!session.RequireConnection()) return transfer::NotConnected();
+  RunResult report;
   PluSheet scratch;
   const transfer::ProgressScope scope(progress, static_cast<int>(rows.size()));
   bool sent = true;
@@ -199,14 +205,16 @@ RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
     const int row = rows[i];
     sent = verify ? WritePluVerified(session, sheet, row, scratch, separator)
                   : WritePlu(session, sheet, row, separator);
-    if (!sent) break;
+    if (!sent) {
+      report.failure = session.LastFailure();
+      break;
+    }
     ++report.done;
-    report.last_number = StrToInt(sheet.Cell(row, kNo));
     if (!progress.Running()) {
       report.stopped = i + 1 < rows.size();
       break;
     }
-    progress.Advance(static_cast<int>(i), PluLabel(report.last_number));
+    progress.Advance(static_cast<int>(i), PluLabel(StrToInt(sheet.Cell(row, kNo))));
   }
   // The scale is told the send is over whatever happened to the records; after a failed record
   // its message is out already, so the closing command goes quietly (LastFailure says how it
@@ -215,6 +223,7 @@ RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
   const bool closed =
       sent ? session.ExecuteCommand(cmd::kEndPluWrite) : session.ExecuteQuietly(cmd::kEndPluWrite);
   report.ok = sent && closed;
+  if (sent && !closed) report.failure = session.LastFailure();
   return report;
 }
 

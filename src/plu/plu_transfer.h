@@ -11,10 +11,12 @@
 #include "link/scale_session.h"
 #include "plu/plu_limits.h"
 #include "plu/plu_sheet.h"
+#include "transfer/run_result.h"
 #include "transfer/transfer_progress.h"
 
 namespace keldaro::plu {
 
+using transfer::RunResult;
 using transfer::TransferProgress;
 
 enum class ReadResult { kShown = 0, kFailed = 1, kEmptySlot = 2 };
@@ -42,19 +44,15 @@ bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferP
 bool SendRange(ScaleSession& session, const PluSheet& sheet, PluRange range,
                TransferProgress& progress, QChar separator);
 
-// What a command-line run did. A stop asked for by the user is not a failure.
-struct RunReport {
-  bool ok = false;       // every command ran; false when the run could not start or one failed
-  bool stopped = false;  // the user stopped the run before its end
-  int done = 0;          // records read (empty slots included) or sent
-  int last_number = -1;  // the PLU number of the last record done
-};
-
 // ReadRange's run for the command line. Each record is read until two replies agree byte for
 // byte (the checksum misses two flips of the same bit in one frame) once the line has shown
 // damage, and with `verify` from the first record on.
-RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
+// `done` counts the records read, empty slots included.
+RunResult ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
                              TransferProgress& progress, QChar separator, bool verify);
+// The PLU number of record `index` (from 0) of a read of `range`: PLU 0, PLU 1800, then the
+// range in rising order.
+int ReadNumber(const PluRange& range, int index);
 
 // Rows 1.. that hold a record, in order, whose "No" is a whole number in `numbers` (every
 // record row when there is no range).
@@ -83,7 +81,7 @@ std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std
 // a second message when a record failed; the session's LastFailure then tells whether it went
 // through). With `verify` each record is read back after it is sent and sent again when the
 // scale holds something else.
-RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
+RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
                    TransferProgress& progress, QChar separator, bool verify);
 
 }  // namespace keldaro::plu
