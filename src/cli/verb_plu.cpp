@@ -49,12 +49,11 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   return WriteOutput(args.file, file, out, err);
 }
 
-// "<where>: <what>" (where: "line N" or "line N, column C"), after the file's name when one is
-// given.
-int InputError(std::ostream& err, const std::string& path, const QString& where,
-               const QString& what) {
-  FileError(err, kInputErrorText) << (path.empty() ? "" : path + ", ") << where.toStdString()
-                                  << ": " << what.toStdString() << '\n';
+// `text` ("<where>: <what>", where: "line N" or "line N, column C") after the file's name when
+// one is given.
+int InputError(std::ostream& err, const std::string& path, const QString& text) {
+  FileError(err, kInputErrorText) << (path.empty() ? "" : path + ", ") << text.toStdString()
+                                  << '\n';
   return kExitBadInput;
 }
 
@@ -101,7 +100,7 @@ int ReadPluTable(ScaleSession& session, const plu::PluRange& range, bool verify,
   plu::PluSheet sheet;
   CliProgress progress(err);
   const transfer::RunResult report =
-      plu::ReadRangeReporting(session, sheet, range, progress, DecimalSeparator(), verify);
+      plu::ReadRange(session, sheet, range, progress, DecimalSeparator(), verify);
   // A table that did not arrive whole is not written: a partial file would pass for the scale's.
   if (!report.ok) return FailedRunExit();
   if (report.stopped) {
@@ -124,7 +123,9 @@ int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluShee
   const QChar separator = DecimalSeparator();
   const plu::PluLoadResult loaded = plu::LoadPluFile(bytes, sheet, separator);
   if (records != nullptr) *records = loaded.loaded;
-  if (loaded.failed_line > 0) return InputError(err, path, loaded.Where(), loaded.failure);
+  if (loaded.failed_line > 0) {
+    return InputError(err, path, loaded.Where() + QStringLiteral(": ") + loaded.failure);
+  }
   if (loaded.ignored_lines > 0) {
     err << "warning: the table holds " << plu::kRecordRows << " records; " << loaded.ignored_lines
         << " record lines after them were not loaded\n";
@@ -137,7 +138,7 @@ int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluShee
   // the scale half written.
   if (const auto bad = plu::FirstUnsendableRow(sheet, plu::RowsToSend(sheet, {}), separator)) {
     const int line = loaded.record_lines.at(static_cast<std::size_t>(bad->row - 1));
-    return InputError(err, path, QStringLiteral("line %1").arg(line), bad->reason);
+    return InputError(err, path, bad->Text(QStringLiteral("line %1").arg(line)));
   }
   return kExitOk;
 }

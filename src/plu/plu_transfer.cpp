@@ -15,15 +15,8 @@ namespace {
 
 QString PluLabel(int number) { return QString::number(number) + QStringLiteral(" PLUs"); }
 
-// The checks both runs make before the first command.
-bool MayStart(ScaleSession& session, const PluRange& range) {
-  if (!session.RequireConnection()) return false;
-  if (!IsValidRange(range)) {
-    session.notifier().Error(kLinkErrorTitle, InvalidRangeText(range).toStdString(), "");
-    return false;
-  }
-  return true;
-}
+// Why a send was refused, below the row and its reason.
+constexpr const char* kNothingSentText = "Nothing was sent to the scale.";
 
 // Bound on the extra traffic of a verified send on a line that keeps failing in the same way.
 constexpr int kMaxVerifySends = 3;
@@ -80,6 +73,15 @@ QString InvalidRangeText(const PluRange& range) {
       .arg(kLastRangeNumber);
 }
 
+bool MayRun(ScaleSession& session, const PluRange& range) {
+  if (!session.RequireConnection()) return false;
+  if (!IsValidRange(range)) {
+    session.notifier().Error(kLinkErrorTitle, InvalidRangeText(range).toStdString(), "");
+    return false;
+  }
+  return true;
+}
+
 ReadResult ReadPlu(ScaleSession& session, PluSheet& sheet, int number, int row, QChar separator) {
   if (!RequestPlu(session, number)) return ReadResult::kFailed;
   return TakeReadReply(session.packet(), sheet, number, row, separator);
@@ -93,15 +95,12 @@ bool WritePlu(ScaleSession& session, const PluSheet& sheet, int row, QChar separ
   return session.ExecuteCommand(cmd::kWritePlu);
 }
 
-bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferProgress& progress,
-               QChar separator) {
-  return ReadRangeReporting(session, sheet, range, progress, separator, false).ok;
-}
-
-RunResult ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
-                             TransferProgress& progress, QChar separator, bool verify) {
+RunResult ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range,
+                    TransferProgress& progress, QChar separator, bool verify) {
+  if (!MayRun(session, range)) {
+    return session.IsConnected() ? RunResult{} : transfer::NotConnected();
+  }
   RunResult report;
-  if (!MayStart(session, range)) return report;
   const ReadRun run(session, verify);
   const transfer::DeferredChanges deferred(sheet);
   const transfer::ProgressScope scope(progress, range.last - range.first);
@@ -197,6 +196,14 @@ std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std
 RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
                    TransferProgress& progress, QChar separator, bool verify) {
   if (!session.RequireConnection()) return transfer::NotConnected();
+  // Every record converts before the first command, so a bad one never leaves the scale half
+  // written and without the closing command.
+  if (const auto bad = FirstUnsendableRow(sheet, rows, separator)) {
+    session.notifier().Error(kLinkErrorTitle,
+                             bad->Text(QStringLiteral("row %1").arg(bad->row)).toStdString(),
+                             kNothingSentText);
+    return {};
+  }
   RunResult report;
   PluSheet scratch;
   const transfer::ProgressScope scope(progress, static_cast<int>(rows.size()));
@@ -225,24 +232,6 @@ RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
   report.ok = sent && closed;
   if (sent && !closed) report.failure = session.LastFailure();
   return report;
-}
-
-bool SendRange(ScaleSession& session, const PluSheet& sheet, PluRange range,
-               TransferProgress& progress, QChar separator) {
-  if (!MayStart(session, range)) return false;
-  const transfer::ProgressScope scope(progress, range.last - range.first);
-  // Rows 1 and 2 are where a read puts PLUs 0 and 1800; then one row more than the range has
-  // numbers. A conversion error leaves this function at once, without the closing command.
-  bool sent = WritePlu(session, sheet, 1, separator) && WritePlu(session, sheet, 2, separator);
-  for (int k = 0; sent && k <= range.last - range.first + 1; ++k) {
-    sent = WritePlu(session, sheet, 3 + k, separator);
-    if (!sent || !progress.Running()) break;
-    progress.Advance(k, PluLabel(range.first + k));
-  }
-  // The scale is told the send is over whatever happened to the records.
-  session.packet().Clear();
-  const bool closed = session.ExecuteCommand(cmd::kEndPluWrite);
-  return sent && closed;
 }
 
 }  // namespace keldaro::plu
