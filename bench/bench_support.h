@@ -23,14 +23,6 @@ class StderrNotifier : public Notifier {
   int errors = 0;
 };
 
-class UnstoppedProgress : public plu::TransferProgress {
- public:
-  void Begin(int) override {}
-  bool Running() const override { return true; }
-  void Advance(int, const QString&) override {}
-  void End() override {}
-};
-
 // Fills every PLU slot of `scale` (a full table): price `price_of(n)`, code n, name "URUN n".
 template <typename PriceOf>
 void FillEveryPlu(sim::VirtualScale& scale, PriceOf price_of) {

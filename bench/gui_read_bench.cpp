@@ -74,9 +74,9 @@ int main(int argc, char** argv) {
     gui_ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
     keldaro::plu::PluSheet sheet;
-    keldaro::bench::UnstoppedProgress progress;
+    keldaro::transfer::SilentProgress progress;
     timer.restart();
-    keldaro::plu::ReadRange(program.session(), sheet, {1, 1799}, progress, '.');
+    keldaro::plu::ReadRange(program.session(), sheet, {1, 1799}, progress, '.', false);
     bare_ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
   }
   if (notifier.errors > 0 || tab.sheet().Cell(1801, keldaro::plu::kNo) != "1799") {

@@ -90,10 +90,11 @@ int main() {
   session.SetLineTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes_on_line += n; });
   keldaro::plu::PluSheet sheet;
-  keldaro::bench::UnstoppedProgress progress;
+  keldaro::transfer::SilentProgress progress;
   const auto start = Clock::now();
   const bool ok = keldaro::plu::ReadRange(session, sheet, {1, 1799}, progress,
-                                          QLocale::system().decimalPoint().at(0));
+                                          QLocale::system().decimalPoint().at(0), false)
+                      .ok;
   const double elapsed = Seconds(start);
   const double wire_limit = bytes_on_line * 10.0 / 115200.0;
   std::printf("paced 1801-record PLU read at 115200 baud: %s\n", ok ? "complete" : "FAILED");

@@ -119,9 +119,9 @@ int main() {
   std::size_t bytes = 0;
   session.SetLineTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes += n; });
-  keldaro::bench::UnstoppedProgress progress;
+  keldaro::transfer::SilentProgress progress;
   const auto start = Clock::now();
-  const bool ok = keldaro::logo::SendLogo(session, picture.preview(), progress);
+  const bool ok = keldaro::logo::SendLogo(session, picture.preview(), progress).ok;
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   const double limit = bytes * 10.0 / kBaud;
   std::printf(

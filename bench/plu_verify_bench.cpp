@@ -39,10 +39,10 @@ Outcome Read(const keldaro::sim::FaultOptions& faults, keldaro::plu::PluRange ra
     }
   });
   link.scale().SetFaults(faults);
-  keldaro::bench::UnstoppedProgress progress;
+  keldaro::transfer::SilentProgress progress;
   const auto start = Clock::now();
-  outcome.ok = keldaro::plu::ReadRangeReporting(session, sheet, range, progress,
-                                                QLocale::system().decimalPoint().at(0), verify)
+  outcome.ok = keldaro::plu::ReadRange(session, sheet, range, progress,
+                                       QLocale::system().decimalPoint().at(0), verify)
                    .ok;
   outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   if (clean) {

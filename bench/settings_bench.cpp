@@ -48,10 +48,11 @@ int main() {
   keldaro::ScaleSession& session = link.session();
 
   keldaro::settings::SettingsRecord record;
+  keldaro::transfer::SilentProgress quiet;
   const Measured load =
-      Measure(session, [&] { return keldaro::settings::LoadSettings(session, record); });
+      Measure(session, [&] { return keldaro::settings::LoadSettings(session, record, quiet).ok; });
   const Measured send =
-      Measure(session, [&] { return keldaro::settings::SendSettings(session, record); });
+      Measure(session, [&] { return keldaro::settings::SendSettings(session, record, quiet).ok; });
   Report("settings load (54 commands)", load);
   Report("settings send (54 commands)", send);
   return load.ok && send.ok ? 0 : 1;

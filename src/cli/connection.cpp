@@ -39,8 +39,7 @@ CliProgress::CliProgress(std::ostream& err) : err_(err), show_(OnTerminal(err)) 
 
 bool CliProgress::Running() const { return !StopRequested(); }
 
-void CliProgress::Advance(int position, const QString& label) {
-  done_ = position + 1;
+void CliProgress::Advance(int, const QString& label) {
   if (show_) err_ << '\r' << label.toStdString() << std::flush;
 }
 

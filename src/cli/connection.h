@@ -1,5 +1,5 @@
 // One connected scale for the duration of a verb, with the line trace when asked for; and the
-// progress of a PLU run on stderr.
+// progress of a run on stderr.
 #pragma once
 
 #include <memory>
@@ -10,7 +10,7 @@
 #include "cli/line_trace.h"
 #include "cli/stderr_notifier.h"
 #include "link/scale_session.h"
-#include "plu/plu_transfer.h"
+#include "transfer/transfer_progress.h"
 
 namespace keldaro::cli {
 
@@ -52,21 +52,18 @@ class ReadingRun {
   ReadRun run_;
 };
 
-// The PLU count on stderr when it is a terminal; Ctrl-C (RequestStop) stops the run.
-class CliProgress : public plu::TransferProgress {
+// The run's progress label on stderr when it is a terminal; Ctrl-C (RequestStop) stops the run.
+class CliProgress : public transfer::TransferProgress {
  public:
   explicit CliProgress(std::ostream& err);
-  void Begin(int) override { done_ = 0; }
+  void Begin(int) override {}
   bool Running() const override;
   void Advance(int position, const QString& label) override;
   void End() override;
-  // Steps advanced past since Begin: position + 1 of the latest Advance.
-  int Done() const { return done_; }
 
  private:
   std::ostream& err_;
   bool show_;
-  int done_ = 0;
 };
 
 }  // namespace keldaro::cli

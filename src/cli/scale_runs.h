@@ -1,6 +1,6 @@
-// The verbs' runs over a connected scale and the checks of their input files, shared by the
-// verbs that move one kind of data (plu, settings, report) and those that move them all
-// (backup, restore). Each says what went wrong on `err` and returns the verb's exit code.
+// The verbs' calls of the shared runs and the checks of their input files, shared by the verbs
+// that move one kind of data (plu, settings, report) and those that move them all (backup,
+// restore). Each turns what happened into lines on `err` and the verb's exit code.
 #pragma once
 
 #include <optional>

@@ -88,9 +88,9 @@ int ReadWholeScale(Connection& link, bool verify, ScaleContents& contents, std::
     return read;
   }
   if (StopRequested()) return kExitStopped;
-  if (!settings::ReadClock(session, contents.clock)) return FailedRunExit();
+  if (!settings::ReadClock(session, contents.clock).ok) return FailedRunExit();
   const reports::Download report = DownloadStampedReport(session);
-  if (!report.complete) return FailedRunExit();
+  if (!report.result.Complete()) return FailedRunExit();
   contents.report_file = reports::ListingFile(report.lines);
   contents.report_json = ReportJson(*report.totals, report.clerks);
   return kExitOk;
@@ -284,7 +284,7 @@ int Restore(const BackupArguments& args, const CliOptions& options, std::ostream
   settings::ScaleClock clock;
   if (args.clock) {
     clock = settings::ScaleClock::FromDateTime(QDateTime::currentDateTime());
-    if (!settings::SetClock(link.session(), clock)) {
+    if (!settings::SetClock(link.session(), clock).ok) {
       err << "the settings and " << rows.size() << " PLUs were sent; the clock was not set\n";
       return FailedRunExit();
     }

@@ -21,7 +21,7 @@ int ClockGet(bool verify, const CliOptions& options, std::ostream& out, std::ost
   if (!link.connected()) return kExitLinkFailure;
   const ReadingRun reads(link.session(), verify, err);
   settings::ScaleClock clock;
-  if (!settings::ReadClock(link.session(), clock)) return kExitLinkFailure;
+  if (!settings::ReadClock(link.session(), clock).ok) return kExitLinkFailure;
   if (const QString field = clock.InvalidField(); !field.isEmpty()) {
     err << "the scale's clock holds " << clock.IsoText().toStdString()
         << ", which is not a valid time (" << field.toStdString() << "): set it with clock set\n";
@@ -58,7 +58,7 @@ int ClockSet(const std::string& when, const CliOptions& options, std::ostream& o
   const settings::ScaleClock clock = settings::ScaleClock::FromDateTime(time);
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  if (!settings::SetClock(link.session(), clock)) return kExitLinkFailure;
+  if (!settings::SetClock(link.session(), clock).ok) return kExitLinkFailure;
   out << clock.IsoText().toStdString() << '\n' << std::flush;
   return CheckedOutput(out, err);
 }

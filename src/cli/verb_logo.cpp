@@ -54,15 +54,15 @@ int LogoSend(const LogoArguments& args, const CliOptions& options, std::ostream&
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
   CliProgress progress(err);
-  if (logo::SendLogo(link.session(), picture.preview(), progress)) return kExitOk;
+  const transfer::RunResult sent = logo::SendLogo(link.session(), picture.preview(), progress);
+  if (sent.Complete()) return kExitOk;
   // Rows go out after a header command: a link failure leaves the row in hand in doubt, a stop
   // between rows none.
   const int rows = picture.preview().height();
-  err << (StopRequested() ? "stopped" : "failed") << " after " << progress.Done() << " of " << rows
+  err << (StopRequested() ? "stopped" : "failed") << " after " << sent.done << " of " << rows
       << " logo rows sent";
-  if (link.session().LastFailure() != LinkFailure::kNone) {
-    err << (progress.Done() == 0 ? "; the header or row 1"
-                                 : "; row " + std::to_string(progress.Done() + 1))
+  if (!sent.ok) {
+    err << (sent.done == 0 ? "; the header or row 1" : "; row " + std::to_string(sent.done + 1))
         << " may not have reached the scale";
   }
   err << "; the scale's logo is incomplete: send it again\n";

@@ -41,7 +41,7 @@ int MetrologySend(const MetrologyArguments& args, const CliOptions& options, std
   if (!values) return kExitBadInput;  // checked before the port is opened
   Connection link(options, err);
   if (!link.connected()) return kExitLinkFailure;
-  return metrology::SendMetrology(link.session(), *values) ? kExitOk : FailedRunExit();
+  return metrology::SendMetrology(link.session(), *values).ok ? kExitOk : FailedRunExit();
 }
 
 int MetrologyShow(const MetrologyArguments& args, std::ostream& out, std::ostream& err) {

@@ -12,6 +12,7 @@
 #include "cli/verb.h"
 #include "core/date_time_stamp.h"
 #include "core/file_messages.h"
+#include "core/numbers.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
 #include "plu/plu_transfer.h"
@@ -48,12 +49,11 @@ int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& o
   return WriteOutput(args.file, file, out, err);
 }
 
-// "<where>: <what>" (where: "line N" or "line N, column C"), after the file's name when one is
-// given.
-int InputError(std::ostream& err, const std::string& path, const QString& where,
-               const QString& what) {
-  FileError(err, kInputErrorText) << (path.empty() ? "" : path + ", ") << where.toStdString()
-                                  << ": " << what.toStdString() << '\n';
+// `text` ("<where>: <what>", where: "line N" or "line N, column C") after the file's name when
+// one is given.
+int InputError(std::ostream& err, const std::string& path, const QString& text) {
+  FileError(err, kInputErrorText) << (path.empty() ? "" : path + ", ") << text.toStdString()
+                                  << '\n';
   return kExitBadInput;
 }
 
@@ -99,12 +99,12 @@ int ReadPluTable(ScaleSession& session, const plu::PluRange& range, bool verify,
                  const std::string& kept_file, std::ostream& err, std::string& file) {
   plu::PluSheet sheet;
   CliProgress progress(err);
-  const plu::RunReport report =
-      plu::ReadRangeReporting(session, sheet, range, progress, DecimalSeparator(), verify);
+  const transfer::RunResult report =
+      plu::ReadRange(session, sheet, range, progress, DecimalSeparator(), verify);
   // A table that did not arrive whole is not written: a partial file would pass for the scale's.
   if (!report.ok) return FailedRunExit();
   if (report.stopped) {
-    err << "stopped after PLU " << report.last_number << " (" << report.done
+    err << "stopped after PLU " << plu::ReadNumber(range, report.done - 1) << " (" << report.done
         << " records read); nothing was written"
         << (kept_file.empty() ? std::string() : ", " + kept_file + " is as it was") << '\n';
     return kExitStopped;
@@ -123,7 +123,9 @@ int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluShee
   const QChar separator = DecimalSeparator();
   const plu::PluLoadResult loaded = plu::LoadPluFile(bytes, sheet, separator);
   if (records != nullptr) *records = loaded.loaded;
-  if (loaded.failed_line > 0) return InputError(err, path, loaded.Where(), loaded.failure);
+  if (loaded.failed_line > 0) {
+    return InputError(err, path, loaded.Where() + QStringLiteral(": ") + loaded.failure);
+  }
   if (loaded.ignored_lines > 0) {
     err << "warning: the table holds " << plu::kRecordRows << " records; " << loaded.ignored_lines
         << " record lines after them were not loaded\n";
@@ -136,7 +138,7 @@ int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluShee
   // the scale half written.
   if (const auto bad = plu::FirstUnsendableRow(sheet, plu::RowsToSend(sheet, {}), separator)) {
     const int line = loaded.record_lines.at(static_cast<std::size_t>(bad->row - 1));
-    return InputError(err, path, QStringLiteral("line %1").arg(line), bad->reason);
+    return InputError(err, path, bad->Text(QStringLiteral("line %1").arg(line)));
   }
   return kExitOk;
 }
@@ -144,14 +146,17 @@ int CheckPluFile(const std::string& path, const std::string& bytes, plu::PluShee
 int SendPluRows(ScaleSession& session, const plu::PluSheet& sheet, const std::vector<int>& rows,
                 bool verify, std::ostream& err) {
   CliProgress progress(err);
-  const plu::RunReport report =
+  const transfer::RunResult report =
       plu::SendRows(session, sheet, rows, progress, DecimalSeparator(), verify);
-  if (report.ok && !report.stopped) return kExitOk;
+  if (report.Complete()) return kExitOk;
   // What the scale now holds: the records up to the last one sent; the one in hand when the
   // link failed may or may not have reached it.
   err << (report.ok || StopRequested() ? "stopped" : "failed") << " after " << report.done << " of "
       << rows.size() << " records sent";
-  if (report.done > 0) err << " (last PLU " << report.last_number << ")";
+  if (report.done > 0) {
+    err << " (last PLU "
+        << StrToInt(sheet.Cell(rows[static_cast<std::size_t>(report.done - 1)], plu::kNo)) << ")";
+  }
   if (static_cast<std::size_t>(report.done) < rows.size() && !report.stopped) {
     err << "; PLU "
         << sheet.Cell(rows[static_cast<std::size_t>(report.done)], plu::kNo).toStdString()

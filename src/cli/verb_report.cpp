@@ -89,7 +89,7 @@ int Report(const ReportArguments& args, const CliOptions& options, std::ostream&
   if (!link.connected()) return kExitLinkFailure;
   const ReadingRun reads(link.session(), args.verify, err);
   const reports::Download d = DownloadStampedReport(link.session());
-  if (!d.complete) {
+  if (!d.result.Complete()) {
     // What arrived is still shown, as the tab's listing keeps it; the failure decides the exit.
     if (!args.json && args.file.empty() && !d.lines.isEmpty()) {
       out << d.lines.join(QLatin1Char('\n')).toStdString() << '\n' << std::flush;

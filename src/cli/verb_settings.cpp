@@ -17,8 +17,11 @@
 namespace keldaro::cli {
 namespace {
 
-// Ctrl-C ends a chain after the command in hand.
-bool GoOnUnlessStopped() { return !StopRequested(); }
+// Ctrl-C ends a chain after the command in hand; nothing else is shown.
+class GoOnUnlessStopped : public transfer::SilentProgress {
+ public:
+  bool Running() const override { return !StopRequested(); }
+};
 
 // The parts of a settings send, each a run of commands, in the order SendSettings sends them.
 struct SentPart {
@@ -99,7 +102,8 @@ int SettingsWrite(const SettingsArguments& args, const CliOptions& options, std:
   if (!link.connected()) return kExitLinkFailure;
   if (args.merge) {
     settings::SettingsRecord current;
-    if (!settings::LoadSettings(link.session(), current, GoOnUnlessStopped)) {
+    GoOnUnlessStopped progress;
+    if (!settings::LoadSettings(link.session(), current, progress).Complete()) {
       if (StopRequested()) err << "stopped before anything was sent\n";
       return FailedRunExit();
     }
@@ -121,8 +125,9 @@ int SettingsDefaults(const SettingsArguments& args, std::ostream& out, std::ostr
 int ReadSettings(ScaleSession& session, std::ostream& err, std::string& file) {
   // The load starts from the tab's start values, as the window's would.
   settings::SettingsRecord record;
+  GoOnUnlessStopped progress;
   // Settings that did not arrive whole are not written: the file would pass for the scale's.
-  if (!settings::LoadSettings(session, record, GoOnUnlessStopped)) {
+  if (!settings::LoadSettings(session, record, progress).Complete()) {
     if (StopRequested()) err << "stopped; nothing was written\n";
     return FailedRunExit();
   }
@@ -143,15 +148,11 @@ std::optional<settings::SettingsRecord> CheckSettingsFile(const std::string& pat
 
 int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& record, bool verify,
                        std::ostream& err) {
-  int done = 0;
-  const auto count_and_go_on = [&done] {
-    ++done;
-    return GoOnUnlessStopped();
-  };
-  if (verify ? settings::SendSettingsVerified(session, record, GoOnUnlessStopped)
-             : settings::SendSettings(session, record, count_and_go_on)) {
-    return kExitOk;
-  }
+  GoOnUnlessStopped progress;
+  const transfer::RunResult sent = verify
+                                       ? settings::SendSettingsVerified(session, record, progress)
+                                       : settings::SendSettings(session, record, progress);
+  if (sent.Complete()) return kExitOk;
   const char* how = StopRequested() ? "stopped" : "failed";
   if (verify) {
     // A verified send reads back and may send again: no one count says which commands hold.
@@ -159,9 +160,8 @@ int SendSettingsRecord(ScaleSession& session, const settings::SettingsRecord& re
     return FailedRunExit();
   }
   // A command that went through and then a stop leaves none in doubt.
-  const bool stopped_between = session.LastFailure() == LinkFailure::kNone;
-  err << how << " after " << done << " of " << kSettingsCommands << " commands; "
-      << SettingsSentText(done, stopped_between) << '\n';
+  err << how << " after " << sent.done << " of " << kSettingsCommands << " commands; "
+      << SettingsSentText(sent.done, sent.ok) << '\n';
   return FailedRunExit();
 }
 

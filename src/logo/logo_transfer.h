@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "link/scale_session.h"
+#include "transfer/run_result.h"
 #include "transfer/transfer_progress.h"
 
 namespace keldaro::logo {
@@ -14,11 +15,12 @@ namespace keldaro::logo {
 // The block number of row y: the running number of its first raster byte, counting from 1.
 constexpr std::uint16_t RowBlockNumber(int y) { return static_cast<std::uint16_t>(1 + 48 * y); }
 
-// Sends `preview` (a LogoPicture's) row by row. Needs a connection (the session says so when
-// there is none; nothing is shown then). The progress display is begun with the row count and
-// advanced to y once row y went through; it is ended only when every row went through, so a
-// failure leaves it where the last good row put it. Returns false when a command failed or the
-// progress asked to stop.
-bool SendLogo(ScaleSession& session, const QImage& preview, transfer::TransferProgress& progress);
+// Sends `preview` (a LogoPicture's) row by row; every row is packed before the first command.
+// Needs a connection (the session says so when there is none; nothing is shown then). The
+// progress display is begun with the row count and advanced to y once row y went through; it is
+// ended only when every row went through, so a failure leaves it where the last good row put
+// it. The progress may stop the run before any row. `done` counts the rows that went through.
+transfer::RunResult SendLogo(ScaleSession& session, const QImage& preview,
+                             transfer::TransferProgress& progress);
 
 }  // namespace keldaro::logo

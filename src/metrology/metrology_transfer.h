@@ -4,9 +4,12 @@
 
 #include "link/scale_session.h"
 #include "metrology/metrology_record.h"
+#include "transfer/run_result.h"
 
 namespace keldaro::metrology {
 
-bool SendMetrology(ScaleSession& session, const MetrologyRecord& record);
+// Needs a connection (the session says so when there is none). The payload is built, every
+// value converted, before the command.
+transfer::RunResult SendMetrology(ScaleSession& session, const MetrologyRecord& record);
 
 }  // namespace keldaro::metrology

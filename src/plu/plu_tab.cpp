@@ -163,19 +163,18 @@ void PluTab::Button6Click() {
 void PluTab::Button7Click() {
   if (progress_ == nullptr) return;
   transfer::ModelFollowingProgress progress(*progress_, sheet_);
-  ReadRange(session_, sheet_, Range(), progress, services_.decimal_separator);
+  ReadRange(session_, sheet_, Range(), progress, services_.decimal_separator, false);
 }
 
 void PluTab::Button8Click() {
-  if (progress_ == nullptr) return;
+  if (progress_ == nullptr || !MayRun(session_, Range())) return;
+  const std::vector<int> rows = RangeRows(sheet_, Range());
   // Said before the send, since a negative price is no typing mistake the send would refuse.
-  const QString emptied = EmptiedNumbersText(
-      EmptiedNumbers(sheet_, RangeRows(sheet_, Range()), services_.decimal_separator));
-  if (!emptied.isEmpty() && session_.IsConnected() && IsValidRange(Range())) {
-    services_.notifier.Error(kEmptiedTitle, emptied.toStdString(), {});
-  }
+  const QString emptied =
+      EmptiedNumbersText(EmptiedNumbers(sheet_, rows, services_.decimal_separator));
+  if (!emptied.isEmpty()) services_.notifier.Error(kEmptiedTitle, emptied.toStdString(), {});
   transfer::ModelFollowingProgress progress(*progress_, sheet_);
-  SendRange(session_, sheet_, Range(), progress, services_.decimal_separator);
+  SendRows(session_, sheet_, rows, progress, services_.decimal_separator, false);
 }
 
 }  // namespace keldaro::plu

@@ -15,15 +15,8 @@ namespace {
 
 QString PluLabel(int number) { return QString::number(number) + QStringLiteral(" PLUs"); }
 
-// The checks both runs make before the first command.
-bool MayStart(ScaleSession& session, const PluRange& range) {
-  if (!session.RequireConnection()) return false;
-  if (!IsValidRange(range)) {
-    session.notifier().Error(kLinkErrorTitle, InvalidRangeText(range).toStdString(), "");
-    return false;
-  }
-  return true;
-}
+// Why a send was refused, below the row and its reason.
+constexpr const char* kNothingSentText = "Nothing was sent to the scale.";
 
 // Bound on the extra traffic of a verified send on a line that keeps failing in the same way.
 constexpr int kMaxVerifySends = 3;
@@ -80,6 +73,15 @@ QString InvalidRangeText(const PluRange& range) {
       .arg(kLastRangeNumber);
 }
 
+bool MayRun(ScaleSession& session, const PluRange& range) {
+  if (!session.RequireConnection()) return false;
+  if (!IsValidRange(range)) {
+    session.notifier().Error(kLinkErrorTitle, InvalidRangeText(range).toStdString(), "");
+    return false;
+  }
+  return true;
+}
+
 ReadResult ReadPlu(ScaleSession& session, PluSheet& sheet, int number, int row, QChar separator) {
   if (!RequestPlu(session, number)) return ReadResult::kFailed;
   return TakeReadReply(session.packet(), sheet, number, row, separator);
@@ -93,15 +95,12 @@ bool WritePlu(ScaleSession& session, const PluSheet& sheet, int row, QChar separ
   return session.ExecuteCommand(cmd::kWritePlu);
 }
 
-bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferProgress& progress,
-               QChar separator) {
-  return ReadRangeReporting(session, sheet, range, progress, separator, false).ok;
-}
-
-RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
-                             TransferProgress& progress, QChar separator, bool verify) {
-  RunReport report;
-  if (!MayStart(session, range)) return report;
+RunResult ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range,
+                    TransferProgress& progress, QChar separator, bool verify) {
+  if (!MayRun(session, range)) {
+    return session.IsConnected() ? RunResult{} : transfer::NotConnected();
+  }
+  RunResult report;
   const ReadRun run(session, verify);
   const transfer::DeferredChanges deferred(sheet);
   const transfer::ProgressScope scope(progress, range.last - range.first);
@@ -109,13 +108,15 @@ RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange ra
   int row = kFirstRecordRow;
   const auto read = [&](int number) {
     const ReadResult result = ReadPlu(session, sheet, number, row, separator);
-    if (result == ReadResult::kFailed) return false;
+    if (result == ReadResult::kFailed) {
+      report.failure = session.LastFailure();
+      return false;
+    }
     if (result == ReadResult::kShown) ++row;
     ++report.done;
-    report.last_number = number;
     return true;
   };
-  if (!read(0) || !read(kLastPlu)) return report;
+  if (!read(ReadNumber(range, 0)) || !read(ReadNumber(range, 1))) return report;
   for (int n = range.first; n <= range.last; ++n) {
     if (!read(n)) return report;
     if (!progress.Running()) {
@@ -126,6 +127,10 @@ RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange ra
   }
   report.ok = true;
   return report;
+}
+
+int ReadNumber(const PluRange& range, int index) {
+  return index == 0 ? 0 : index == 1 ? kLastPlu : range.first + index - 2;
 }
 
 std::vector<int> RowsToSend(const PluSheet& sheet, std::optional<PluRange> numbers) {
@@ -188,10 +193,18 @@ std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std
   return std::nullopt;
 }
 
-RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
+RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
                    TransferProgress& progress, QChar separator, bool verify) {
-  RunReport report;
-  if (!session.RequireConnection()) return report;
+  if (!session.RequireConnection()) return transfer::NotConnected();
+  // Every record converts before the first command, so a bad one never leaves the scale half
+  // written and without the closing command.
+  if (const auto bad = FirstUnsendableRow(sheet, rows, separator)) {
+    session.notifier().Error(kLinkErrorTitle,
+                             bad->Text(QStringLiteral("row %1").arg(bad->row)).toStdString(),
+                             kNothingSentText);
+    return {};
+  }
+  RunResult report;
   PluSheet scratch;
   const transfer::ProgressScope scope(progress, static_cast<int>(rows.size()));
   bool sent = true;
@@ -199,14 +212,16 @@ RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
     const int row = rows[i];
     sent = verify ? WritePluVerified(session, sheet, row, scratch, separator)
                   : WritePlu(session, sheet, row, separator);
-    if (!sent) break;
+    if (!sent) {
+      report.failure = session.LastFailure();
+      break;
+    }
     ++report.done;
-    report.last_number = StrToInt(sheet.Cell(row, kNo));
     if (!progress.Running()) {
       report.stopped = i + 1 < rows.size();
       break;
     }
-    progress.Advance(static_cast<int>(i), PluLabel(report.last_number));
+    progress.Advance(static_cast<int>(i), PluLabel(StrToInt(sheet.Cell(row, kNo))));
   }
   // The scale is told the send is over whatever happened to the records; after a failed record
   // its message is out already, so the closing command goes quietly (LastFailure says how it
@@ -215,25 +230,8 @@ RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
   const bool closed =
       sent ? session.ExecuteCommand(cmd::kEndPluWrite) : session.ExecuteQuietly(cmd::kEndPluWrite);
   report.ok = sent && closed;
+  if (sent && !closed) report.failure = session.LastFailure();
   return report;
-}
-
-bool SendRange(ScaleSession& session, const PluSheet& sheet, PluRange range,
-               TransferProgress& progress, QChar separator) {
-  if (!MayStart(session, range)) return false;
-  const transfer::ProgressScope scope(progress, range.last - range.first);
-  // Rows 1 and 2 are where a read puts PLUs 0 and 1800; then one row more than the range has
-  // numbers. A conversion error leaves this function at once, without the closing command.
-  bool sent = WritePlu(session, sheet, 1, separator) && WritePlu(session, sheet, 2, separator);
-  for (int k = 0; sent && k <= range.last - range.first + 1; ++k) {
-    sent = WritePlu(session, sheet, 3 + k, separator);
-    if (!sent || !progress.Running()) break;
-    progress.Advance(k, PluLabel(range.first + k));
-  }
-  // The scale is told the send is over whatever happened to the records.
-  session.packet().Clear();
-  const bool closed = session.ExecuteCommand(cmd::kEndPluWrite);
-  return sent && closed;
 }
 
 }  // namespace keldaro::plu

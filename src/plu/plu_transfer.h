@@ -11,10 +11,12 @@
 #include "link/scale_session.h"
 #include "plu/plu_limits.h"
 #include "plu/plu_sheet.h"
+#include "transfer/run_result.h"
 #include "transfer/transfer_progress.h"
 
 namespace keldaro::plu {
 
+using transfer::RunResult;
 using transfer::TransferProgress;
 
 enum class ReadResult { kShown = 0, kFailed = 1, kEmptySlot = 2 };
@@ -33,28 +35,20 @@ QString InvalidRangeText(const PluRange& range);
 ReadResult ReadPlu(ScaleSession& session, PluSheet& sheet, int number, int row, QChar separator);
 bool WritePlu(ScaleSession& session, const PluSheet& sheet, int row, QChar separator);
 
-// "Terazi'den yükle": PLU 0, PLU 1800, then the range, into rows from 1. Returns false when
-// the run could not start (not connected, bad range) or a command failed.
-bool ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range, TransferProgress& progress,
-               QChar separator);
-// "Teraziye gönder": rows 1, 2, then 3 .. last - first + 4, then command 39 whatever happened.
-// Throws ConversionError for a row that does not convert (command 39 is then not sent).
-bool SendRange(ScaleSession& session, const PluSheet& sheet, PluRange range,
-               TransferProgress& progress, QChar separator);
+// True when the session is connected and `range` is valid; otherwise says why and returns
+// false. The read checks this before its first command, and so does the tab before it picks
+// the rows of a send.
+bool MayRun(ScaleSession& session, const PluRange& range);
 
-// What a command-line run did. A stop asked for by the user is not a failure.
-struct RunReport {
-  bool ok = false;       // every command ran; false when the run could not start or one failed
-  bool stopped = false;  // the user stopped the run before its end
-  int done = 0;          // records read (empty slots included) or sent
-  int last_number = -1;  // the PLU number of the last record done
-};
-
-// ReadRange's run for the command line. Each record is read until two replies agree byte for
-// byte (the checksum misses two flips of the same bit in one frame) once the line has shown
-// damage, and with `verify` from the first record on.
-RunReport ReadRangeReporting(ScaleSession& session, PluSheet& sheet, PluRange range,
-                             TransferProgress& progress, QChar separator, bool verify);
+// "Terazi'den yükle" and `plu read`: PLU 0, PLU 1800, then the range, into rows from 1 (empty
+// slots take no row). `done` counts the records read, empty slots included. With `verify` each
+// record is read until two replies agree byte for byte (the checksum misses two flips of the
+// same bit in one frame) from the first record on; without it, once the line has shown damage.
+RunResult ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range,
+                    TransferProgress& progress, QChar separator, bool verify);
+// The PLU number of record `index` (from 0) of a read of `range`: PLU 0, PLU 1800, then the
+// range in rising order.
+int ReadNumber(const PluRange& range, int index);
 
 // Rows 1.. that hold a record, in order, whose "No" is a whole number in `numbers` (every
 // record row when there is no range).
@@ -75,15 +69,20 @@ QString EmptiedNumbersText(const QStringList& numbers);
 struct UnsendableRow {
   int row = 0;
   QString reason;
+  // "<where>: <reason>", `where` naming the record for its reader ("line 7" of a PLU file,
+  // "row 3" of the table).
+  QString Text(const QString& where) const { return where + QStringLiteral(": ") + reason; }
 };
 std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std::vector<int>& rows,
                                                 QChar separator);
 
-// Sends `rows` in order under the progress display, then command 39 whatever happened (without
+// "Teraziye gönder" and `plu write`: every row of `rows` is checked first, and a row that does not
+// convert refuses the whole send with a message naming it ("row 3: ..."), nothing sent. Then
+// sends `rows` in order under the progress display, then command 39 whatever happened (without
 // a second message when a record failed; the session's LastFailure then tells whether it went
 // through). With `verify` each record is read back after it is sent and sent again when the
 // scale holds something else.
-RunReport SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
+RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
                    TransferProgress& progress, QChar separator, bool verify);
 
 }  // namespace keldaro::plu

@@ -23,19 +23,28 @@ std::optional<std::string> ReadMemory(ScaleSession& session, std::uint16_t offse
 
 Download DownloadReport(ScaleSession& session, const QString& stamp, QChar separator) {
   Download download;
-  if (!session.RequireConnection()) return download;
+  if (!session.RequireConnection()) {
+    download.result = transfer::NotConnected();
+    return download;
+  }
   const ReadRun run(session);
   const std::optional<std::string> totals = ReadMemory(session, kTotalsOffset, kTotalsSize);
-  if (!totals) return download;
+  if (!totals) {
+    download.result = transfer::FailedAfter(0, session);
+    return download;
+  }
   download.totals = DecodeTotals(*totals);
   download.lines = TotalsLines(*download.totals, stamp, separator);
   for (int k = 1; k <= kClerks; ++k) {
     const std::optional<std::string> block = ReadMemory(session, ClerkOffset(k), kClerkSize);
-    if (!block) return download;
+    if (!block) {
+      download.result = transfer::FailedAfter(k, session);
+      return download;
+    }
     download.clerks.push_back(DecodeClerk(*block));
     download.lines << ClerkLines(k, download.clerks.back(), separator);
   }
-  download.complete = true;
+  download.result = {true, false, 1 + kClerks};
   return download;
 }
 

@@ -11,11 +11,12 @@
 
 #include "link/scale_session.h"
 #include "reports/report_codec.h"
+#include "transfer/run_result.h"
 
 namespace keldaro::reports {
 
 struct Download {
-  bool complete = false;
+  transfer::RunResult result;  // `done` counts the blocks read
   std::optional<Totals> totals;
   std::vector<ClerkTotals> clerks;  // those that arrived, clerk 1 first
   QStringList lines;                // the listing of what arrived

@@ -98,10 +98,10 @@ QTableWidget* Grid(const char* name, int rows, QWidget* parent) {
 QLabel* Caption(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
 
 // A chain in the window runs to its end; between its commands the window repaints.
-bool PaintBetweenCommands() {
-  ui::LetPaintThrough();
-  return true;
-}
+class PaintBetweenCommands : public transfer::SilentProgress {
+ public:
+  void Advance(int, const QString&) override { ui::LetPaintThrough(); }
+};
 
 }  // namespace
 
@@ -376,7 +376,8 @@ void SettingsTab::Button9Click() {
   const ui::WaitCursor wait;
   SettingsRecord record;
   LoadedParts arrived;
-  LoadSettings(session_, record, PaintBetweenCommands, &arrived);
+  PaintBetweenCommands paint;
+  LoadSettings(session_, record, paint, &arrived);
   ShowRecord(record, arrived);
 }
 
@@ -391,7 +392,8 @@ void SettingsTab::Button1Click() {
   // sends nothing rather than half the settings.
   const SettingsRecord record = Record();
   if (Edit9->text() == kEuroText) Edit9->setText(kEuroSign);
-  SendSettings(session_, record, PaintBetweenCommands);
+  PaintBetweenCommands paint;
+  SendSettings(session_, record, paint);
 }
 
 void SettingsTab::Button25Click() {
@@ -438,7 +440,7 @@ void SettingsTab::Button13Click() { SetClock(session_, held_clock_); }
 
 void SettingsTab::Button4Click() {
   ScaleClock clock = held_clock_;
-  if (ReadClock(session_, clock)) ShowClock(clock);
+  if (ReadClock(session_, clock).ok) ShowClock(clock);
 }
 
 void SettingsTab::Button14Click() {

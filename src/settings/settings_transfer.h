@@ -1,24 +1,25 @@
 // Moving the settings and the clock between a settings record and the scale. Each transfer is
 // a fixed chain of commands, each run only after the one before succeeded; the first failure
 // ends the chain (its message has been shown by the session) and nothing is rolled back. The
-// tab and the command line run these same functions.
+// tab and the command line run these same functions. The progress is told after each command of
+// a chain: the window lets paint events through there, so a 17-second load at 1200 baud does not
+// look hung; the command line ends the chain there on Ctrl-C (the result is then `stopped`).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "link/scale_session.h"
 #include "settings/scale_clock.h"
 #include "settings/settings_record.h"
+#include "transfer/run_result.h"
+#include "transfer/transfer_progress.h"
 
 namespace keldaro::settings {
 
-// Called after each command of a chain: the window lets paint events through there, so a
-// 17-second load at 1200 baud does not look hung; the command line ends the chain there on
-// Ctrl-C by answering false.
-using BetweenCommands = std::function<bool()>;
+using transfer::RunResult;
+using transfer::TransferProgress;
 
 // Which parts of the record a load has filled, so a window shows those and keeps the rest.
 struct LoadedParts {
@@ -35,17 +36,18 @@ struct LoadedParts {
 // Commands 5, 6 (x4), 10 (x8), 9 (x40) and 11 into `record`. After a failure `record` holds
 // everything that arrived before it and its old values after it; the header lines are emptied
 // just before line 1 is asked for and the footer lines just before line 7. `loaded`, when given,
-// says which parts arrived. Returns false when not connected or a command failed.
-bool LoadSettings(ScaleSession& session, SettingsRecord& record,
-                  const BetweenCommands& between = {}, LoadedParts* loaded = nullptr);
+// says which parts arrived. `done` counts the commands that went through.
+RunResult LoadSettings(ScaleSession& session, SettingsRecord& record, TransferProgress& progress,
+                       LoadedParts* loaded = nullptr);
 // Commands 34, 37 (x4), 33 (x8), 38 (x40) and 40 from `record`. Header lines past the sixth
-// and footer lines past the second are not sent; missing lines go out empty.
-bool SendSettings(ScaleSession& session, const SettingsRecord& record,
-                  const BetweenCommands& between = {});
+// and footer lines past the second are not sent; missing lines go out empty. Every request is
+// built before the first command. `done` counts the commands that went through.
+RunResult SendSettings(ScaleSession& session, const SettingsRecord& record,
+                       TransferProgress& progress);
 // SendSettings, then the settings read back (every read until two agree) and sent again while
 // the scale holds other settings than those sent, at most three sends.
-bool SendSettingsVerified(ScaleSession& session, const SettingsRecord& record,
-                          const BetweenCommands& between = {});
+RunResult SendSettingsVerified(ScaleSession& session, const SettingsRecord& record,
+                               TransferProgress& progress);
 
 // One write request of a settings send: its command and payload.
 struct SendRequest {
@@ -58,8 +60,8 @@ struct SendRequest {
 std::vector<SendRequest> SendRequests(const SettingsRecord& record);
 
 // Command 3: the scale's clock into `clock`, which keeps its value on a failure.
-bool ReadClock(ScaleSession& session, ScaleClock& clock);
+RunResult ReadClock(ScaleSession& session, ScaleClock& clock);
 // Command 32 with `clock`.
-bool SetClock(ScaleSession& session, const ScaleClock& clock);
+RunResult SetClock(ScaleSession& session, const ScaleClock& clock);
 
 }  // namespace keldaro::settings

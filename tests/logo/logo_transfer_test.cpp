@@ -67,7 +67,7 @@ class LogoTransferTest : public keldaro::testing::ConnectedSessionTest {
 };
 
 TEST_F(LogoTransferTest, WithNoPictureOnlyTheHeaderGoesOut) {
-  EXPECT_TRUE(SendLogo(session_, QImage(), progress_));
+  EXPECT_TRUE(SendLogo(session_, QImage(), progress_).Complete());
   EXPECT_EQ(Payloads(), (std::vector<Bytes>{{0x00, 0x00, 0x00}}));
   EXPECT_EQ(progress_.events, (std::vector<std::string>{"begin 0", "end"}));
   scale_.WithState([](sim::ScaleState& s) {
@@ -78,7 +78,7 @@ TEST_F(LogoTransferTest, WithNoPictureOnlyTheHeaderGoesOut) {
 
 TEST_F(LogoTransferTest, AFullLogoIs251PacketsOfWhiteBlackAndMarkRows) {
   const QImage preview = Preview(kMaxLogoRows);
-  EXPECT_TRUE(SendLogo(session_, preview, progress_));
+  EXPECT_TRUE(SendLogo(session_, preview, progress_).Complete());
   const std::vector<Bytes> payloads = Payloads();
   ASSERT_EQ(payloads.size(), 251u);
   EXPECT_EQ(payloads[0], (Bytes{0x00, 0x00, 250}));
@@ -106,7 +106,7 @@ TEST_F(LogoTransferTest, MarkBytesOfTheRasterAreDoubledOnTheWire) {
   session_.SetLineTap([&](LineDirection d, const std::uint8_t* b, std::size_t n) {
     if (d == LineDirection::kSent) sent.insert(sent.end(), b, b + n);
   });
-  ASSERT_TRUE(SendLogo(session_, preview, progress_));
+  ASSERT_TRUE(SendLogo(session_, preview, progress_).Complete());
   // Row 2: block 97 (00 61), 48 marks doubled; the checksum is address ^ code ^ payload.
   Bytes frame = {0xC3, 0x04, 0x00, 36, 0x00, 0x61};
   for (int i = 0; i < kRowBytes; ++i) frame.insert(frame.end(), {0xC3, 0xC3});
@@ -119,7 +119,10 @@ TEST_F(LogoTransferTest, AFailedRowEndsTheRunAndLeavesTheProgressWhereItStood) {
   sim::FaultOptions faults;
   faults.silent_after = 1 + 5;  // the header and rows 0 .. 4
   scale_.SetFaults(faults);
-  EXPECT_FALSE(SendLogo(session_, Preview(20), progress_));
+  const transfer::RunResult sent = SendLogo(session_, Preview(20), progress_);
+  EXPECT_FALSE(sent.ok);
+  EXPECT_EQ(sent.done, 5);
+  EXPECT_EQ(sent.failure, LinkFailure::kNoAnswer);
   // Row 5 went out with the link's three tries, then the run ended.
   EXPECT_EQ(scale_.Requests().size(), 1u + 5 + Packet::kMaxSends);
   EXPECT_EQ(progress_.positions, (std::vector<int>{0, 1, 2, 3, 4}));
@@ -131,7 +134,7 @@ TEST_F(LogoTransferTest, AFailedHeaderSendsNoRow) {
   sim::FaultOptions faults;
   faults.silent = true;
   scale_.SetFaults(faults);
-  EXPECT_FALSE(SendLogo(session_, Preview(20), progress_));
+  EXPECT_FALSE(SendLogo(session_, Preview(20), progress_).ok);
   EXPECT_TRUE(progress_.positions.empty());
   EXPECT_EQ(progress_.events, (std::vector<std::string>{"begin 20"}));
   for (const sim::ReceivedRequest& r : scale_.Requests()) EXPECT_EQ(r.payload.size(), 3u);
@@ -139,14 +142,16 @@ TEST_F(LogoTransferTest, AFailedHeaderSendsNoRow) {
 
 TEST_F(LogoTransferTest, AStopEndsTheRunAfterTheRowInHand) {
   progress_.stop_after = 3;
-  EXPECT_FALSE(SendLogo(session_, Preview(20), progress_));
+  const transfer::RunResult sent = SendLogo(session_, Preview(20), progress_);
+  EXPECT_TRUE(sent.ok && sent.stopped);
+  EXPECT_EQ(sent.done, 3);
   EXPECT_EQ(Payloads().size(), 4u);
   EXPECT_TRUE(notifier_.errors.empty());
 }
 
 TEST_F(LogoTransferTest, NothingGoesOutWithoutAConnection) {
   session_.Disconnect();
-  EXPECT_FALSE(SendLogo(session_, Preview(2), progress_));
+  EXPECT_EQ(SendLogo(session_, Preview(2), progress_).failure, LinkFailure::kNotOpen);
   EXPECT_TRUE(progress_.events.empty());
   EXPECT_EQ(notifier_.CountOf(kNotConnectedText), 1);
   EXPECT_TRUE(scale_.Requests().empty());

@@ -98,6 +98,10 @@ class PluTransferTest : public ::testing::TestWithParam<QChar> {
   void FillRecord(int row, const QString& number) {
     FillRow(sheet_, row, {number, Dec("1.50"), "7", "1", "1", "0", "0", "0", "X", "3"});
   }
+  // The tab's send: the rows of `range` that hold a record.
+  RunResult Send(const PluSheet& sheet, PluRange range, TransferProgress& progress) {
+    return SendRows(session_, sheet, RangeRows(sheet, range), progress, sep(), false);
+  }
   void Silence() {
     sim::FaultOptions faults;
     faults.silent = true;
@@ -136,7 +140,7 @@ TEST_P(PluTransferTest, AReadFillsRowsWithoutGapsAndDecodesEveryField) {
   QObject::connect(&sheet_, &PluSheet::dataChanged, [&] { ++announcements; });
   FakeProgress progress;
 
-  ASSERT_TRUE(ReadRange(session_, sheet_, {1, 1799}, progress, sep()));
+  ASSERT_TRUE(ReadRange(session_, sheet_, {1, 1799}, progress, sep(), false).ok);
 
   EXPECT_EQ(RowCells(sheet_, 1), (QStringList{"0", Dec("-0.01"), "0", "0", "0", "0", "0", "0", "",
                                               "0", Dec("0.000"), Dec("0.00"), "0"}));
@@ -168,7 +172,7 @@ TEST_P(PluTransferTest, StopEndsAReadAfterTheRecordInHand) {
     for (int n = 0; n <= 1800; ++n) s.plu[n] = Slot(n, "P");
   });
   FakeProgress progress(2);
-  ASSERT_TRUE(ReadRange(session_, sheet_, {5, 20}, progress, sep()));
+  ASSERT_TRUE(ReadRange(session_, sheet_, {5, 20}, progress, sep(), false).ok);
   EXPECT_EQ(PluNumbers(cmd::kReadPlu), (std::vector<int>{0, 1800, 5, 6, 7}));
   EXPECT_EQ(sheet_.Cell(5, kNo), u"7"_s);
   EXPECT_TRUE(sheet_.Cell(6, kNo).isEmpty());
@@ -179,28 +183,30 @@ TEST_P(PluTransferTest, ASendCoversTwoRowsMoreThanTheRangeThenCloses) {
   for (int row = 1; row <= 20; ++row) FillRecord(row, QString::number(100 + row));
   sheet_.SetCell(5, kPrice, "");  // no record: skipped
   FakeProgress progress;
-  ASSERT_TRUE(SendRange(session_, sheet_, {1, 10}, progress, sep()));
+  ASSERT_TRUE(Send(sheet_, {1, 10}, progress).Complete());
   std::vector<int> expected;
   for (int row = 1; row <= 13; ++row) {
     if (row != 5) expected.push_back(100 + row);
   }
   EXPECT_EQ(PluNumbers(cmd::kWritePlu), expected);
   EXPECT_EQ(Codes().back(), cmd::kEndPluWrite);
-  EXPECT_EQ(progress.labels.back(), u"11 PLUs"_s);
+  EXPECT_EQ(progress.labels.back(), u"113 PLUs"_s);
   EXPECT_EQ(progress.ends, 1);
   scale_->WithState([](sim::ScaleState& s) { EXPECT_EQ(s.plu_write_ends, 1); });
 
   PluSheet empty;
   scale_->ClearLog();
-  ASSERT_TRUE(SendRange(session_, empty, {1, 1799}, progress, sep()));
+  ASSERT_TRUE(Send(empty, {1, 1799}, progress).Complete());
   EXPECT_EQ(Codes(), (std::vector<int>{cmd::kEndPluWrite}));
 }
 
 TEST_P(PluTransferTest, AStoppedSendStillSendsTheClosingCommand) {
   for (int row = 1; row <= 13; ++row) FillRecord(row, QString::number(row));
   FakeProgress progress(1);
-  ASSERT_TRUE(SendRange(session_, sheet_, {1, 10}, progress, sep()));
-  EXPECT_EQ(PluNumbers(cmd::kWritePlu), (std::vector<int>{1, 2, 3, 4}));
+  const RunResult sent = Send(sheet_, {1, 10}, progress);
+  EXPECT_TRUE(sent.ok && sent.stopped);
+  // The stop is seen after every record: row 1 before the pause, row 2 in hand.
+  EXPECT_EQ(PluNumbers(cmd::kWritePlu), (std::vector<int>{1, 2}));
   EXPECT_EQ(Codes().back(), cmd::kEndPluWrite);
   EXPECT_EQ(progress.ends, 1);
 }
@@ -222,9 +228,9 @@ TEST_P(PluTransferTest, ReadThenSendGivesEveryRecordBackUnchanged) {
     before.assign(s.plu.begin(), s.plu.end());
   });
   FakeProgress progress;
-  ASSERT_TRUE(ReadRange(session_, sheet_, {1, 1799}, progress, sep()));
+  ASSERT_TRUE(ReadRange(session_, sheet_, {1, 1799}, progress, sep(), false).ok);
   scale_->WithState([](sim::ScaleState& s) { s.EmptyPluTable(); });
-  ASSERT_TRUE(SendRange(session_, sheet_, {1, 1799}, progress, sep()));
+  ASSERT_TRUE(Send(sheet_, {1, 1799}, progress).Complete());
   EXPECT_TRUE(notifier_.errors.empty());
   scale_->WithState([&](sim::ScaleState& s) {
     for (int n = 0; n <= 1800; ++n) {
@@ -243,28 +249,33 @@ TEST_P(PluTransferTest, ReadThenSendGivesEveryRecordBackUnchanged) {
   });
 }
 
-TEST_P(PluTransferTest, ARowThatDoesNotConvertEndsTheSendWithoutClosing) {
-  for (int row = 1; row <= 5; ++row) FillRecord(row, QString::number(row));
-  sheet_.SetCell(4, kCode, Dec("12.5"));
-  FakeProgress progress;
-  try {
-    SendRange(session_, sheet_, {1, 10}, progress, sep());
-    FAIL() << "no conversion error";
-  } catch (const ConversionError& e) {
-    EXPECT_EQ(e.message(), Dec("'12.5' is not a valid integer value"));
+// A row that does not convert refuses the whole send before its first command, naming the row.
+TEST_P(PluTransferTest, ARowThatDoesNotConvertSendsNothing) {
+  struct Case {
+    int row;
+    int column;
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {4, kCode, "12.5", "row 4: '12.5' is not a valid integer value"},
+      // Its low 16 bits would overwrite PLU 0.
+      {1, kNo, "65536", "row 1: '65536' is not a value from 0 to 1800"},
+  };
+  for (const Case& c : cases) {
+    for (int row = 1; row <= 5; ++row) FillRecord(row, QString::number(row));
+    sheet_.SetCell(c.row, c.column, Dec(c.text));
+    notifier_.Reset();
+    FakeProgress progress;
+    const RunResult sent = Send(sheet_, {1, 10}, progress);
+    EXPECT_FALSE(sent.ok) << c.text;
+    EXPECT_EQ(sent.failure, LinkFailure::kNone) << c.text;
+    EXPECT_TRUE(Requests().empty()) << c.text;
+    ASSERT_EQ(notifier_.errors.size(), 1u) << c.text;
+    EXPECT_EQ(notifier_.errors[0].text, Dec(c.message).toStdString());
+    EXPECT_EQ(notifier_.errors[0].detail, "Nothing was sent to the scale.");
+    EXPECT_EQ(progress.begins, 0) << c.text;
   }
-  EXPECT_EQ(PluNumbers(cmd::kWritePlu), (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(Codes().back(), cmd::kWritePlu);
-  EXPECT_EQ(progress.ends, 1);
-}
-
-TEST_P(PluTransferTest, APluNumberBeyondTheTableIsNeverSent) {
-  FillRecord(1, "65536");  // its low 16 bits would overwrite PLU 0
-  FillRecord(2, "5");
-  FakeProgress progress;
-  EXPECT_THROW(SendRange(session_, sheet_, {1, 1}, progress, sep()), ConversionError);
-  EXPECT_TRUE(Requests().empty());
-  EXPECT_EQ(progress.ends, 1);
   scale_->WithState([](sim::ScaleState& s) { EXPECT_LT(s.plu[0].price, 0); });
 }
 
@@ -278,7 +289,7 @@ TEST_F(PluTransferSilentTest, ASilentScaleFailsTheFirstRecord) {
   FillRow(sheet_, 1, {"kept"});
   Silence();
   FakeProgress progress;
-  EXPECT_FALSE(ReadRange(session_, sheet_, {1, 1799}, progress, sep()));
+  EXPECT_FALSE(ReadRange(session_, sheet_, {1, 1799}, progress, sep(), false).ok);
   EXPECT_EQ(notifier_.CountOf(kCommunicationErrorText), 1);
   EXPECT_EQ(sheet_.Cell(1, kNo), u"kept"_s);
   EXPECT_EQ(progress.ends, 1);
@@ -286,17 +297,19 @@ TEST_F(PluTransferSilentTest, ASilentScaleFailsTheFirstRecord) {
 
   notifier_.Reset();
   FillRecord(1, "1");
-  EXPECT_FALSE(SendRange(session_, sheet_, {1, 1799}, progress, sep()));
-  // The record fails, and so does the closing command after it.
-  EXPECT_EQ(notifier_.CountOf(kCommunicationErrorText), 2);
+  const RunResult sent = Send(sheet_, {1, 1799}, progress);
+  EXPECT_FALSE(sent.ok);
+  EXPECT_EQ(sent.failure, LinkFailure::kNoAnswer);
+  // The record fails; the closing command after it fails quietly, without a second box.
+  EXPECT_EQ(notifier_.CountOf(kCommunicationErrorText), 1);
   EXPECT_EQ(progress.ends, 2);
 }
 
 TEST_P(PluTransferTest, RefusedRunsSendNothing) {
   FakeProgress progress;
-  EXPECT_FALSE(ReadRange(session_, sheet_, {10, 9}, progress, sep()));
-  EXPECT_FALSE(SendRange(session_, sheet_, {10, 9}, progress, sep()));
-  EXPECT_FALSE(ReadRange(session_, sheet_, {0, 1800}, progress, sep()));
+  EXPECT_FALSE(ReadRange(session_, sheet_, {10, 9}, progress, sep(), false).ok);
+  EXPECT_FALSE(MayRun(session_, {10, 9}));
+  EXPECT_FALSE(ReadRange(session_, sheet_, {0, 1800}, progress, sep(), false).ok);
   ASSERT_EQ(notifier_.errors.size(), 3u);
   EXPECT_EQ(notifier_.errors[0].title, "Error!");
   EXPECT_EQ(notifier_.errors[0].text, InvalidRangeText({10, 9}).toStdString());
@@ -305,7 +318,7 @@ TEST_P(PluTransferTest, RefusedRunsSendNothing) {
 
   notifier_.Reset();
   session_.Disconnect();
-  EXPECT_FALSE(SendRange(session_, sheet_, {1, 1799}, progress, sep()));
+  EXPECT_EQ(Send(sheet_, {1, 1799}, progress).failure, LinkFailure::kNotOpen);
   EXPECT_EQ(notifier_.CountOf(kNotConnectedText), 1);
   EXPECT_TRUE(Requests().empty());
 }

@@ -14,7 +14,8 @@ using ReportTransferTest = keldaro::testing::ConnectedSessionTest;
 
 TEST_F(ReportTransferTest, FiveRequestsReadTheTotalsAndTheFourClerks) {
   const Download d = DownloadReport(session_, QStringLiteral("now"), u'.');
-  ASSERT_TRUE(d.complete);
+  ASSERT_TRUE(d.result.Complete());
+  EXPECT_EQ(d.result.done, 5);
   std::vector<std::vector<std::uint8_t>> payloads;
   for (const auto& r : scale_.Requests()) {
     EXPECT_EQ(r.code, cmd::kReadReportMemory);
@@ -36,7 +37,9 @@ TEST_F(ReportTransferTest, AFailureAtClerk3KeepsTheLinesSoFar) {
   faults.silent_after = 3;  // the totals, clerks 1 and 2
   scale_.SetFaults(faults);
   const Download d = DownloadReport(session_, QStringLiteral("now"), u'.');
-  EXPECT_FALSE(d.complete);
+  EXPECT_FALSE(d.result.ok);
+  EXPECT_EQ(d.result.done, 3);
+  EXPECT_EQ(d.result.failure, LinkFailure::kNoAnswer);
   EXPECT_EQ(d.clerks.size(), 2u);
   EXPECT_EQ(d.lines.back(), QString());
   EXPECT_TRUE(d.lines.contains(QStringLiteral("----------------------- Tezgahtar 2")));
@@ -48,6 +51,7 @@ TEST_F(ReportTransferTest, NothingIsAskedWithoutAConnection) {
   session_.Disconnect();
   const Download d = DownloadReport(session_, QStringLiteral("now"), u'.');
   EXPECT_FALSE(d.totals);
+  EXPECT_EQ(d.result.failure, LinkFailure::kNotOpen);
   EXPECT_TRUE(d.lines.isEmpty());
   EXPECT_EQ(notifier_.CountOf(kNotConnectedText), 1);
 }
