@@ -147,7 +147,8 @@ int SendPluRows(ScaleSession& session, const plu::PluSheet& sheet, const std::ve
                 bool verify, std::ostream& err) {
   CliProgress progress(err);
   const transfer::RunResult report =
-      plu::SendRows(session, sheet, rows, progress, DecimalSeparator(), verify);
+      plu::SendRows(session, sheet, rows, progress, DecimalSeparator(),
+                    {.verify = verify, .quiet_close_after_failure = true});
   if (report.Complete()) return kExitOk;
   // What the scale now holds: the records up to the last one sent; the one in hand when the
   // link failed may or may not have reached it.

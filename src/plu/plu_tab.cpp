@@ -174,7 +174,7 @@ void PluTab::Button8Click() {
       EmptiedNumbersText(EmptiedNumbers(sheet_, rows, services_.decimal_separator));
   if (!emptied.isEmpty()) services_.notifier.Error(kEmptiedTitle, emptied.toStdString(), {});
   transfer::ModelFollowingProgress progress(*progress_, sheet_);
-  SendRows(session_, sheet_, rows, progress, services_.decimal_separator, false);
+  SendRows(session_, sheet_, rows, progress, services_.decimal_separator, {});
 }
 
 }  // namespace keldaro::plu

@@ -194,7 +194,7 @@ std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std
 }
 
 RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
-                   TransferProgress& progress, QChar separator, bool verify) {
+                   TransferProgress& progress, QChar separator, SendOptions options) {
   if (!session.RequireConnection()) return transfer::NotConnected();
   // Every record converts before the first command, so a bad one never leaves the scale half
   // written and without the closing command.
@@ -210,8 +210,8 @@ RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
   bool sent = true;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int row = rows[i];
-    sent = verify ? WritePluVerified(session, sheet, row, scratch, separator)
-                  : WritePlu(session, sheet, row, separator);
+    sent = options.verify ? WritePluVerified(session, sheet, row, scratch, separator)
+                          : WritePlu(session, sheet, row, separator);
     if (!sent) {
       report.failure = session.LastFailure();
       break;
@@ -223,12 +223,11 @@ RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
     }
     progress.Advance(static_cast<int>(i), PluLabel(StrToInt(sheet.Cell(row, kNo))));
   }
-  // The scale is told the send is over whatever happened to the records; after a failed record
-  // its message is out already, so the closing command goes quietly (LastFailure says how it
-  // went).
+  // The scale is told the send is over whatever happened to the records.
   session.packet().Clear();
+  const bool quiet = !sent && options.quiet_close_after_failure;
   const bool closed =
-      sent ? session.ExecuteCommand(cmd::kEndPluWrite) : session.ExecuteQuietly(cmd::kEndPluWrite);
+      quiet ? session.ExecuteQuietly(cmd::kEndPluWrite) : session.ExecuteCommand(cmd::kEndPluWrite);
   report.ok = sent && closed;
   if (sent && !closed) report.failure = session.LastFailure();
   return report;

@@ -76,13 +76,19 @@ struct UnsendableRow {
 std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std::vector<int>& rows,
                                                 QChar separator);
 
-// "Teraziye gönder" and `plu write`: every row of `rows` is checked first, and a row that does not
-// convert refuses the whole send with a message naming it ("row 3: ..."), nothing sent. Then
-// sends `rows` in order under the progress display, then command 39 whatever happened (without
-// a second message when a record failed; the session's LastFailure then tells whether it went
-// through). With `verify` each record is read back after it is sent and sent again when the
-// scale holds something else.
+// How a send runs: what the window's button and the command line choose differently.
+struct SendOptions {
+  // Each record is read back after it is sent and sent again when the scale holds something else.
+  bool verify = false;
+  // After a failed record the closing command goes without a second message; the caller tells
+  // whether it went through (the command line's last line, from the session's LastFailure).
+  bool quiet_close_after_failure = false;
+};
+
+// "Teraziye gönder" and `plu write`: every row of `rows` is checked first, and a row that does
+// not convert refuses the whole send with a message naming it ("row 3: ..."), nothing sent.
+// Then sends `rows` in order under the progress display, then command 39 whatever happened.
 RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vector<int>& rows,
-                   TransferProgress& progress, QChar separator, bool verify);
+                   TransferProgress& progress, QChar separator, SendOptions options);
 
 }  // namespace keldaro::plu
