@@ -18,12 +18,12 @@
 #include "cli/typed_keys.h"
 #include "cli/verb.h"
 #include "terminal/keypad.h"
+#include "terminal/terminal_runs.h"
 
 namespace keldaro::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
 // How long a lone Esc waits for the rest of an escape sequence before it counts as Esc.
 constexpr int kEscapeWaitMs = 30;
 
@@ -86,8 +86,9 @@ int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err)
   DisplayView view(QLocale::system().decimalPoint().at(0), DisplayMode::kLive);
   TypedKeyDecoder decoder;
   for (;;) {
-    const Clock::time_point next_poll = Clock::now() + kPollInterval;
-    const std::optional<terminal::Display> display = PollDisplay(link.session());
+    const Clock::time_point next_poll = Clock::now() + terminal::kDisplayPollInterval;
+    const std::optional<terminal::Display> display =
+        terminal::PollDisplay(link.session(), terminal::PollFailure::kReported);
     if (!display) return FailedRunExit();
     view.Draw(out, *display);
     if (const int code = CheckedOutput(out, err); code != kExitOk) return code;
