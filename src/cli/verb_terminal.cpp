@@ -15,14 +15,16 @@
 #include "cli/connection.h"
 #include "cli/display_view.h"
 #include "cli/raw_terminal.h"
-#include "cli/typed_keys.h"
 #include "cli/verb.h"
 #include "terminal/keypad.h"
 #include "terminal/terminal_runs.h"
+#include "terminal/typed_keys.h"
 
 namespace keldaro::cli {
 namespace {
 
+using terminal::TypedKey;
+using terminal::TypedKeyDecoder;
 using Clock = std::chrono::steady_clock;
 // How long a lone Esc waits for the rest of an escape sequence before it counts as Esc.
 constexpr int kEscapeWaitMs = 30;
