@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <cerrno>
 #include <chrono>
+#include <iostream>
 #include <ostream>
 
 #include "cli/cli_verbs.h"
@@ -76,7 +77,7 @@ Outcome TypeUntil(Clock::time_point deadline, int input, TypedKeyDecoder& decode
 int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err) {
   // Keys come from the keyboard and the display is redrawn in place: a pipe or a file at either
   // end would get escape codes and never a key.
-  if (!OnTerminal(out) || ::isatty(STDIN_FILENO) == 0) {
+  if (!OnTerminal(out) || !OnTerminal(std::cin)) {
     return BadUsage(err,
                     "terminal needs a terminal for its standard input and output; from a "
                     "script use the key and display verbs");
