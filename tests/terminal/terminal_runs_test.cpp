@@ -17,14 +17,12 @@ TEST_F(DisplayPollTest, OnlyAReportedPollShowsItsStatusAndItsFailure) {
     int statuses_per_poll;
     int messages_on_failure;
   } cases[] = {{PollFailure::kQuiet, 0, 0}, {PollFailure::kReported, 1, 1}};
+  int statuses = 0;
+  session_.SetStatusCallback([&](std::uint8_t) { ++statuses; });
   for (const auto& c : cases) {
-    int statuses = 0;
-    session_.SetStatusCallback([&](std::uint8_t) { ++statuses; });
+    statuses = 0;
     notifier_.Reset();
-    scale_.WithState([](sim::ScaleState& s) { s.display = {"  12345", "ABCDEFG", "      0"}; });
-    const std::optional<Display> shown = PollDisplay(session_, c.failure);
-    ASSERT_TRUE(shown.has_value());
-    EXPECT_EQ(shown->lines[1], "ABCDEFG");
+    EXPECT_TRUE(PollDisplay(session_, c.failure).has_value());
     EXPECT_EQ(statuses, c.statuses_per_poll);
 
     sim::FaultOptions faults;
