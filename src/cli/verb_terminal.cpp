@@ -74,6 +74,32 @@ Outcome TypeUntil(Clock::time_point deadline, int input, TypedKeyDecoder& decode
   }
 }
 
+// Draws the display at every poll and sends the keys typed in between, until the user leaves,
+// a stop is asked for or the link fails; returns the verb's exit code.
+int MirrorAndType(ScaleSession& session, std::ostream& out, std::ostream& err) {
+  DisplayView view(QLocale::system().decimalPoint().at(0), DisplayMode::kLive);
+  TypedKeyDecoder decoder;
+  for (;;) {
+    const Clock::time_point next_poll = Clock::now() + terminal::kDisplayPollInterval;
+    const std::optional<terminal::Display> display =
+        terminal::PollDisplay(session, terminal::PollFailure::kReported);
+    if (!display) return FailedRunExit();
+    view.Draw(out, *display);
+    if (const int code = CheckedOutput(out, err); code != kExitOk) return code;
+    switch (TypeUntil(next_poll, STDIN_FILENO, decoder, session)) {
+      case Outcome::kGoOn:
+        if (StopRequested()) return kExitStopped;
+        break;
+      case Outcome::kLeave:
+        return kExitOk;
+      case Outcome::kInterrupted:
+        return kExitStopped;
+      case Outcome::kLinkFailed:
+        return FailedRunExit();
+    }
+  }
+}
+
 int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err) {
   // Keys come from the keyboard and the display is redrawn in place: a pipe or a file at either
   // end would get escape codes and never a key.
@@ -86,27 +112,7 @@ int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err)
   if (!link.connected()) return kExitLinkFailure;
   const RawTerminal raw(STDIN_FILENO);
   out << kBanner << std::flush;
-  DisplayView view(QLocale::system().decimalPoint().at(0), DisplayMode::kLive);
-  TypedKeyDecoder decoder;
-  for (;;) {
-    const Clock::time_point next_poll = Clock::now() + terminal::kDisplayPollInterval;
-    const std::optional<terminal::Display> display =
-        terminal::PollDisplay(link.session(), terminal::PollFailure::kReported);
-    if (!display) return FailedRunExit();
-    view.Draw(out, *display);
-    if (const int code = CheckedOutput(out, err); code != kExitOk) return code;
-    switch (TypeUntil(next_poll, STDIN_FILENO, decoder, link.session())) {
-      case Outcome::kGoOn:
-        if (StopRequested()) return kExitStopped;
-        break;
-      case Outcome::kLeave:
-        return kExitOk;
-      case Outcome::kInterrupted:
-        return kExitStopped;
-      case Outcome::kLinkFailed:
-        return FailedRunExit();
-    }
-  }
+  return MirrorAndType(link.session(), out, err);
 }
 
 }  // namespace
