@@ -16,7 +16,7 @@
 #include "bench_support.h"
 #include "link/commands.h"
 #include "sim/virtual_scale.h"
-#include "terminal/keypad.h"
+#include "terminal/terminal_runs.h"
 
 namespace {
 

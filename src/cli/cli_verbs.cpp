@@ -29,8 +29,11 @@ int CheckedOutput(std::ostream& out, std::ostream& err) {
   return kExitLinkFailure;
 }
 
-bool OnTerminal(const std::ostream& stream) {
-  const int fd = &stream == &std::cout ? STDOUT_FILENO : &stream == &std::cerr ? STDERR_FILENO : -1;
+bool OnTerminal(const std::ios& stream) {
+  const int fd = &stream == &std::cin    ? STDIN_FILENO
+                 : &stream == &std::cout ? STDOUT_FILENO
+                 : &stream == &std::cerr ? STDERR_FILENO
+                                         : -1;
   return fd >= 0 && ::isatty(fd) != 0;
 }
 

@@ -2,16 +2,7 @@
 
 #include <array>
 
-#include "link/commands.h"
-
 namespace keldaro::cli {
-
-std::optional<terminal::Display> PollDisplay(ScaleSession& session) {
-  Packet& packet = session.packet();
-  packet.Clear();
-  if (!session.ExecuteCommand(cmd::kDisplayPoll)) return std::nullopt;
-  return terminal::DecodeDisplayReply(packet);
-}
 
 void DisplayView::Draw(std::ostream& out, const terminal::Display& d) {
   std::array<std::string, 4> lines;

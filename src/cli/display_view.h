@@ -1,19 +1,14 @@
-// The scale's display in a text terminal, shared by the display and terminal verbs: one poll
-// (command 66), and the four lines drawn from it.
+// The scale's display in a text terminal, shared by the display and terminal verbs: the four
+// lines drawn from a poll.
 #pragma once
 
 #include <QChar>
-#include <optional>
 #include <ostream>
 #include <string>
 
-#include "link/scale_session.h"
 #include "terminal/display.h"
 
 namespace keldaro::cli {
-
-// One poll of the display; nullopt when the command failed (its message is out by then).
-std::optional<terminal::Display> PollDisplay(ScaleSession& session);
 
 // How a view writes the display, each line with the decimal separator in its place.
 enum class DisplayMode {

@@ -33,8 +33,8 @@ int BadUsage(std::ostream& err, const std::string& reason);
 // After reply data went to `out`: a write that failed (a full disk, a closed pipe) fails the
 // verb, since the data is not where the user sent it.
 int CheckedOutput(std::ostream& out, std::ostream& err);
-// True when `stream` is the program's own stdout or stderr and that is a terminal.
-bool OnTerminal(const std::ostream& stream);
+// True when `stream` is the program's own stdin, stdout or stderr and that is a terminal.
+bool OnTerminal(const std::ios& stream);
 
 void AddIdentifyVerb(CLI::App& app, VerbContext& context);
 void AddRawVerb(CLI::App& app, VerbContext& context);

@@ -2,7 +2,6 @@
 #include <CLI/CLI.hpp>
 #include <QLocale>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <ostream>
@@ -15,6 +14,7 @@
 #include "cli/verb.h"
 #include "core/integer_text.h"
 #include "terminal/keypad.h"
+#include "terminal/terminal_runs.h"
 
 namespace keldaro::cli {
 namespace {
@@ -53,12 +53,13 @@ int ShowDisplay(bool watch, const CliOptions& options, std::ostream& out, std::o
                                              : DisplayMode::kChanges;
   DisplayView view(QLocale::system().decimalPoint().at(0), mode);
   for (;;) {
-    const std::optional<terminal::Display> display = PollDisplay(link.session());
+    const std::optional<terminal::Display> display =
+        terminal::PollDisplay(link.session(), terminal::PollFailure::kReported);
     if (!display) return FailedRunExit();
     view.Draw(out, *display);
     if (const int code = CheckedOutput(out, err); code != kExitOk) return code;
     if (!watch) return kExitOk;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the terminal's cadence
+    std::this_thread::sleep_for(terminal::kDisplayPollInterval);
     if (StopRequested()) return kExitStopped;
   }
 }

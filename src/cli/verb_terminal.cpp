@@ -9,21 +9,24 @@
 #include <QLocale>
 #include <cerrno>
 #include <chrono>
+#include <iostream>
 #include <ostream>
 
 #include "cli/cli_verbs.h"
 #include "cli/connection.h"
 #include "cli/display_view.h"
 #include "cli/raw_terminal.h"
-#include "cli/typed_keys.h"
 #include "cli/verb.h"
 #include "terminal/keypad.h"
+#include "terminal/terminal_runs.h"
+#include "terminal/typed_keys.h"
 
 namespace keldaro::cli {
 namespace {
 
+using terminal::TypedKey;
+using terminal::TypedKeyDecoder;
 using Clock = std::chrono::steady_clock;
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
 // How long a lone Esc waits for the rest of an escape sequence before it counts as Esc.
 constexpr int kEscapeWaitMs = 30;
 
@@ -71,27 +74,19 @@ Outcome TypeUntil(Clock::time_point deadline, int input, TypedKeyDecoder& decode
   }
 }
 
-int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err) {
-  // Keys come from the keyboard and the display is redrawn in place: a pipe or a file at either
-  // end would get escape codes and never a key.
-  if (!OnTerminal(out) || ::isatty(STDIN_FILENO) == 0) {
-    return BadUsage(err,
-                    "terminal needs a terminal for its standard input and output; from a "
-                    "script use the key and display verbs");
-  }
-  Connection link(options, err);
-  if (!link.connected()) return kExitLinkFailure;
-  const RawTerminal raw(STDIN_FILENO);
-  out << kBanner << std::flush;
+// Draws the display at every poll and sends the keys typed in between, until the user leaves,
+// a stop is asked for or the link fails; returns the verb's exit code.
+int MirrorAndType(ScaleSession& session, std::ostream& out, std::ostream& err) {
   DisplayView view(QLocale::system().decimalPoint().at(0), DisplayMode::kLive);
   TypedKeyDecoder decoder;
   for (;;) {
-    const Clock::time_point next_poll = Clock::now() + kPollInterval;
-    const std::optional<terminal::Display> display = PollDisplay(link.session());
+    const Clock::time_point next_poll = Clock::now() + terminal::kDisplayPollInterval;
+    const std::optional<terminal::Display> display =
+        terminal::PollDisplay(session, terminal::PollFailure::kReported);
     if (!display) return FailedRunExit();
     view.Draw(out, *display);
     if (const int code = CheckedOutput(out, err); code != kExitOk) return code;
-    switch (TypeUntil(next_poll, STDIN_FILENO, decoder, link.session())) {
+    switch (TypeUntil(next_poll, STDIN_FILENO, decoder, session)) {
       case Outcome::kGoOn:
         if (StopRequested()) return kExitStopped;
         break;
@@ -103,6 +98,21 @@ int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err)
         return FailedRunExit();
     }
   }
+}
+
+int RunTerminal(const CliOptions& options, std::ostream& out, std::ostream& err) {
+  // Keys come from the keyboard and the display is redrawn in place: a pipe or a file at either
+  // end would get escape codes and never a key.
+  if (!OnTerminal(out) || !OnTerminal(std::cin)) {
+    return BadUsage(err,
+                    "terminal needs a terminal for its standard input and output; from a "
+                    "script use the key and display verbs");
+  }
+  Connection link(options, err);
+  if (!link.connected()) return kExitLinkFailure;
+  const RawTerminal raw(STDIN_FILENO);
+  out << kBanner << std::flush;
+  return MirrorAndType(link.session(), out, err);
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "link/commands.h"
-
 namespace keldaro::terminal {
 
 const std::array<Key, 30>& Keypad() {
@@ -31,13 +29,6 @@ std::optional<std::uint8_t> CodeOfCaption(const QString& caption) {
   });
   if (it == keys.end()) return std::nullopt;
   return it->code;
-}
-
-bool SendKey(ScaleSession& session, std::uint8_t code) {
-  Packet& packet = session.packet();
-  packet.Clear();
-  packet.PushByte(code);
-  return session.ExecuteCommand(cmd::kKey);
 }
 
 std::uint8_t CodeOfVirtualKey(int vk) {

@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "link/scale_session.h"
-
 namespace keldaro::terminal {
 
 struct Key {
@@ -24,10 +22,6 @@ const std::array<Key, 30>& Keypad();
 
 // The code of the keypad key with this caption ("00", "ON", "PLU", ...), if there is one.
 std::optional<std::uint8_t> CodeOfCaption(const QString& caption);
-
-// Presses one key of the scale's keypad (command 64), through the session's error box and
-// status report.
-bool SendKey(ScaleSession& session, std::uint8_t code);
 
 // The code a PC key sends, by its Windows virtual-key code; 0x00 for every key not in the map.
 std::uint8_t CodeOfVirtualKey(int virtual_key);

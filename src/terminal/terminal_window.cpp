@@ -3,14 +3,13 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "link/commands.h"
 #include "terminal/keypad.h"
+#include "terminal/terminal_runs.h"
 #include "ui/handler_guard.h"
 
 namespace keldaro::terminal {
 namespace {
 
-constexpr int kPollIntervalMs = 100;
 const QColor kDisplayColour(155, 154, 98);
 
 // The digit lines and their overlays share one fixed-pitch font, so that a separator in an
@@ -45,7 +44,7 @@ TerminalWindow::TerminalWindow(ScaleSession& session, QChar decimal_separator, Q
   // Disabled until the window is first activated.
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
-  Timer1->setInterval(kPollIntervalMs);
+  Timer1->setInterval(kDisplayPollInterval);
   Timer1->setTimerType(Qt::PreciseTimer);
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   setObjectName("Form3");
@@ -121,10 +120,9 @@ void TerminalWindow::Timer1Timer() {
   // this turn is skipped and the timer keeps running.
   if (session_.Busy()) return;
   Timer1->stop();
-  Packet& packet = session_.packet();
-  packet.Clear();
-  if (!session_.ExecuteQuietly(cmd::kDisplayPoll)) return;
-  Show(DecodeDisplayReply(packet));
+  const std::optional<Display> display = PollDisplay(session_, PollFailure::kQuiet);
+  if (!display) return;
+  Show(*display);
   Timer1->start();
 }
 

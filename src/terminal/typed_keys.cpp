@@ -1,10 +1,10 @@
-#include "cli/typed_keys.h"
+#include "terminal/typed_keys.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <optional>
 
-namespace keldaro::cli {
+namespace keldaro::terminal {
 namespace {
 
 constexpr char kEsc = '\x1b';
@@ -123,4 +123,4 @@ bool TypedKeyDecoder::TakeEscapeSequence(std::vector<TypedKey>& keys) {
   return true;
 }
 
-}  // namespace keldaro::cli
+}  // namespace keldaro::terminal

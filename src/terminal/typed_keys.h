@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace keldaro::cli {
+namespace keldaro::terminal {
 
 struct TypedKey {
   enum class Kind { kKey, kInterrupt, kEndOfInput };  // a key, Ctrl-C, Ctrl-D
@@ -33,4 +33,4 @@ class TypedKeyDecoder {
   std::string pending_;
 };
 
-}  // namespace keldaro::cli
+}  // namespace keldaro::terminal
