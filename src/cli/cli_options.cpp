@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "core/integer_text.h"
-#include "link/serial_port.h"
+#include "link/port_name.h"
 
 namespace keldaro::cli {
 
@@ -13,6 +13,12 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
                  "COMn or a device path (default COM1); given more than once, the verb runs on "
                  "every port at the same time")
       ->type_name("COMn|PATH")
+      ->check(
+          [](const std::string& text) {
+            std::string error;
+            return PortName::Parse(text, &error) ? std::string() : error;
+          },
+          "PORT")
       ->allow_extra_args(false);
   app.add_option("--baud", options.baud, "line speed")
       ->type_name("N")
@@ -32,21 +38,6 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
   app.add_flag("--trace", options.trace, "show every byte on the line on stderr");
 }
 
-int ComPortNumber(const std::string& port) {
-  if (port.size() <= 3 || port.compare(0, 3, "COM") != 0) return 0;
-  const auto number = ParseInteger(std::string_view(port).substr(3));
-  return number && *number > 0 && *number <= std::numeric_limits<int>::max()
-             ? static_cast<int>(*number)
-             : 0;
-}
-
-}  // namespace keldaro::cli
-
-namespace keldaro::cli {
-
-std::string PortDevice(const std::string& port) {
-  const int com = ComPortNumber(port);
-  return com > 0 ? ComPortDevice(com) : port;
-}
+PortName PortNamed(const std::string& port) { return PortName::Parse(port).value(); }
 
 }  // namespace keldaro::cli

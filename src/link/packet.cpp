@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/commands.h"
+#include "link/port_name.h"
 #include "link/reply_receiver.h"
 #include "link/serial_port.h"
 #include "link/wire.h"

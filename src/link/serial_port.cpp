@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 
 #include "link/custom_speed.h"
@@ -68,14 +67,6 @@ std::string OpenFailureReason(const std::string& device, int error) {
 }
 
 }  // namespace
-
-std::string ComPortDevice(int n) {
-  const std::string variable = "KELDARO_COM" + std::to_string(n);
-  if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr && *mapped != '\0') {
-    return mapped;
-  }
-  return "/dev/ttyS" + std::to_string(n - 1);
-}
 
 SerialPort::~SerialPort() { Close(); }
 

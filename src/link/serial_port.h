@@ -16,9 +16,6 @@
 
 namespace keldaro {
 
-// The device behind "COM"n: $KELDARO_COM<n> when set, else /dev/ttyS<n-1>.
-std::string ComPortDevice(int n);
-
 class SerialPort final : public Transport {
  public:
   SerialPort() = default;

@@ -19,14 +19,6 @@ using testing::Bytes;
 using testing::PeerEvent;
 using testing::PtyPeer;
 
-TEST(SerialPort, ComPortNamesMapToDevices) {
-  ::unsetenv("KELDARO_COM3");
-  EXPECT_EQ(ComPortDevice(3), "/dev/ttyS2");
-  ::setenv("KELDARO_COM3", "/dev/ttyUSB0", 1);
-  EXPECT_EQ(ComPortDevice(3), "/dev/ttyUSB0");
-  ::unsetenv("KELDARO_COM3");
-}
-
 TEST(SerialPort, OpensRaw8N1AtTheRequestedSpeedWithTheReadTimeOut) {
   PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
   for (int baud : {1200, 9600, 115200}) {
