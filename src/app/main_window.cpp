@@ -181,7 +181,7 @@ void MainWindow::Connect() {
     return;
   }
   std::string identity;
-  const bool connected = session_.ConnectDevice(port->Device(), baud, identity);
+  const bool connected = session_.Connect(*port, baud, identity);
   if (!connected) return;
   StaticText1->setText("Terazi ID: " + FromCp1254(identity));
   Button11->setText(kDisconnectCaption);

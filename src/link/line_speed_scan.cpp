@@ -21,15 +21,14 @@ int ScanByteWaitMs(int baud) {
   return std::max(kMinByteWaitMs, byte_ms);
 }
 
-PortScan ScanLineSpeeds(const std::string& device, const std::vector<int>& speeds,
-                        const LineTap& tap) {
+PortScan ScanLineSpeeds(const PortName& port, const std::vector<int>& speeds, const LineTap& tap) {
   PortScan scan;
   Packet packet;
   packet.SetMaxSends(1);
   packet.SetTap(tap);
   for (const int baud : speeds) {
     packet.SetReadTimeout(std::chrono::milliseconds(ScanByteWaitMs(baud)));
-    if (!packet.OpenDevice(device, baud)) {
+    if (!packet.Open(port, baud)) {
       // A port that will not open at one speed (busy, missing) will not at the others; a speed
       // the driver refuses is only skipped.
       if (!packet.LastOpenRefusedSettings()) {

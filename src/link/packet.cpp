@@ -3,9 +3,8 @@
 #include <algorithm>
 
 #include "link/commands.h"
-#include "link/port_name.h"
+#include "link/open_transport.h"
 #include "link/reply_receiver.h"
-#include "link/serial_port.h"
 #include "link/wire.h"
 
 namespace keldaro {
@@ -242,21 +241,16 @@ void Packet::Transact(ReplySize expected) {
   failure_ = reason;
 }
 
-bool Packet::OpenDevice(const std::string& device, int baud) {
-  transport_.reset();  // the former port is closed before the device is opened again
-  auto port = std::make_unique<SerialPort>();
-  port->SetTap(tap_);
-  port->SetReadTimeout(read_timeout_);
-  port->SetStopCheck(stop_asked_);
-  const bool opened = port->Open(device, baud);
-  port->RaiseDtr();
-  transport_ = std::move(port);
+bool Packet::Open(const PortName& port, int baud) {
+  transport_.reset();  // the former port is closed before the port is opened again
+  transport_ = OpenTransport(port, baud, [this](Transport& line) {
+    line.SetTap(tap_);
+    line.SetReadTimeout(read_timeout_);
+    line.SetStopCheck(stop_asked_);
+  });
+  transport_->RaiseDtr();
   fresh_ = true;
-  return opened;
-}
-
-bool Packet::Open(int port_number, int baud) {
-  return OpenDevice(ComPortDevice(port_number), baud);
+  return transport_->IsOpen();
 }
 
 void Packet::Close() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/port_name.h"
 #include "link/reply_size.h"
 #include "link/transport.h"
 
@@ -60,10 +61,9 @@ class Packet {
   void Execute(std::uint8_t code);
   void Execute(std::uint8_t code, ReplySize expected);
 
-  // Opens a serial transport on "COM"n or a device, closing the former one first. The line
-  // options below are handed to every transport opened.
-  bool Open(int port_number, int baud);
-  bool OpenDevice(const std::string& device, int baud);
+  // Opens the transport `port` calls for, closing the former one first. The line options below
+  // are handed to every transport opened.
+  bool Open(const PortName& port, int baud);
   void Close();
   bool IsOpen() const { return transport_ != nullptr && transport_->IsOpen(); }
   // Why the latest open failed; empty before any open.
