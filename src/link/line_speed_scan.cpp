@@ -28,7 +28,9 @@ PortScan ScanLineSpeeds(const PortName& port, const std::vector<int>& speeds, co
   packet.SetTap(tap);
   for (const int baud : speeds) {
     packet.SetReadTimeout(std::chrono::milliseconds(ScanByteWaitMs(baud)));
-    if (!packet.Open(port, baud)) {
+    // The port is opened once and then only changes its speed. A line that refuses a speed or
+    // went away is closed by that and opened again here, which tells the two apart.
+    if (!(packet.IsOpen() && packet.SetLineSpeed(baud)) && !packet.Open(port, baud)) {
       // A port that will not open at one speed (busy, missing) will not at the others; a speed
       // the driver refuses is only skipped.
       if (!packet.LastOpenRefusedSettings()) {
@@ -44,8 +46,8 @@ PortScan ScanLineSpeeds(const PortName& port, const std::vector<int>& speeds, co
       packet.PopByte();  // second header byte
       scan.answers.push_back({baud, packet.PopText(32)});
     }
-    packet.Close();
   }
+  packet.Close();
   std::sort(scan.answers.begin(), scan.answers.end(),
             [](const SpeedAnswer& a, const SpeedAnswer& b) { return a.baud > b.baud; });
   return scan;

@@ -253,6 +253,12 @@ bool Packet::Open(const PortName& port, int baud) {
   return transport_->IsOpen();
 }
 
+bool Packet::SetLineSpeed(int baud) {
+  if (!IsOpen()) return false;
+  fresh_ = true;
+  return transport_->SetLineSpeed(baud);
+}
+
 void Packet::Close() {
   if (transport_ != nullptr) transport_->Close();
 }

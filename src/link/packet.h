@@ -64,6 +64,9 @@ class Packet {
   // Opens the transport `port` calls for, closing the former one first. The line options below
   // are handed to every transport opened.
   bool Open(const PortName& port, int baud);
+  // Changes the speed of the open transport without opening it again (Transport::SetLineSpeed).
+  // What still arrives at the former speed is drained before the next exchange, as after an open.
+  bool SetLineSpeed(int baud);
   void Close();
   bool IsOpen() const { return transport_ != nullptr && transport_->IsOpen(); }
   // Why the latest open failed; empty before any open.
