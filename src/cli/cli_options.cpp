@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/integer_text.h"
+#include "link/link_failure.h"
 #include "link/port_name.h"
 
 namespace keldaro::cli {
@@ -31,7 +32,8 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
           "POSITIVE")
       ->capture_default_str();
   app.add_option("--timeout", options.timeout_ms,
-                 "how long each byte of the scale's answer is waited for, in ms (three tries)")
+                 "how long each byte of the scale's answer is waited for, in ms (" +
+                     SendsInWords() + " tries)")
       ->type_name("MS")
       ->check(CLI::Range(10, 60000))
       ->capture_default_str();

@@ -9,31 +9,6 @@
 
 namespace keldaro {
 
-const char* LinkFailureText(LinkFailure failure) {
-  switch (failure) {
-    case LinkFailure::kNone:
-      return "";
-    case LinkFailure::kRefused:
-      return "the scale refused the request three times (NAK)";
-    case LinkFailure::kNoAnswer:
-      return "the scale did not answer: check that it is on, the cable, the port and the line "
-             "speed";
-    case LinkFailure::kBrokenReplies:
-      return "the scale's replies kept arriving broken: check the cable and the line speed";
-    case LinkFailure::kPortGone:
-      return "the serial port went away (the adapter was unplugged or the line hung up)";
-    case LinkFailure::kNotOpen:
-      return "the serial port is not open";
-    case LinkFailure::kRequestTooLarge:
-      return "the request is too large for one frame; nothing was sent";
-    case LinkFailure::kBusy:
-      return "another command is still in hand";
-    case LinkFailure::kStopped:
-      return "stopped while waiting for the scale";
-  }
-  return "";
-}
-
 namespace {
 
 // Quiet needed before a request goes out after an interrupted exchange: a few byte times at the
