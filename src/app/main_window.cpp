@@ -162,7 +162,7 @@ void MainWindow::ShowStatus(std::uint8_t status) {
 }
 
 void MainWindow::Button11Click() {
-  if (Button11->text() == kDisconnectCaption) {
+  if (session_.IsConnected()) {
     Disconnect();
   } else {
     Connect();
