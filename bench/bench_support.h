@@ -43,7 +43,8 @@ class ScaleOnPty {
   explicit ScaleOnPty(bool paced) : scale_(Options(paced)) {}
   bool Connect(int baud) {
     std::string identity;
-    return scale_.Start() && session_.ConnectDevice(scale_.SlavePath(), baud, identity);
+    return scale_.Start() &&
+           session_.Connect(PortName::Parse(scale_.SlavePath()).value(), baud, identity);
   }
   sim::VirtualScale& scale() { return scale_; }
   ScaleSession& session() { return session_; }

@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QDebug>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -12,6 +11,7 @@
 #include "core/cp1254.h"
 #include "core/file_messages.h"
 #include "core/numbers.h"
+#include "link/port_name.h"
 #include "link/wire.h"
 #include "ports/port_list.h"
 #include "ui/file_steps.h"
@@ -161,13 +161,8 @@ void MainWindow::ShowStatus(std::uint8_t status) {
   }
 }
 
-int MainWindow::SelectedPortIndex() const {
-  // An editable box keeps its last index while another text is typed; the typed text decides.
-  return ComboBox2->findText(ComboBox2->currentText(), Qt::MatchFixedString);
-}
-
 void MainWindow::Button11Click() {
-  if (Button11->text() == kDisconnectCaption) {
+  if (session_.IsConnected()) {
     Disconnect();
   } else {
     Connect();
@@ -176,15 +171,17 @@ void MainWindow::Button11Click() {
 
 void MainWindow::Connect() {
   const int baud = StrToInt(ComboBox1->currentText());
-  const int index = SelectedPortIndex();
-  // A detected port, or a typed text that names an existing device, is opened by its path;
-  // COM1 .. COM8 by their number, and any other text as COM0, which fails.
-  const QString text = ComboBox2->currentText();
-  const bool device = index >= kPorts.size() ||
-                      (index < 0 && text.startsWith(QLatin1Char('/')) && QFileInfo::exists(text));
+  // The typed text decides, whatever item the box last showed: COMn in any case, a detected
+  // port or a typed device path.
+  std::string error;
+  const std::optional<PortName> port =
+      PortName::Parse(ComboBox2->currentText().toStdString(), &error);
+  if (!port) {
+    session_.notifier().Error(kLinkErrorTitle, kCannotOpenPortText, error);
+    return;
+  }
   std::string identity;
-  const bool connected = device ? session_.ConnectDevice(text.toStdString(), baud, identity)
-                                : session_.Connect(index + 1, baud, identity);
+  const bool connected = session_.Connect(*port, baud, identity);
   if (!connected) return;
   StaticText1->setText("Terazi ID: " + FromCp1254(identity));
   Button11->setText(kDisconnectCaption);

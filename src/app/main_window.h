@@ -72,8 +72,6 @@ class MainWindow : public QWidget {
   void BuildTabs();
   void Connect();
   void Disconnect();
-  // The port box's item index as the typed text selects it: -1 when no item matches.
-  int SelectedPortIndex() const;
 
   ScaleSession& session_;
   ui::Services services_;

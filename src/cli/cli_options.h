@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "link/port_name.h"
+
 namespace CLI {
 class App;
 }
@@ -22,9 +24,8 @@ struct CliOptions {
 // `port` is the first --port given, or COM1.
 void AddGlobalOptions(CLI::App& app, CliOptions& options);
 
-// "COM3" -> 3; anything else (a device path) -> 0.
-int ComPortNumber(const std::string& port);
-// The device a --port names: the device of "COM"n, else the path itself.
-std::string PortDevice(const std::string& port);
+// The port a --port value names. The option refuses every value that names none, so after the
+// parse every port of CliOptions has one.
+PortName PortNamed(const std::string& port);
 
 }  // namespace keldaro::cli

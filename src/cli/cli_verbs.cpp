@@ -46,7 +46,7 @@ int StoppedExit() {
   const int signal = stop_signal;
   return signal != 0 ? kExitSignalBase + signal : kExitStopped;
 }
-int FailedRunExit() { return StopRequested() ? kExitStopped : kExitLinkFailure; }
+int FailedRunExit() { return StopRequested() ? StoppedExit() : kExitLinkFailure; }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   stop_signal = 0;

@@ -28,7 +28,7 @@ void RequestStop(int signal = SIGINT);
 bool StopRequested();
 // 128 + the signal that asked to stop (130 when none did).
 int StoppedExit();
-// The exit code of a run the scale or the port failed: kExitStopped when the user had asked to
+// The exit code of a run the scale or the port failed: StoppedExit() when the user had asked to
 // stop (the stop cut a wait on a silent scale short), else 1.
 int FailedRunExit();
 

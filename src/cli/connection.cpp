@@ -16,9 +16,7 @@ Connection::Connection(const CliOptions& options, std::ostream& err)
   session_.SetReadTimeout(std::chrono::milliseconds(options.timeout_ms));
   // Ctrl-C cuts a wait on a silent scale short instead of sitting out three time-outs.
   session_.SetStopCheck(StopRequested);
-  const int com = ComPortNumber(options.port);
-  connected_ = com > 0 ? session_.Connect(com, options.baud, identity_)
-                       : session_.ConnectDevice(options.port, options.baud, identity_);
+  connected_ = session_.Connect(PortNamed(options.port), options.baud, identity_);
 }
 
 ReadingRun::ReadingRun(ScaleSession& session, bool verify, std::ostream& err)

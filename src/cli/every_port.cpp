@@ -7,6 +7,7 @@
 #include <sstream>
 #include <thread>
 
+#include "cli/cli_options.h"
 #include "cli/cli_verbs.h"
 
 namespace keldaro::cli {
@@ -24,7 +25,7 @@ static_assert(kExitOk < kExitLinkFailure && kExitLinkFailure < kExitBadInput &&
 std::vector<std::string> ArgsForPort(const std::vector<std::string>& args,
                                      const std::string& port) {
   std::vector<std::string> result = {"--port", port};
-  const std::string name = PortFileName(port);
+  const std::string name = PortNamed(port).FileLabel();
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--port") {
       ++i;  // and its value
@@ -62,17 +63,12 @@ std::string FailureOf(const std::string& messages, int exit_code) {
 
 }  // namespace
 
-std::string PortFileName(const std::string& port) {
-  const std::size_t slash = port.rfind('/');
-  return slash == std::string::npos ? port : port.substr(slash + 1);
-}
-
 int RunOnEveryPort(const std::vector<std::string>& args, const CommandLine& line, std::ostream& out,
                    std::ostream& err) {
   const std::vector<std::string>& ports = line.options.ports;
   std::set<std::string> names;
   for (const std::string& port : ports) {
-    if (!names.insert(PortFileName(port)).second) {
+    if (!names.insert(PortNamed(port).FileLabel()).second) {
       return BadUsage(err,
                       "the port " + port + " is given twice, or shares its name with another port");
     }

@@ -12,9 +12,6 @@
 
 namespace keldaro::cli {
 
-// The name "{port}" stands for: "COM3" for COM3, "ttyUSB0" for /dev/ttyUSB0.
-std::string PortFileName(const std::string& port);
-
 // `args` is the whole command line and `line` its parse, which named several ports. Returns 0
 // when the verb succeeded on every port; else the highest exit code of a port (130 when a port
 // was stopped, 2 for bad input, 1 for a link failure).

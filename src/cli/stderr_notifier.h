@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "link/link_failure.h"
 #include "link/notifier.h"
 #include "link/scale_session.h"
 
@@ -14,12 +15,9 @@ class StderrNotifier : public Notifier {
   explicit StderrNotifier(std::ostream& err) : err_(err) {}
   void Error(const std::string&, const std::string& text, const std::string& detail) override {
     err_ << text << '\n';
-    const std::string reason =
-        !detail.empty() ? detail
-        : text == kCommunicationErrorText
-            ? "the scale did not answer after three tries: check the cable, the port and the "
-              "line speed, and that the scale is switched on"
-            : "";
+    const std::string reason = !detail.empty()                   ? detail
+                               : text == kCommunicationErrorText ? UnexplainedFailureText()
+                                                                 : "";
     if (!reason.empty()) err_ << "  " << reason << '\n';
   }
   void Beep() override {}

@@ -37,7 +37,7 @@ int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
         trace->Record(d, b, n);
       };
     }
-    const PortScan scan = ScanLineSpeeds(PortDevice(port), speeds, tap);
+    const PortScan scan = ScanLineSpeeds(PortNamed(port), speeds, tap);
     if (!scan.open_error.empty()) {
       err << port << ": " << kCannotOpenPortText << "\n  " << scan.open_error << '\n';
       continue;

@@ -21,15 +21,16 @@ int ScanByteWaitMs(int baud) {
   return std::max(kMinByteWaitMs, byte_ms);
 }
 
-PortScan ScanLineSpeeds(const std::string& device, const std::vector<int>& speeds,
-                        const LineTap& tap) {
+PortScan ScanLineSpeeds(const PortName& port, const std::vector<int>& speeds, const LineTap& tap) {
   PortScan scan;
   Packet packet;
   packet.SetMaxSends(1);
   packet.SetTap(tap);
   for (const int baud : speeds) {
     packet.SetReadTimeout(std::chrono::milliseconds(ScanByteWaitMs(baud)));
-    if (!packet.OpenDevice(device, baud)) {
+    // The port is opened once and then only changes its speed. A line that refuses a speed or
+    // went away is closed by that and opened again here, which tells the two apart.
+    if (!(packet.IsOpen() && packet.SetLineSpeed(baud)) && !packet.Open(port, baud)) {
       // A port that will not open at one speed (busy, missing) will not at the others; a speed
       // the driver refuses is only skipped.
       if (!packet.LastOpenRefusedSettings()) {
@@ -45,8 +46,8 @@ PortScan ScanLineSpeeds(const std::string& device, const std::vector<int>& speed
       packet.PopByte();  // second header byte
       scan.answers.push_back({baud, packet.PopText(32)});
     }
-    packet.Close();
   }
+  packet.Close();
   std::sort(scan.answers.begin(), scan.answers.end(),
             [](const SpeedAnswer& a, const SpeedAnswer& b) { return a.baud > b.baud; });
   return scan;

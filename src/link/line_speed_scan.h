@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "link/line_speeds.h"
-#include "link/serial_port.h"
+#include "link/port_name.h"
+#include "link/transport.h"
 
 namespace keldaro {
 
@@ -28,8 +29,8 @@ struct PortScan {
 // less than a scale needs to turn a request round.
 int ScanByteWaitMs(int baud);
 
-// Tries `device` at every speed of `speeds` in turn. `tap`, when set, sees every byte.
-PortScan ScanLineSpeeds(const std::string& device, const std::vector<int>& speeds,
+// Tries `port` at every speed of `speeds` in turn. `tap`, when set, sees every byte.
+PortScan ScanLineSpeeds(const PortName& port, const std::vector<int>& speeds,
                         const LineTap& tap = {});
 
 }  // namespace keldaro

@@ -3,36 +3,11 @@
 #include <algorithm>
 
 #include "link/commands.h"
+#include "link/open_transport.h"
 #include "link/reply_receiver.h"
-#include "link/serial_port.h"
 #include "link/wire.h"
 
 namespace keldaro {
-
-const char* LinkFailureText(LinkFailure failure) {
-  switch (failure) {
-    case LinkFailure::kNone:
-      return "";
-    case LinkFailure::kRefused:
-      return "the scale refused the request three times (NAK)";
-    case LinkFailure::kNoAnswer:
-      return "the scale did not answer: check that it is on, the cable, the port and the line "
-             "speed";
-    case LinkFailure::kBrokenReplies:
-      return "the scale's replies kept arriving broken: check the cable and the line speed";
-    case LinkFailure::kPortGone:
-      return "the serial port went away (the adapter was unplugged or the line hung up)";
-    case LinkFailure::kNotOpen:
-      return "the serial port is not open";
-    case LinkFailure::kRequestTooLarge:
-      return "the request is too large for one frame; nothing was sent";
-    case LinkFailure::kBusy:
-      return "another command is still in hand";
-    case LinkFailure::kStopped:
-      return "stopped while waiting for the scale";
-  }
-  return "";
-}
 
 namespace {
 
@@ -241,21 +216,22 @@ void Packet::Transact(ReplySize expected) {
   failure_ = reason;
 }
 
-bool Packet::OpenDevice(const std::string& device, int baud) {
-  transport_.reset();  // the former port is closed before the device is opened again
-  auto port = std::make_unique<SerialPort>();
-  port->SetTap(tap_);
-  port->SetReadTimeout(read_timeout_);
-  port->SetStopCheck(stop_asked_);
-  const bool opened = port->Open(device, baud);
-  port->RaiseDtr();
-  transport_ = std::move(port);
+bool Packet::Open(const PortName& port, int baud) {
+  transport_.reset();  // the former port is closed before the port is opened again
+  transport_ = OpenTransport(port, baud, [this](Transport& line) {
+    line.SetTap(tap_);
+    line.SetReadTimeout(read_timeout_);
+    line.SetStopCheck(stop_asked_);
+  });
+  transport_->RaiseDtr();
   fresh_ = true;
-  return opened;
+  return transport_->IsOpen();
 }
 
-bool Packet::Open(int port_number, int baud) {
-  return OpenDevice(ComPortDevice(port_number), baud);
+bool Packet::SetLineSpeed(int baud) {
+  if (!IsOpen()) return false;
+  fresh_ = true;
+  return transport_->SetLineSpeed(baud);
 }
 
 void Packet::Close() {

@@ -11,26 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "link/link_failure.h"
+#include "link/port_name.h"
 #include "link/reply_size.h"
 #include "link/transport.h"
 
 namespace keldaro {
-
-// Why a transaction failed, as found where it happened.
-enum class LinkFailure {
-  kNone,
-  kRefused,          // the scale answered the request with NAK on every send
-  kNoAnswer,         // the scale did not answer within the time-out
-  kBrokenReplies,    // replies kept arriving broken (checksum, size) or the line never went quiet
-  kPortGone,         // the port went away: EIO or hang-up (an unplugged adapter)
-  kNotOpen,          // no port is open
-  kRequestTooLarge,  // the request does not fit one frame; nothing was sent
-  kBusy,             // another command is in hand (ScaleSession's re-entry guard)
-  kStopped,          // the user asked to stop (Ctrl-C) while the scale kept silent
-};
-
-// Plain words for a failure, shown as the detail beside "Comunication Error!".
-const char* LinkFailureText(LinkFailure failure);
 
 class Packet {
  public:
@@ -60,10 +46,12 @@ class Packet {
   void Execute(std::uint8_t code);
   void Execute(std::uint8_t code, ReplySize expected);
 
-  // Opens a serial transport on "COM"n or a device, closing the former one first. The line
-  // options below are handed to every transport opened.
-  bool Open(int port_number, int baud);
-  bool OpenDevice(const std::string& device, int baud);
+  // Opens the transport `port` calls for, closing the former one first. The line options below
+  // are handed to every transport opened.
+  bool Open(const PortName& port, int baud);
+  // Changes the speed of the open transport without opening it again (Transport::SetLineSpeed).
+  // What still arrives at the former speed is drained before the next exchange, as after an open.
+  bool SetLineSpeed(int baud);
   void Close();
   bool IsOpen() const { return transport_ != nullptr && transport_->IsOpen(); }
   // Why the latest open failed; empty before any open.

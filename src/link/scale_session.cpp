@@ -93,12 +93,8 @@ bool ScaleSession::Identify(bool opened, std::string& identity) {
   return true;
 }
 
-bool ScaleSession::Connect(int port_number, int baud, std::string& identity) {
-  return Identify(packet_.Open(port_number, baud), identity);
-}
-
-bool ScaleSession::ConnectDevice(const std::string& device, int baud, std::string& identity) {
-  return Identify(packet_.OpenDevice(device, baud), identity);
+bool ScaleSession::Connect(const PortName& port, int baud, std::string& identity) {
+  return Identify(packet_.Open(port, baud), identity);
 }
 
 }  // namespace keldaro

@@ -81,8 +81,7 @@ class ScaleSession {
   // "Cannot inicialize COM port!" (the reason is in LastOpenError); on a silent scale shows
   // "Comunication Error!" and closes the port again. On success returns true with the identity
   // (code-page bytes) in `identity`.
-  bool Connect(int port_number, int baud, std::string& identity);
-  bool ConnectDevice(const std::string& device, int baud, std::string& identity);
+  bool Connect(const PortName& port, int baud, std::string& identity);
   void Disconnect() { packet_.Close(); }
   const std::string& LastOpenError() const { return packet_.LastOpenError(); }
 

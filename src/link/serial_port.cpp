@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 
 #include "link/custom_speed.h"
@@ -48,6 +47,15 @@ speed_t SpeedConstant(int baud) {
   }
 }
 
+// Sets the speed in `tio` and applies all of it to `fd`. Speeds without a Bnnn constant are set
+// at B38400 first and then through termios2.
+bool ApplySettings(int fd, termios& tio, int baud) {
+  const speed_t speed = SpeedConstant(baud);
+  ::cfsetispeed(&tio, speed != 0 ? speed : B38400);
+  ::cfsetospeed(&tio, speed != 0 ? speed : B38400);
+  return ::tcsetattr(fd, TCSANOW, &tio) == 0 && (speed != 0 || SetCustomSpeed(fd, baud));
+}
+
 std::string OpenFailureReason(const std::string& device, int error) {
   switch (error) {
     case ENOENT:
@@ -68,14 +76,6 @@ std::string OpenFailureReason(const std::string& device, int error) {
 }
 
 }  // namespace
-
-std::string ComPortDevice(int n) {
-  const std::string variable = "KELDARO_COM" + std::to_string(n);
-  if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr && *mapped != '\0') {
-    return mapped;
-  }
-  return "/dev/ttyS" + std::to_string(n - 1);
-}
 
 SerialPort::~SerialPort() { Close(); }
 
@@ -106,7 +106,6 @@ bool SerialPort::Open(const std::string& device, int baud) {
   if (baud <= 0) {
     return Fail("the line speed " + std::to_string(baud) + " is not a valid speed");
   }
-  const speed_t speed = SpeedConstant(baud);
   fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) {
     return Fail(OpenFailureReason(device, errno));
@@ -131,9 +130,7 @@ bool SerialPort::Open(const std::string& device, int baud) {
   // a pseudo-terminal master ignores the settings made through it).
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
-  ::cfsetispeed(&tio, speed != 0 ? speed : B38400);
-  ::cfsetospeed(&tio, speed != 0 ? speed : B38400);
-  if (::tcsetattr(fd_, TCSANOW, &tio) != 0 || (speed == 0 && !SetCustomSpeed(fd_, baud))) {
+  if (!ApplySettings(fd_, tio, baud)) {
     settings_refused_ = true;
     return Fail("the driver refused the line settings of " + device + " at " +
                 std::to_string(baud) + " baud: " + std::strerror(errno));
@@ -149,6 +146,19 @@ bool SerialPort::Open(const std::string& device, int baud) {
   rx_at_ = rx_end_ = 0;
   baud_ = baud;
   is_open_ = true;
+  return true;
+}
+
+bool SerialPort::SetLineSpeed(int baud) {
+  termios tio{};
+  if (!IsOpen() || gone_ || baud <= 0 || ::tcgetattr(fd_, &tio) != 0 ||
+      !ApplySettings(fd_, tio, baud)) {
+    Close();
+    return false;
+  }
+  ::tcflush(fd_, TCIOFLUSH);
+  rx_at_ = rx_end_ = 0;
+  baud_ = baud;
   return true;
 }
 

@@ -16,9 +16,6 @@
 
 namespace keldaro {
 
-// The device behind "COM"n: $KELDARO_COM<n> when set, else /dev/ttyS<n-1>.
-std::string ComPortDevice(int n);
-
 class SerialPort final : public Transport {
  public:
   SerialPort() = default;
@@ -45,6 +42,7 @@ class SerialPort final : public Transport {
   std::uint8_t ReadByte() override;
   // DTR on, RTS off. A pseudo-terminal has no modem lines; that is not an error.
   void RaiseDtr() override;
+  bool SetLineSpeed(int baud) override;
 
   // The read time-out of every byte; kept across opens. The program keeps the default.
   void SetReadTimeout(std::chrono::milliseconds timeout) override { read_timeout_ = timeout; }

@@ -45,6 +45,9 @@ class Transport {
   virtual bool Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds bound) = 0;
   // DTR on, RTS off, where the line has modem lines.
   virtual void RaiseDtr() = 0;
+  // Changes the speed of the open line in place, dropping what is buffered either way. False
+  // when the line refused the speed or has gone away; it is closed then.
+  virtual bool SetLineSpeed(int baud) = 0;
   // Microseconds one byte takes on the line at its speed; 0 when closed.
   virtual long ByteTimeMicroseconds() const = 0;
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <system_error>
 
-#include "link/serial_port.h"
+#include "link/port_name.h"
 #include "ports/detected_ports.h"
 
 namespace keldaro::ports {

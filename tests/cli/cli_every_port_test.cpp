@@ -10,6 +10,7 @@
 #include "cli/cli_verbs.h"
 #include "cli/every_port.h"
 #include "cli_fixture.h"
+#include "link/port_name.h"
 #include "sim/virtual_scale.h"
 
 namespace keldaro::cli {
@@ -82,15 +83,10 @@ TEST_F(CliEveryPort, AFileNameWithoutPortIsRefusedAndOneWithItIsWrittenOncePerPo
   run = RunOnAll({"plu", "read", "--first", "1", "--last", "3", "--out", folder + "t-{port}.txt"});
   EXPECT_EQ(run.exit_code, kExitOk) << run.err;
   for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(fs::is_regular_file(folder + "t-" + PortFileName(Path(i)) + ".txt")) << i;
+    EXPECT_TRUE(fs::is_regular_file(folder + "t-" + PortName::Parse(Path(i))->FileLabel() + ".txt"))
+        << i;
   }
   fs::remove_all(folder);
-}
-
-TEST(CliPortName, IsTheDevicesFileNameOrTheComName) {
-  EXPECT_EQ(PortFileName("COM3"), "COM3");
-  EXPECT_EQ(PortFileName("/dev/ttyUSB0"), "ttyUSB0");
-  EXPECT_EQ(PortFileName("/dev/serial/by-id/usb-FTDI_X-if00-port0"), "usb-FTDI_X-if00-port0");
 }
 
 TEST(CliPortName, TwoPortsOfOneNameAreRefused) {

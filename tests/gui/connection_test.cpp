@@ -120,11 +120,16 @@ TEST_F(GuiTest, DisconnectingOnTheSystemTabShowsThePluTab) {
 
 TEST_F(GuiTest, ATypedPortWithNoMatchingItemOpensNoPort) {
   MainWindow& w = form1();
-  w.ComboBox2->setCurrentText("");
-  QTest::keyClicks(w.ComboBox2->lineEdit(), "USB");
-  Click(w.Button11);
-  EXPECT_EQ(notifier.CountOf(kCannotOpenPortText), 1);
-  EXPECT_FALSE(program->session().IsConnected());
+  // No such device, no COM port's number, no name at all.
+  const char* const typed[] = {"USB", "COM0", ""};
+  int refused = 0;
+  for (const char* text : typed) {
+    w.ComboBox2->setCurrentText("");
+    QTest::keyClicks(w.ComboBox2->lineEdit(), text);
+    Click(w.Button11);
+    EXPECT_EQ(notifier.CountOf(kCannotOpenPortText), ++refused) << text;
+    EXPECT_FALSE(program->session().IsConnected()) << text;
+  }
   EXPECT_EQ(scale->FramesReceived(), 0);
 
   // The typed name of an item selects it again.
@@ -148,7 +153,7 @@ TEST_F(GuiTest, TheMachinesPortsFollowTheEightComItemsAndConnectByTheirDevice) {
   EXPECT_EQ(w.StaticText1->text(), "Terazi ID: KELDARO SIM 1.0");
 }
 
-TEST_F(GuiTest, ATypedDevicePathConnectsAndAMissingOneFailsAsCom0) {
+TEST_F(GuiTest, ATypedDevicePathConnectsAndAMissingOneFails) {
   MainWindow& w = form1();
   w.ComboBox2->setCurrentText("/dev/nonexistent-tty");
   Click(w.Button11);

@@ -23,7 +23,7 @@ class LineSpeedScan : public ::testing::Test {
 
 TEST_F(LineSpeedScan, FindsTheScaleAtItsOwnSpeedOnlyWithOneRequestEach) {
   const std::vector<int> speeds = FastestFirst();
-  const PortScan scan = ScanLineSpeeds(scale_.SlavePath(), speeds);
+  const PortScan scan = ScanLineSpeeds(PortName::Parse(scale_.SlavePath()).value(), speeds);
   EXPECT_TRUE(scan.open_error.empty());
   ASSERT_EQ(scan.answers.size(), 1u);
   EXPECT_EQ(scan.answers[0].baud, 19200);
@@ -40,7 +40,7 @@ TEST_F(LineSpeedScan, AWrongSpeedHearsGarbleNotSilence) {
   // A faster PC hears the scale's answer as several broken bytes.
   std::vector<std::uint8_t> heard;
   const PortScan scan =
-      ScanLineSpeeds(scale_.SlavePath(), {115200},
+      ScanLineSpeeds(PortName::Parse(scale_.SlavePath()).value(), {115200},
                      [&heard](LineDirection d, const std::uint8_t* bytes, std::size_t count) {
                        if (d == LineDirection::kReceived)
                          heard.insert(heard.end(), bytes, bytes + count);
@@ -51,7 +51,7 @@ TEST_F(LineSpeedScan, AWrongSpeedHearsGarbleNotSilence) {
 }
 
 TEST(LineSpeedScanPort, APortThatWillNotOpenIsReportedOnce) {
-  const PortScan scan = ScanLineSpeeds("/nonexistent/tty", {9600, 19200});
+  const PortScan scan = ScanLineSpeeds(PortName::Parse("/nonexistent/tty").value(), {9600, 19200});
   EXPECT_TRUE(scan.answers.empty());
   EXPECT_NE(scan.open_error.find("/nonexistent/tty"), std::string::npos);
 }

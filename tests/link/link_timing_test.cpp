@@ -58,7 +58,7 @@ TEST(LinkTiming, ReadTimesOutAfterAbout1100Milliseconds) {
 TEST(LinkTiming, SilentScaleCostsThreeSendsAndAboutThreeSeconds) {
   PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
   Packet packet;
-  ASSERT_TRUE(packet.OpenDevice(peer.SlavePath(), 9600));
+  ASSERT_TRUE(packet.Open(PortName::Parse(peer.SlavePath()).value(), 9600));
   packet.Clear();
   const double seconds = SecondsOf([&] { packet.Execute(1); });
   EXPECT_TRUE(packet.Failed);
@@ -78,8 +78,9 @@ TEST(LinkTiming, SilentVirtualScaleFailsTheConnectInAboutThreeSeconds) {
   testing::RecordingNotifier notifier;
   ScaleSession session(notifier);
   std::string identity;
-  const double seconds =
-      SecondsOf([&] { EXPECT_FALSE(session.ConnectDevice(scale.SlavePath(), 115200, identity)); });
+  const double seconds = SecondsOf([&] {
+    EXPECT_FALSE(session.Connect(PortName::Parse(scale.SlavePath()).value(), 115200, identity));
+  });
   EXPECT_EQ(scale.FramesReceived(), 3);
   EXPECT_EQ(notifier.CountOf("Comunication Error!"), 1);
   EXPECT_NEAR(seconds, 3.3, 0.4);
@@ -91,8 +92,8 @@ TEST(LinkTiming, PtmxFailsTheConnectInAboutThreeSeconds) {
   testing::RecordingNotifier notifier;
   ScaleSession session(notifier);
   std::string identity;
-  const double seconds =
-      SecondsOf([&] { EXPECT_FALSE(session.ConnectDevice("/dev/ptmx", 9600, identity)); });
+  const double seconds = SecondsOf(
+      [&] { EXPECT_FALSE(session.Connect(PortName::Parse("/dev/ptmx").value(), 9600, identity)); });
   ASSERT_EQ(notifier.errors.size(), 1u);
   EXPECT_EQ(notifier.errors[0].text, "Comunication Error!");
   EXPECT_EQ(session.LastFailure(), LinkFailure::kNoAnswer);
@@ -113,7 +114,7 @@ TEST(LinkTiming, PeerHangingUpMidReplyFailsPromptlyWithoutSpinning) {
     peer.HangUp();
   });
   Packet packet;
-  ASSERT_TRUE(packet.OpenDevice(peer.SlavePath(), 9600));
+  ASSERT_TRUE(packet.Open(PortName::Parse(peer.SlavePath()).value(), 9600));
   packet.Clear();
   const double cpu_before = CpuSeconds();
   const double seconds = SecondsOf([&] { packet.Execute(1); });

@@ -74,7 +74,7 @@ TEST(RequestFrame, FieldEncodings) {
 TEST(RequestFrame, OversizeRequestsAreRefusedUnsent) {
   PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
   Packet packet;
-  ASSERT_TRUE(packet.OpenDevice(peer.SlavePath(), 9600));
+  ASSERT_TRUE(packet.Open(PortName::Parse(peer.SlavePath()).value(), 9600));
 
   packet.Clear();
   for (int i = 0; i < 255; ++i) packet.PushByte(0xC3);  // escapes past the frame buffer
@@ -114,7 +114,8 @@ class Transaction : public ::testing::Test {
  protected:
   void Connect(PtyPeer& peer) {
     packet_.SetReadTimeout(kTestTimeout);
-    ASSERT_TRUE(packet_.OpenDevice(peer.SlavePath(), 9600)) << packet_.LastOpenError();
+    ASSERT_TRUE(packet_.Open(PortName::Parse(peer.SlavePath()).value(), 9600))
+        << packet_.LastOpenError();
     packet_.Clear();
   }
   // These tests are about framing, not about a command's reply size: any size is taken.
@@ -268,7 +269,8 @@ TEST_F(Transaction, LineOptionsSetBeforeTheFirstOpenHoldAfterReopening) {
   packet_.SetStopCheck([] { return true; });
   for (int open = 1; open <= 2; ++open) {
     PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
-    ASSERT_TRUE(packet_.OpenDevice(peer.SlavePath(), 9600)) << packet_.LastOpenError();
+    ASSERT_TRUE(packet_.Open(PortName::Parse(peer.SlavePath()).value(), 9600))
+        << packet_.LastOpenError();
     tapped = 0;
     packet_.Clear();
     Run(1);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "link/pty_peer.h"
@@ -61,7 +62,7 @@ TEST_F(Session, ConnectReadsTheIdentityAndReportsTheStatus) {
     return e.is_frame ? IdentityReply(0x04, "KELDARO TEST 2") : Bytes{};
   });
   std::string identity;
-  ASSERT_TRUE(session_.ConnectDevice(peer.SlavePath(), 9600, identity));
+  ASSERT_TRUE(session_.Connect(PortName::Parse(peer.SlavePath()).value(), 9600, identity));
   EXPECT_EQ(identity, "KELDARO TEST 2");
   EXPECT_TRUE(session_.IsConnected());
   EXPECT_TRUE(session_.RequireConnection());
@@ -73,7 +74,7 @@ TEST_F(Session, ConnectReadsTheIdentityAndReportsTheStatus) {
 
 TEST_F(Session, PortThatWillNotOpenSaysSoWithTheReason) {
   std::string identity;
-  EXPECT_FALSE(session_.ConnectDevice("/dev/ttyKELDARO-none", 9600, identity));
+  EXPECT_FALSE(session_.Connect(PortName::Parse("/dev/ttyKELDARO-none").value(), 9600, identity));
   ASSERT_EQ(notifier_.errors.size(), 1u);
   EXPECT_EQ(notifier_.errors[0].text, "Cannot inicialize COM port!");
   EXPECT_NE(notifier_.errors[0].detail.find("no serial port"), std::string::npos);
@@ -81,16 +82,18 @@ TEST_F(Session, PortThatWillNotOpenSaysSoWithTheReason) {
   EXPECT_TRUE(statuses_.empty());
 }
 
-TEST_F(Session, ComZeroCannotOpen) {
+TEST_F(Session, ComPortWithoutADeviceCannotOpen) {
+  ::setenv("KELDARO_COM9", "/dev/ttyKELDARO-none", 1);
   std::string identity;
-  EXPECT_FALSE(session_.Connect(0, 9600, identity));
+  EXPECT_FALSE(session_.Connect(PortName::Parse("COM9").value(), 9600, identity));
+  ::unsetenv("KELDARO_COM9");
   EXPECT_EQ(notifier_.errors.at(0).text, "Cannot inicialize COM port!");
 }
 
 TEST_F(Session, SilentScaleLeavesThePortClosedAfterTheMessage) {
   PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
   std::string identity;
-  EXPECT_FALSE(session_.ConnectDevice(peer.SlavePath(), 9600, identity));
+  EXPECT_FALSE(session_.Connect(PortName::Parse(peer.SlavePath()).value(), 9600, identity));
   ASSERT_EQ(notifier_.errors.size(), 1u);
   EXPECT_EQ(notifier_.errors[0].title, "Error!");
   EXPECT_EQ(notifier_.errors[0].text, "Comunication Error!");
@@ -107,7 +110,7 @@ TEST_F(Session, FailedCommandStillReportsThePreviousStatus) {
     return e.is_frame && answer ? IdentityReply(0xAB, "X") : Bytes{};
   });
   std::string identity;
-  ASSERT_TRUE(session_.ConnectDevice(peer.SlavePath(), 115200, identity));
+  ASSERT_TRUE(session_.Connect(PortName::Parse(peer.SlavePath()).value(), 115200, identity));
   answer = false;
   session_.packet().Clear();
   EXPECT_FALSE(session_.ExecuteCommand(3));
@@ -127,7 +130,7 @@ TEST_F(Session, FailureReasonsAreTheDetailOfTheMessage) {
     return e.is_frame || e.bytes[0] == 0x15 ? bad : Bytes{};
   });
   std::string identity;
-  ASSERT_TRUE(session_.ConnectDevice(peer.SlavePath(), 9600, identity));
+  ASSERT_TRUE(session_.Connect(PortName::Parse(peer.SlavePath()).value(), 9600, identity));
   mode = 1;
   session_.packet().Clear();
   EXPECT_FALSE(session_.ExecuteCommand(3));
@@ -175,7 +178,7 @@ TEST(SessionGuard, RefusesACommandWhileOneIsInHand) {
   std::vector<std::uint8_t> statuses;
   session.SetStatusCallback([&](std::uint8_t s) { statuses.push_back(s); });
   std::string identity;
-  ASSERT_TRUE(session.ConnectDevice(peer.SlavePath(), 9600, identity));
+  ASSERT_TRUE(session.Connect(PortName::Parse(peer.SlavePath()).value(), 9600, identity));
   EXPECT_FALSE(session.Busy());
 
   answer = false;
@@ -213,7 +216,7 @@ TEST_F(Session, PortThatWentAwayClosesTheSessionAndTellsTheWindow) {
     EXPECT_FALSE(session_.IsConnected());
   });
   std::string identity;
-  ASSERT_TRUE(session_.ConnectDevice(peer.SlavePath(), 9600, identity));
+  ASSERT_TRUE(session_.Connect(PortName::Parse(peer.SlavePath()).value(), 9600, identity));
   connected = true;
   std::thread unplug([&] {
     peer.WaitFor([&] { return hang_up.load(); }, std::chrono::seconds(5));

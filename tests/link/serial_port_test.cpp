@@ -19,14 +19,6 @@ using testing::Bytes;
 using testing::PeerEvent;
 using testing::PtyPeer;
 
-TEST(SerialPort, ComPortNamesMapToDevices) {
-  ::unsetenv("KELDARO_COM3");
-  EXPECT_EQ(ComPortDevice(3), "/dev/ttyS2");
-  ::setenv("KELDARO_COM3", "/dev/ttyUSB0", 1);
-  EXPECT_EQ(ComPortDevice(3), "/dev/ttyUSB0");
-  ::unsetenv("KELDARO_COM3");
-}
-
 TEST(SerialPort, OpensRaw8N1AtTheRequestedSpeedWithTheReadTimeOut) {
   PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
   for (int baud : {1200, 9600, 115200}) {
@@ -48,6 +40,30 @@ TEST(SerialPort, OpensRaw8N1AtTheRequestedSpeedWithTheReadTimeOut) {
     EXPECT_EQ(port.ReadTimeout(), std::chrono::milliseconds(1100));
     EXPECT_TRUE(port.IsOpen());
   }
+}
+
+TEST(SerialPort, ChangesItsSpeedInPlaceAndClosesOnARefusal) {
+  PtyPeer peer([](const PeerEvent&) { return Bytes{}; });
+  SerialPort port;
+  ASSERT_TRUE(port.Open(peer.SlavePath(), 9600)) << port.LastOpenError();
+  const int descriptor = port.Descriptor();
+  const struct {
+    int baud;
+    speed_t constant;
+  } speeds[] = {{19200, B19200}, {115200, B115200}, {1200, B1200}};
+  for (const auto& s : speeds) {
+    ASSERT_TRUE(port.SetLineSpeed(s.baud)) << s.baud;
+    termios tio{};
+    ASSERT_EQ(tcgetattr(port.Descriptor(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), s.constant) << s.baud;
+    EXPECT_EQ(cfgetispeed(&tio), s.constant) << s.baud;
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));  // the rest of the line kept
+    EXPECT_EQ(port.ByteTimeMicroseconds(), 10'000'000L / s.baud);
+    EXPECT_EQ(port.Descriptor(), descriptor);  // not opened again
+  }
+  EXPECT_FALSE(port.SetLineSpeed(0));
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(port.SetLineSpeed(9600));
 }
 
 TEST(SerialPort, MissingDeviceFailsWithAReason) {

@@ -28,7 +28,7 @@ class AgainstSimulator : public ::testing::Test {
   bool Connect(const sim::FaultOptions& faults = {}, int baud = 115200) {
     scale_.SetFaults(faults);
     if (!scale_.Start()) return false;
-    return session_.ConnectDevice(scale_.SlavePath(), baud, identity_);
+    return session_.Connect(PortName::Parse(scale_.SlavePath()).value(), baud, identity_);
   }
   static void PushPluRequest(Packet& packet, int n) {
     packet.Clear();
@@ -142,7 +142,7 @@ TEST_F(AgainstSimulator, ServesAgainAfterThePortIsClosedAndReopened) {
   ASSERT_TRUE(Connect());
   session_.Disconnect();
   std::string again;
-  ASSERT_TRUE(session_.ConnectDevice(scale_.SlavePath(), 9600, again));
+  ASSERT_TRUE(session_.Connect(PortName::Parse(scale_.SlavePath()).value(), 9600, again));
   EXPECT_EQ(again, identity_);
   EXPECT_EQ(RequestsOf(cmd::kIdentify), 2);
 }
@@ -216,7 +216,7 @@ TEST_F(AgainstSimulator, ConnectionAfterAWriteCutOffMidRecordIsAligned) {
     testing::RecordingNotifier quiet;
     ScaleSession other(quiet);
     std::string id;
-    ASSERT_TRUE(other.ConnectDevice(clean.SlavePath(), 115200, id));
+    ASSERT_TRUE(other.Connect(PortName::Parse(clean.SlavePath()).value(), 115200, id));
     for (int n : {6, 21, 22}) {
       PushPluRequest(other.packet(), n);
       ASSERT_TRUE(other.ExecuteCommand(cmd::kReadPlu));
@@ -249,19 +249,19 @@ TEST_F(AgainstSimulator, ConnectionAfterAWriteCutOffMidRecordIsAligned) {
 
   // Connected again: the identity.
   std::string identity;
-  ASSERT_TRUE(session_.ConnectDevice(scale_.SlavePath(), 9600, identity));
+  ASSERT_TRUE(session_.Connect(PortName::Parse(scale_.SlavePath()).value(), 9600, identity));
   EXPECT_EQ(identity, "KELDARO SIM 1.0");
 
   // Cut off, then a connection whose first exchange has the same size as the reply still
   // arriving: only the drain keeps PLU 21's record from passing for PLU 6's.
   cut_off_a_read(0);
-  ASSERT_TRUE(packet.OpenDevice(scale_.SlavePath(), 9600));
+  ASSERT_TRUE(packet.Open(PortName::Parse(scale_.SlavePath()).value(), 9600));
   reads_are_aligned();
 
   // Cut off, then a connection as the program makes it: the identity, then aligned reads.
   cut_off_a_read(11);
   notifier_.Reset();
-  ASSERT_TRUE(session_.ConnectDevice(scale_.SlavePath(), 9600, identity));
+  ASSERT_TRUE(session_.Connect(PortName::Parse(scale_.SlavePath()).value(), 9600, identity));
   EXPECT_EQ(identity, "KELDARO SIM 1.0");
   reads_are_aligned();
   EXPECT_TRUE(notifier_.errors.empty());

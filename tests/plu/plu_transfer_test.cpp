@@ -73,7 +73,7 @@ class PluTransferTest : public ::testing::TestWithParam<QChar> {
     std::string identity;
     // A silent scale costs three of these waits; the program's own is 1100 ms.
     session_.SetReadTimeout(std::chrono::milliseconds(100));
-    ASSERT_TRUE(session_.ConnectDevice(scale_->SlavePath(), 115200, identity));
+    ASSERT_TRUE(session_.Connect(PortName::Parse(scale_->SlavePath()).value(), 115200, identity));
     scale_->ClearLog();
   }
   virtual QChar sep() const { return GetParam(); }

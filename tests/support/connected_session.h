@@ -20,7 +20,7 @@ class ConnectedSessionTest : public ::testing::Test {
     ASSERT_TRUE(scale_.Start(&error)) << error;
     session_.SetReadTimeout(std::chrono::milliseconds(100));  // not 1100
     std::string identity;
-    ASSERT_TRUE(session_.ConnectDevice(scale_.SlavePath(), 115200, identity));
+    ASSERT_TRUE(session_.Connect(PortName::Parse(scale_.SlavePath()).value(), 115200, identity));
     scale_.ClearLog();
   }
 

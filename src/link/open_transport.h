@@ -1,0 +1,18 @@
+// Chooses the transport a port name calls for. Every port kind so far is a serial device; the
+// other kinds of line will be made here too.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "link/port_name.h"
+#include "link/transport.h"
+
+namespace keldaro {
+
+// The transport of `port`, opened at `baud`. `prepare` gives it the line options before the
+// open. Never null: after a failed open the transport is closed and LastOpenError says why.
+std::unique_ptr<Transport> OpenTransport(const PortName& port, int baud,
+                                         const std::function<void(Transport&)>& prepare);
+
+}  // namespace keldaro
