@@ -19,7 +19,8 @@ void AddGlobalOptions(CLI::App& app, CliOptions& options) {
             std::string error;
             return PortName::Parse(text, &error) ? std::string() : error;
           },
-          "PORT")
+          // No description: the type name already says what a port is.
+          "")
       ->allow_extra_args(false);
   app.add_option("--baud", options.baud, "line speed")
       ->type_name("N")

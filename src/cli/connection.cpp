@@ -14,7 +14,7 @@ Connection::Connection(const CliOptions& options, std::ostream& err)
   }
   session_.SetStatusCallback([this](std::uint8_t s) { status_ = s; });
   session_.SetReadTimeout(std::chrono::milliseconds(options.timeout_ms));
-  // Ctrl-C cuts a wait on a silent scale short instead of sitting out three time-outs.
+  // Ctrl-C cuts a wait on a silent scale short instead of sitting out every try's time-out.
   session_.SetStopCheck(StopRequested);
   connected_ = session_.Connect(PortNamed(options.port), options.baud, identity_);
 }

@@ -10,6 +10,7 @@
 #include "reports/report_transfer.h"
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
+#include "ui/memo_text.h"
 #include "ui/named_widgets.h"
 
 namespace keldaro::reports {
@@ -56,7 +57,7 @@ void ReportsTab::Button19Click() { Memo3->clear(); }
 void ReportsTab::Button20Click() {
   const QString name = services_.files.SaveFileName(kListingFileDialog);
   if (name.isEmpty()) return;
-  const QString text = Memo3->toPlainText();
+  const QString text = ui::MemoText(*Memo3);
   const QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
   ui::WriteChosenFile(services_.notifier, name, ListingFile(lines));
 }

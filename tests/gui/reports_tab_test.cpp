@@ -40,6 +40,9 @@ TEST_F(ReportsTabTest, SilAndSavingNeedNoConnectionAndAnEmptyListingSavesAnEmpty
   Click(tab().Button18);  // not connected: the listing stays
   EXPECT_EQ(notifier.CountOf(kNotConnectedText), 1);
   EXPECT_EQ(tab().Memo3->toPlainText(), "old");
+  // A non-breaking space of a name is byte 0xA0 in the file, not a plain space.
+  tab().Memo3->setPlainText(QString::fromUtf8("Ay\u00a0Çiçek"));
+  EXPECT_TRUE(Saved(config_dir.filePath("nbsp.TXT")).startsWith("Ay\xA0"));
   Click(tab().Button19);
   EXPECT_TRUE(tab().Memo3->toPlainText().isEmpty());
   EXPECT_EQ(Saved(config_dir.filePath("empty.TXT")), QByteArray());
