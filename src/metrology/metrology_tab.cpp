@@ -9,6 +9,7 @@
 
 #include "core/numbers.h"
 #include "metrology/metrology_transfer.h"
+#include "ui/decimal_mark.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
 #include "ui/spin_number.h"
@@ -70,6 +71,7 @@ void MetrologyTab::BuildControls() {
   SpinEdit11 = ui::SpinField("SpinEdit11", std::numeric_limits<int>::min(),
                              std::numeric_limits<int>::max(), start.initial_zero, this);
   Edit4 = Named(new QLineEdit(QStringLiteral("6.0"), this), "Edit4");  // as designed: a point
+  ui::TakeEitherDecimalMark(*Edit4, services_.decimal_separator);
   SpinEdit9 = ui::SpinField("SpinEdit9", kDigitsLimits.min, kDigitsLimits.max, start.digits, this);
   ComboBox7 = List("ComboBox7", kPriceRounds, QString::number(start.price_round), this);
   SpinEdit7 =

@@ -113,11 +113,12 @@ void PluTab::BuildGrid() {
 
   const QChar separator = services_.decimal_separator;
   StringGrid1->setItemDelegate(new ui::CheckedCellDelegate(
-      remembered_, services_.notifier,
+      remembered_, services_.notifier, separator,
       [separator](int column, QStringView text) {
         return AcceptsTypedText(column, text, separator);
       },
-      ui::CheckedCellDelegate::OnAccept::kRemember, StringGrid1));
+      [](int column) { return Headings()[column]; }, ui::CheckedCellDelegate::OnAccept::kRemember,
+      StringGrid1));
   connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) StringGrid1SelectCell(current.column(), current.row() + 1);

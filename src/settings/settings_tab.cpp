@@ -183,8 +183,9 @@ void SettingsTab::BuildGrids() {
   StringGrid3->horizontalHeader()->hide();
   const QChar separator = services_.decimal_separator;
   StringGrid3->setItemDelegate(new ui::CheckedCellDelegate(
-      remembered_, services_.notifier,
+      remembered_, services_.notifier, separator,
       [separator](int, QStringView text) { return AcceptsTypedTaxRate(text, separator); },
+      [](int) { return QStringLiteral("Vergi oranı"); },
       ui::CheckedCellDelegate::OnAccept::kKeepRemembered, StringGrid3));
   connect(StringGrid3->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {

@@ -1,13 +1,20 @@
 #include "ui/checked_cell_delegate.h"
 
+#include "ui/decimal_mark.h"
+#include "ui/refusal_sign.h"
+#include "ui/typed_fields.h"
+
 namespace keldaro::ui {
 
 CheckedCellDelegate::CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier,
-                                         Check accepts, OnAccept on_accept, QObject* parent)
+                                         QChar separator, Check accepts, Caption caption,
+                                         OnAccept on_accept, QObject* parent)
     : QStyledItemDelegate(parent),
       remembered_(remembered),
       notifier_(notifier),
+      separator_(separator),
       accepts_(std::move(accepts)),
+      caption_(std::move(caption)),
       on_accept_(on_accept) {}
 
 QWidget* CheckedCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -31,10 +38,14 @@ void CheckedCellDelegate::setEditorData(QWidget* editor, const QModelIndex& inde
 }
 
 void CheckedCellDelegate::SetEditText(QLineEdit* editor, const QPersistentModelIndex& index,
-                                      const QString& value) const {
+                                      const QString& typed) const {
   if (!index.isValid()) return;
   auto* model = const_cast<QAbstractItemModel*>(index.model());
+  const QString caption = caption_(index.column());
+  const QString value =
+      TakesDecimalNumber(caption) ? WithDecimalSeparator(typed, separator_) : typed;
   if (accepts_(index.column(), value)) {
+    if (value != typed) ReplaceTypedText(*editor, value);
     if (on_accept_ == OnAccept::kRemember) remembered_.text = value;
     model->setData(index, value, Qt::EditRole);
     return;
@@ -42,6 +53,7 @@ void CheckedCellDelegate::SetEditText(QLineEdit* editor, const QPersistentModelI
   editor->setText(remembered_.text);
   model->setData(index, remembered_.text, Qt::EditRole);
   notifier_.Beep();
+  ShowRefusal(*editor, RefusalNote(caption, separator_));
 }
 
 }  // namespace keldaro::ui

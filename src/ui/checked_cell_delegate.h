@@ -1,6 +1,8 @@
 // Cell editor whose every typed change is checked at once: an accepted text goes straight into
 // the cell (and, where the grid wants it, becomes the remembered cell text); a rejected one is
-// replaced, in the editor and the cell, by the remembered text, with a beep and no message.
+// replaced, in the editor and the cell, by the remembered text, with a beep and a visible sign
+// (the editor flashes and a note names the field and what it takes). In a column holding a
+// decimal number either decimal mark is read as the user's separator before the check.
 #pragma once
 
 #include <QLineEdit>
@@ -18,12 +20,15 @@ class CheckedCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
   using Check = std::function<bool(int column, QStringView text)>;
+  // The column's caption, as the typed fields' table knows it.
+  using Caption = std::function<QString(int column)>;
   // The PLU grid remembers every accepted text; the tax grid keeps the text the cell had when
   // it was selected, so a rejected keystroke goes back to that.
   enum class OnAccept { kRemember, kKeepRemembered };
 
-  CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier, Check accepts,
-                      OnAccept on_accept, QObject* parent = nullptr);
+  CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier, QChar separator,
+                      Check accepts, Caption caption, OnAccept on_accept,
+                      QObject* parent = nullptr);
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
@@ -31,11 +36,13 @@ class CheckedCellDelegate : public QStyledItemDelegate {
 
  private:
   void SetEditText(QLineEdit* editor, const QPersistentModelIndex& index,
-                   const QString& value) const;
+                   const QString& typed) const;
 
   RememberedCellText& remembered_;
   Notifier& notifier_;
+  QChar separator_;
   Check accepts_;
+  Caption caption_;
   OnAccept on_accept_;
 };
 

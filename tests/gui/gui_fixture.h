@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include "sim/virtual_scale.h"
 #include "support/recording_notifier.h"
 #include "support/separators.h"
+#include "ui/refusal_sign.h"
 
 namespace keldaro::gui_testing {
 
@@ -97,6 +99,12 @@ class GuiTest : public ::testing::Test {
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     EXPECT_NE(editor, nullptr);
     return editor;
+  }
+
+  // The text of the note a refused keystroke shows, or "(none)" while no note is shown.
+  QString RefusalNote() {
+    auto* note = form1().findChild<QLabel*>(ui::kRefusalNoteName);
+    return note != nullptr && note->isVisible() ? note->text() : QStringLiteral("(none)");
   }
 
   void ConnectToScale() {

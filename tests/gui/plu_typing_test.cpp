@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "gui_fixture.h"
+#include "link/commands.h"
 #include "support/separators.h"
 
 namespace keldaro::gui_testing {
@@ -48,18 +49,69 @@ TEST_P(PluTypingTest, APriceUpToTheLimitStandsAndTheNextDigitIsPutBack) {
   EXPECT_TRUE(notifier.errors.empty());
 }
 
-TEST_P(PluTypingTest, TheDecimalSeparatorIsTheUsersOne) {
-  EXPECT_EQ(Type(1, plu::kPrice, "12" + QString(sep())), "12" + QString(sep()));
+TEST_P(PluTypingTest, EitherDecimalMarkIsTheUsersOneInTheColumnsHoldingDecimals) {
+  const QString other = sep() == '.' ? "," : ".";
+  // Code and shelf life are checked as decimals while typed, like the price.
+  for (int column : {plu::kPrice, plu::kCode, plu::kShelfLife}) {
+    EXPECT_EQ(Type(1, column, "12" + QString(sep())), "12" + QString(sep()));
+    EXPECT_EQ(Type(2, column, "3" + other + "5"), Decimal("3.5")) << column;
+  }
   EXPECT_EQ(notifier.beeps, 0);
-  const QChar other = sep() == '.' ? ',' : '.';
-  EXPECT_EQ(Type(2, plu::kPrice, "3" + QString(other) + "5"), "35");
-  EXPECT_EQ(notifier.beeps, 1);
-  // Code and shelf life are checked as decimals while typed; the department is whole.
-  EXPECT_EQ(Type(3, plu::kCode, Decimal("12.5")), Decimal("12.5"));
-  EXPECT_EQ(Type(3, plu::kShelfLife, Decimal("12.5")), Decimal("12.5"));
-  // "12" stands, the separator is put back, and "125" is above 40.
-  EXPECT_EQ(Type(3, plu::kDepartment, Decimal("12.5")), "12");
-  EXPECT_EQ(notifier.beeps, 3);
+  // The department is whole: "12" stands, the mark is put back, and "125" is above 40.
+  EXPECT_EQ(Type(3, plu::kDepartment, "12" + other + "5"), "12");
+  EXPECT_EQ(notifier.beeps, 2);
+  // Put in the middle of the digits, the mark leaves the cursor just after it.
+  QLineEdit* editor = Edit(4, plu::kPrice);
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "2675");
+  editor->setCursorPosition(2);
+  QTest::keyClicks(editor, other + "1");
+  EXPECT_EQ(editor->text(), Decimal("26.175"));
+}
+
+TEST_P(PluTypingTest, APriceTypedWithEitherMarkGoesOutAsItsHundredths) {
+  ConnectToScale();
+  plu_tab().SpinEdit2->setValue(2);
+  const QStringList cells = {"", "", "7", "1", "1", "0", "0", "0", "ELMA", "3"};
+  for (int row : {1, 2}) {
+    for (int c = 0; c < cells.size(); ++c) sheet().SetCell(row, c, cells[c]);
+    sheet().SetCell(row, plu::kNo, QString::number(row));
+  }
+  EXPECT_EQ(Type(1, plu::kPrice, "26,75"), Decimal("26.75"));
+  EXPECT_EQ(Type(2, plu::kPrice, "26.75"), Decimal("26.75"));
+  scale->ClearLog();
+  Click(plu_tab().Button8);
+  ASSERT_EQ(RequestCount(cmd::kWritePlu), 2) << LastError();
+  for (const sim::ReceivedRequest& r : scale->Requests()) {
+    if (r.code != cmd::kWritePlu) continue;
+    const std::vector<std::uint8_t>& p = r.payload;  // number, a zero byte, price, ...
+    EXPECT_EQ(p[3] << 24 | p[4] << 16 | p[5] << 8 | p[6], 2675) << "PLU " << (p[0] << 8 | p[1]);
+  }
+  EXPECT_EQ(notifier.beeps, 0);
+}
+
+TEST_P(PluTypingTest, ARefusedKeystrokeFlashesTheCellAndANoteNamesTheField) {
+  struct Case {
+    int column;
+    const char* keys;
+    QString note;
+  };
+  const Case cases[] = {
+      {plu::kPrice, "1x", Decimal("Fiyat: yalnızca rakam ve ondalık işareti, en çok 9999.99")},
+      {plu::kDepartment, "41", "Kıs: yalnızca tam sayı, en çok 40"},
+      {plu::kBarFlag, "2", "BAR: yalnızca 0 ya da 1"},
+      {plu::kQuantity, "1", "Miktar: teraziden okunur, yazılamaz"},
+  };
+  for (const Case& c : cases) {
+    QLineEdit* editor = Edit(1, c.column);
+    ASSERT_NE(editor, nullptr);
+    const QColor background = editor->palette().color(QPalette::Base);
+    QTest::keyClicks(editor, c.keys);
+    EXPECT_NE(editor->palette().color(QPalette::Base), background) << c.keys;
+    EXPECT_EQ(RefusalNote(), c.note);
+    QTest::keyClick(editor, Qt::Key_Escape);
+  }
+  EXPECT_EQ(notifier.beeps, 4);
 }
 
 TEST_P(PluTypingTest, AMinusSignStandsInFrontOfANumberButNotAlone) {

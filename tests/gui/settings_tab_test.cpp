@@ -189,13 +189,17 @@ TEST_P(SettingsTabTest, TypingARateAbove99_99PutsBackTheTextTheCellHadWhenSelect
   QTest::keyClicks(editor, "100");
   EXPECT_EQ(editor->text(), Decimal("0.00"));
   EXPECT_EQ(notifier.beeps, 1);
+  EXPECT_EQ(
+      RefusalNote(),
+      u"Vergi oranı: yalnızca rakam ve ondalık işareti, en çok 99.99"_s.replace(u'.', GetParam()));
   editor->clear();
   QTest::keyClicks(editor, Decimal("99.991"));
   EXPECT_EQ(tab().StringGrid3->item(0, 1)->text(), Decimal("0.00"));
   EXPECT_EQ(notifier.beeps, 2);
-  // No lower limit; the sign goes in front of a number, since "-" alone is not one.
+  // No lower limit; the sign goes in front of a number, since "-" alone is not one. The other
+  // decimal mark is read as the user's.
   editor->clear();
-  QTest::keyClicks(editor, Decimal("5.5"));
+  QTest::keyClicks(editor, GetParam() == u'.' ? "5,5" : "5.5");
   QTest::keyClick(editor, Qt::Key_Home);
   QTest::keyClicks(editor, "-");
   QTest::keyClick(editor, Qt::Key_Return);
