@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include "ui/window_in_hand.h"
+#include "ui/dialog_owner.h"
 
 namespace keldaro::app {
 
@@ -42,7 +42,7 @@ QString QtFileChooser::Choose(const ui::FileDialogOptions& options, QFileDialog:
   // stays on top can stay on top too.
   QWidget* owner = ui::DialogOwner(parent_);
   QFileDialog dialog(owner, {}, options.initial_folder, QtNameFilter(options.filter));
-  ui::KeepAboveOwner(dialog, owner);
+  ui::KeepAboveStayOnTopWindows(dialog);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(file_mode);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

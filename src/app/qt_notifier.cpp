@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "ui/window_in_hand.h"
+#include "ui/dialog_owner.h"
 
 namespace keldaro::app {
 
@@ -14,7 +14,7 @@ void QtNotifier::Error(const std::string& title, const std::string& text,
   QWidget* owner = ui::DialogOwner(parent_);
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
                   QMessageBox::Ok, owner);
-  ui::KeepAboveOwner(box, owner);
+  ui::KeepAboveStayOnTopWindows(box);
   if (!detail.empty()) box.setInformativeText(QString::fromStdString(detail));
   box.exec();
 }

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "link/notifier.h"
-#include "ui/window_in_hand.h"
+#include "ui/dialog_owner.h"
 
 namespace keldaro::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/window_in_hand.h"
+#include "ui/dialog_owner.h"
 
 #include <QApplication>
 
@@ -29,9 +29,13 @@ QWidget* DialogOwner(QWidget* fallback) {
   return fallback;
 }
 
-void KeepAboveOwner(QWidget& dialog, const QWidget* owner) {
-  if (owner != nullptr && owner->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+void KeepAboveStayOnTopWindows(QWidget& dialog) {
+  for (const QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != &dialog && window->isVisible() &&
+        window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+      dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+      return;
+    }
   }
 }
 

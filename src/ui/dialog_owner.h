@@ -26,8 +26,9 @@ class WindowInHand {
 // another box), else the window in hand, else the active window, else `fallback`.
 QWidget* DialogOwner(QWidget* fallback);
 
-// A dialog of a window that stays on top stays on top too, so that no window manager puts it
-// underneath its owner.
-void KeepAboveOwner(QWidget& dialog, const QWidget* owner);
+// The dialog stays on top too while a window of the program does (the progress dialog, the
+// logo or the terminal window), so that no window manager puts it underneath that window,
+// whichever window owns it.
+void KeepAboveStayOnTopWindows(QWidget& dialog);
 
 }  // namespace keldaro::ui
