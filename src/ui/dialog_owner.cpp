@@ -22,8 +22,8 @@ WindowInHand::~WindowInHand() { InHand() = previous_; }
 QWidget* WindowInHand::Current() { return InHand(); }
 
 QWidget* DialogOwner(QWidget* fallback) {
-  for (QWidget* owner : {QApplication::activeModalWidget(), WindowInHand::Current(),
-                         QApplication::activeWindow()}) {
+  for (QWidget* owner :
+       {QApplication::activeModalWidget(), WindowInHand::Current(), QApplication::activeWindow()}) {
     if (owner != nullptr && owner->isVisible()) return owner;
   }
   return fallback;

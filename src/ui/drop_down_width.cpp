@@ -8,9 +8,8 @@ namespace keldaro::ui {
 
 void FitDropDownToItems(QComboBox& box) {
   QAbstractItemView* view = box.view();
-  const int scroll_bar = box.count() > box.maxVisibleItems()
-                             ? view->verticalScrollBar()->sizeHint().width()
-                             : 0;
+  const int scroll_bar =
+      box.count() > box.maxVisibleItems() ? view->verticalScrollBar()->sizeHint().width() : 0;
   view->setMinimumWidth(view->sizeHintForColumn(box.modelColumn()) + 2 * view->frameWidth() +
                         scroll_bar);
 }

@@ -20,11 +20,10 @@ void RunGuarded(Notifier& notifier, const std::function<void()>& handler);
 template <typename Sender, typename Signal, typename Handler>
 void ConnectGuarded(Notifier& notifier, Sender* sender, Signal signal, QObject* context,
                     Handler handler) {
-  QObject::connect(sender, signal, context,
-                   [&notifier, handler, context] {
-                     const WindowInHand in_hand(context);
-                     RunGuarded(notifier, handler);
-                   });
+  QObject::connect(sender, signal, context, [&notifier, handler, context] {
+    const WindowInHand in_hand(context);
+    RunGuarded(notifier, handler);
+  });
 }
 
 }  // namespace keldaro::ui

@@ -29,8 +29,7 @@ void CloseNextDialog(SeenDialog& seen) {
   QTimer::singleShot(0, [&seen] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) return;
-    seen = {dialog->parentWidget(), dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
-            true};
+    seen = {dialog->parentWidget(), dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint), true};
     dialog->reject();
   });
 }
@@ -79,7 +78,8 @@ class RunInputTest : public GuiTest {
     const QPointF at = QRectF(button->rect()).center();
     const QPointF global = button->mapToGlobal(at);
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+      const Qt::MouseButtons held =
+          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
       QCoreApplication::postEvent(
           button, new QMouseEvent(type, at, global, Qt::LeftButton, held, Qt::NoModifier));
     }
