@@ -46,7 +46,7 @@ const QWidget* TopLevelOf(QObject* target) {
 
 }  // namespace
 
-RunInputGuard::RunInputGuard(const QWidget* stop)
+RunInputGuard::RunInputGuard(QWidget* stop)
     : stop_(stop), modal_at_start_(QApplication::activeModalWidget()) {
   qApp->installEventFilter(this);
 }

@@ -12,8 +12,8 @@ namespace keldaro::ui {
 
 class RunInputGuard : public QObject {
  public:
-  // `stop` (if any) and its window keep their input.
-  explicit RunInputGuard(const QWidget* stop = nullptr);
+  // Input aimed at `stop` (if any) still reaches it.
+  explicit RunInputGuard(QWidget* stop = nullptr);
   // Reads the input that arrived while the run blocked and lets the filter discard it, then
   // takes the filter away.
   ~RunInputGuard() override;
@@ -26,7 +26,7 @@ class RunInputGuard : public QObject {
  private:
   bool Allowed(QObject* target) const;
 
-  QPointer<const QWidget> stop_;
+  QPointer<QWidget> stop_;
   QPointer<QWidget> modal_at_start_;  // the run's own modal display, if it has one
 };
 
