@@ -2,11 +2,8 @@
 // the port box's lists: the real Qt notifier and file chooser, real widgets and the virtual
 // scale.
 #include <QAbstractItemView>
-#include <QFileDialog>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
-#include <functional>
 
 #include "app/qt_file_chooser.h"
 #include "app/qt_notifier.h"
@@ -17,22 +14,21 @@
 namespace keldaro::gui_testing {
 namespace {
 
-// What the modal dialog in front was like when it opened; it is then closed unanswered.
-struct SeenDialog {
+// The next modal dialog as it opens: its parent and whether it stays on top. It is then closed
+// unanswered.
+struct NextDialog {
+  NextDialog() {
+    QTimer::singleShot(0, [this] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        parent = dialog->parentWidget();
+        stays_on_top = dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        dialog->reject();
+      }
+    });
+  }
   QWidget* parent = nullptr;
   bool stays_on_top = false;
-  bool seen = false;
 };
-
-// Looks at the modal dialog as soon as the next dialog's own event loop runs.
-void CloseNextDialog(SeenDialog& seen) {
-  QTimer::singleShot(0, [&seen] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    seen = {dialog->parentWidget(), dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint), true};
-    dialog->reject();
-  });
-}
 
 class DialogOwnerTest : public GuiTest {};
 
@@ -43,8 +39,7 @@ TEST_F(DialogOwnerTest, TheLogoWindowsDialogsOpenAboveIt) {
   app::QtFileChooser qt_files(&form1());
   const QString bad_picture = config_dir.filePath("broken.BMP");
   QFile file(bad_picture);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("BM not a picture");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("BM not a picture") > 0);
   file.close();
 
   struct Case {
@@ -60,12 +55,10 @@ TEST_F(DialogOwnerTest, TheLogoWindowsDialogsOpenAboveIt) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     form1().activateWindow();  // the main window active: the logo window asks all the same
     files.answers = {bad_picture};
-    SeenDialog seen;
-    CloseNextDialog(seen);
+    const NextDialog dialog;
     Click(window.Button1);
-    ASSERT_TRUE(seen.seen);
-    EXPECT_EQ(seen.parent, &window);
-    EXPECT_TRUE(seen.stays_on_top);
+    EXPECT_EQ(dialog.parent, &window);
+    EXPECT_TRUE(dialog.stays_on_top);
   }
 }
 
@@ -108,8 +101,8 @@ TEST_F(RunInputTest, AClickDuringARunDoesNothing) {
     SCOPED_TRACE(c.name);
     plu_tab().SpinEdit1->setValue(1);
     plu_tab().SpinEdit2->setValue(2);
-    sheet().SetCell(1, 0, "1");
-    sheet().SetCell(1, 1, "1.25");
+    const QStringList row = {"1", "1.25", "7", "1", "1", "0", "0", "0", "ELMA", "3"};
+    for (int column = 0; column < row.size(); ++column) sheet().SetCell(1, column, row[column]);
     scale->ClearLog();
     QTimer::singleShot(0, [this] { PostClick(plu_tab().Button17); });
     Click(c.start);
