@@ -66,7 +66,7 @@ class RunInputTest : public GuiTest {
  protected:
   void SetUp() override { StartConnected(); }
 
-  // A click on `button` as the window system would deliver it: queued, not sent at once.
+  // A click on `button` left in the event queue, where a click made during a run waits.
   static void PostClick(QWidget* button) {
     const QPointF at = QRectF(button->rect()).center();
     const QPointF global = button->mapToGlobal(at);
