@@ -10,6 +10,8 @@ packages=(
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-baekmuk
   dpkg-dev help2man lintian desktop-file-utils appstream
+  # screenshots of the windows in docs/: a window manager, a driver for it, a grab and its PNG
+  openbox xdotool x11-apps netpbm
 )
 
 missing=()

@@ -1,9 +1,10 @@
 #include "app/main_window.h"
 
-#include <QAbstractItemView>
 #include <QDebug>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QVBoxLayout>
 
 #include "app/config_binding.h"
@@ -14,6 +15,7 @@
 #include "link/port_name.h"
 #include "link/wire.h"
 #include "ports/port_list.h"
+#include "ui/drop_down_width.h"
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
@@ -26,12 +28,24 @@ using ui::Named;
 const QStringList kPorts = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
 constexpr int kDefaultSpeedIndex = 3;  // 9600
 constexpr int kDefaultPortIndex = 0;   // COM1
+// The closed port box holds a usual device path whole; a longer one shows its end.
+const QString kUsualPortPath = QStringLiteral("/dev/ttyUSB0");
 
 QFrame* Separator(QFrame::Shape shape, QWidget* parent) {
   auto* line = new QFrame(parent);
   line->setFrameShape(shape);
   line->setFrameShadow(QFrame::Sunken);
   return line;
+}
+
+// The width of `box` closed when its text is `text`.
+int ComboBoxWidthFor(const QComboBox& box, const QString& text) {
+  QStyleOptionComboBox option;
+  option.initFrom(&box);
+  option.editable = box.isEditable();
+  const QFontMetrics metrics(box.font());
+  const QSize contents(metrics.horizontalAdvance(text), metrics.height());
+  return box.style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, &box).width();
 }
 
 }  // namespace
@@ -95,10 +109,11 @@ void MainWindow::BuildTopBar() {
   for (const ports::PortInfo& port : ports::ListPorts(ports::MachinePortSources())) {
     ComboBox2->addItem(QString::fromStdString(ports::PreferredName(port)));
   }
-  ComboBox2->view()->setMinimumWidth(ComboBox2->view()->sizeHintForColumn(0));
+  ui::FitDropDownToItems(*ComboBox2);
+  ui::ShowEndOfText(*ComboBox2);
   ComboBox1 = ui::EditableList("ComboBox1", ui::LineSpeedItems(), this);
   ComboBox1->setToolTip("choice the baudrate");
-  ComboBox2->setFixedWidth(70);
+  ComboBox2->setFixedWidth(ComboBoxWidthFor(*ComboBox2, kUsualPortPath));
   ComboBox1->setFixedWidth(80);
   Edit5 = Named(new QLineEdit("0", this), "Edit5");
   Edit5->setEnabled(false);

@@ -44,13 +44,15 @@ void ProgressDialog::Begin(int maximum) {
   ProgressBar1->setRange(0, maximum);
   ProgressBar1->setValue(0);
   running_ = true;
+  input_guard_.emplace(Button1);
   repaint();  // drawn before the first transaction blocks the thread
 }
 
 void ProgressDialog::Advance(int position, const QString& label) {
   ProgressBar1->setValue(position);
   Label1->setText(label);
-  // Delivers the repaint requested above and any pending click on "STOP".
+  // Delivers the repaint requested above and any pending click on "STOP"; other input is
+  // swallowed by the guard.
   QCoreApplication::processEvents();
 }
 
@@ -58,6 +60,7 @@ void ProgressDialog::End() {
   ProgressBar1->setValue(0);
   hide();
   running_ = false;
+  input_guard_.reset();
 }
 
 void ProgressDialog::closeEvent(QCloseEvent* event) {

@@ -1,14 +1,17 @@
 // Form2 "WORK...": the progress dialog of the record-by-record PLU transfers. The transfer runs
 // inside the handler that started it; the dialog is looked at between records, when Advance
-// lets pending events through and a click on "STOP" clears Running.
+// lets pending events through and a click on "STOP" clears Running; nothing else takes input
+// while the dialog is shown.
 #pragma once
 
 #include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <optional>
 
 #include "transfer/transfer_progress.h"
+#include "ui/run_input_guard.h"
 
 namespace keldaro::app {
 
@@ -35,6 +38,7 @@ class ProgressDialog : public QDialog, public transfer::TransferProgress {
 
  private:
   bool running_ = false;
+  std::optional<ui::RunInputGuard> input_guard_;  // from Begin to End
 };
 
 }  // namespace keldaro::app

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "ui/dialog_owner.h"
+
 namespace keldaro::app {
 
 QString QtNameFilter(const QString& filter) {
@@ -27,15 +29,24 @@ QString WithDefaultExtension(const QString& name, const QString& extension) {
 }
 
 QString QtFileChooser::OpenFileName(const ui::FileDialogOptions& dialog) {
-  const QString name =
-      QFileDialog::getOpenFileName(parent_, {}, dialog.initial_folder, QtNameFilter(dialog.filter));
-  return WithDefaultExtension(name, dialog.default_extension);
+  return Choose(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
 }
 
 QString QtFileChooser::SaveFileName(const ui::FileDialogOptions& dialog) {
-  const QString name =
-      QFileDialog::getSaveFileName(parent_, {}, dialog.initial_folder, QtNameFilter(dialog.filter));
-  return WithDefaultExtension(name, dialog.default_extension);
+  return Choose(dialog, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+}
+
+QString QtFileChooser::Choose(const ui::FileDialogOptions& options, QFileDialog::AcceptMode mode,
+                              QFileDialog::FileMode file_mode) {
+  // Built here rather than by QFileDialog's static calls, so that a dialog of a window that
+  // stays on top can stay on top too.
+  QWidget* owner = ui::DialogOwner(parent_);
+  QFileDialog dialog(owner, {}, options.initial_folder, QtNameFilter(options.filter));
+  ui::KeepAboveStayOnTopWindows(dialog);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(file_mode);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return WithDefaultExtension(dialog.selectedFiles().constFirst(), options.default_extension);
 }
 
 }  // namespace keldaro::app

@@ -1,6 +1,8 @@
-// ui::FileChooser over QFileDialog.
+// ui::FileChooser over QFileDialog, owned by the window that asked (see ui::DialogOwner);
+// `parent` is the last resort.
 #pragma once
 
+#include <QFileDialog>
 #include <QWidget>
 
 #include "ui/file_chooser.h"
@@ -22,6 +24,9 @@ class QtFileChooser : public ui::FileChooser {
   QString SaveFileName(const ui::FileDialogOptions& dialog) override;
 
  private:
+  QString Choose(const ui::FileDialogOptions& options, QFileDialog::AcceptMode mode,
+                 QFileDialog::FileMode file_mode);
+
   QWidget* parent_;
 };
 

@@ -3,15 +3,18 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "ui/dialog_owner.h"
+
 namespace keldaro::app {
 
 void QtNotifier::Error(const std::string& title, const std::string& text,
                        const std::string& detail) {
-  // During a PLU transfer the progress dialog is modal and stays on top: the box must sit on
-  // it, or it would open hidden behind it.
-  QWidget* owner = QApplication::activeModalWidget();
+  // The progress dialog, the logo and the terminal windows stay on top: a box owned by another
+  // window would open hidden behind them.
+  QWidget* owner = ui::DialogOwner(parent_);
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
-                  QMessageBox::Ok, owner != nullptr ? owner : parent_);
+                  QMessageBox::Ok, owner);
+  ui::KeepAboveStayOnTopWindows(box);
   if (!detail.empty()) box.setInformativeText(QString::fromStdString(detail));
   box.exec();
 }

@@ -1,4 +1,5 @@
 // Notifier over QMessageBox: one OK button, the reason (if any) as the box's informative text.
+// The box belongs to the window that raised it (see ui::DialogOwner); `parent` is the last resort.
 #pragma once
 
 #include <QWidget>

@@ -5,6 +5,7 @@
 #include "logo/logo_transfer.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
+#include "ui/run_input_guard.h"
 #include "ui/wait_cursor.h"
 
 namespace keldaro::logo {
@@ -36,10 +37,12 @@ class PreviewArea : public QWidget {
 
 // ProgressBar1 as the transfer's progress display: shown with the row count as its maximum, at
 // row y once that row went through, hidden when every row did. A failure leaves it showing.
+// No window takes input meanwhile.
 class BarProgress : public transfer::TransferProgress {
  public:
   explicit BarProgress(QProgressBar& bar) : bar_(bar) {}
   void Begin(int maximum) override {
+    input_guard_.emplace();
     bar_.setRange(0, maximum);
     bar_.setValue(0);
     bar_.show();
@@ -50,10 +53,14 @@ class BarProgress : public transfer::TransferProgress {
     bar_.setValue(position);
     ui::LetPaintThrough();
   }
-  void End() override { bar_.hide(); }
+  void End() override {
+    bar_.hide();
+    input_guard_.reset();
+  }
 
  private:
   QProgressBar& bar_;
+  std::optional<ui::RunInputGuard> input_guard_;
 };
 
 QSlider* TrackBar(const char* name, int min, int max, int start, QWidget* parent) {

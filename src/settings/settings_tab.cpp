@@ -17,6 +17,7 @@
 #include "ui/handler_guard.h"
 #include "ui/memo_text.h"
 #include "ui/named_widgets.h"
+#include "ui/run_input_guard.h"
 #include "ui/spin_number.h"
 #include "ui/wait_cursor.h"
 
@@ -97,10 +98,14 @@ QTableWidget* Grid(const char* name, int rows, QWidget* parent) {
 
 QLabel* Caption(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
 
-// A chain in the window runs to its end; between its commands the window repaints.
+// A chain in the window runs to its end; between its commands the window repaints, and no
+// window takes input until the chain is over.
 class PaintBetweenCommands : public transfer::SilentProgress {
  public:
   void Advance(int, const QString&) override { ui::LetPaintThrough(); }
+
+ private:
+  ui::RunInputGuard input_guard_;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "link/notifier.h"
+#include "ui/dialog_owner.h"
 
 namespace keldaro::ui {
 
@@ -14,12 +15,15 @@ inline constexpr const char* kGeneralErrorTitle = "Error";
 
 void RunGuarded(Notifier& notifier, const std::function<void()>& handler);
 
-// Connects `signal` of `sender` to `handler` (a callable taking no arguments) run guarded.
+// Connects `signal` of `sender` to `handler` (a callable taking no arguments) run guarded, with
+// the window of `context` in hand meanwhile.
 template <typename Sender, typename Signal, typename Handler>
 void ConnectGuarded(Notifier& notifier, Sender* sender, Signal signal, QObject* context,
                     Handler handler) {
-  QObject::connect(sender, signal, context,
-                   [&notifier, handler] { RunGuarded(notifier, handler); });
+  QObject::connect(sender, signal, context, [&notifier, handler, context] {
+    const WindowInHand in_hand(context);
+    RunGuarded(notifier, handler);
+  });
 }
 
 }  // namespace keldaro::ui
