@@ -52,8 +52,9 @@ WriteFields ConvertRow(const PluSheet& sheet, int row, QChar separator) {
   const QString& number_text = sheet.Cell(row, kNo);
   f.number = StrToInt(number_text);
   // A number outside the table would land on another PLU once cut to the 16-bit wire field.
-  if (f.number < 0 || f.number > kLastPlu) {
-    throw ConversionError::OutOfRange(number_text, Number(0), Number(kLastPlu));
+  if (!kPluNumbers.Contains(f.number)) {
+    throw ConversionError::OutOfRange(number_text, Number(kPluNumbers.min),
+                                      Number(kPluNumbers.max));
   }
   const QString& price_text = sheet.Cell(row, kPrice);
   const std::int64_t hundredths = HundredthsOf(price_text, separator);

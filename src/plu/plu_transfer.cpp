@@ -61,7 +61,7 @@ bool WritePluVerified(ScaleSession& session, const PluSheet& sheet, int row, Plu
 }  // namespace
 
 bool IsValidRange(const PluRange& range) {
-  return range.first >= kFirstRangeNumber && range.last <= kLastRangeNumber &&
+  return kRangeNumbers.Contains(range.first) && kRangeNumbers.Contains(range.last) &&
          range.first <= range.last;
 }
 
@@ -71,8 +71,8 @@ QString InvalidRangeText(const PluRange& range) {
              "and both must lie within %3 - %4!")
       .arg(range.first)
       .arg(range.last)
-      .arg(kFirstRangeNumber)
-      .arg(kLastRangeNumber);
+      .arg(kRangeNumbers.min)
+      .arg(kRangeNumbers.max);
 }
 
 bool MayRun(ScaleSession& session, const PluRange& range) {
@@ -132,7 +132,7 @@ RunResult ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range,
 }
 
 int ReadNumber(const PluRange& range, int index) {
-  return index == 0 ? 0 : index == 1 ? kLastPlu : range.first + index - 2;
+  return index == 0 ? 0 : index == 1 ? kPluNumbers.max : range.first + index - 2;
 }
 
 std::vector<int> RowsToSend(const PluSheet& sheet, std::optional<PluRange> numbers) {
