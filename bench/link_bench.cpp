@@ -68,7 +68,7 @@ double TransactionsPerSecond(int rounds) {
   for (int i = 0; i < rounds; ++i) {
     keldaro::Packet& packet = session.packet();
     packet.Clear();
-    keldaro::plu::PushReadRequest(packet, i % 1801);
+    packet.PushBytes(keldaro::plu::EncodePluRead(i % 1801));
     if (!session.ExecuteCommand(keldaro::cmd::kReadPlu)) return 0;
   }
   return rounds / Seconds(start);

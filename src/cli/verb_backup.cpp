@@ -79,7 +79,7 @@ int ReadWholeScale(Connection& link, bool verify, ScaleContents& contents, std::
   // One run for the whole scale: damage seen in the report's read also re-reads the PLUs.
   const ReadingRun reads(session, verify, err);
   contents.identity = link.identity();
-  if (const int read = ReadPluTable(session, {plu::kFirstRangeNumber, plu::kLastRangeNumber},
+  if (const int read = ReadPluTable(session, {plu::kRangeNumbers.min, plu::kRangeNumbers.max},
                                     verify, {}, err, contents.plu_file);
       read != kExitOk) {
     return read;

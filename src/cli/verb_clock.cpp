@@ -49,10 +49,10 @@ int ClockSet(const std::string& when, const CliOptions& options, std::ostream& o
       return BadUsage(err, "'" + when + "' is not a time in this time zone");
     }
   }
-  if (time.date().year() < ScaleClock::kFirstYear || time.date().year() > ScaleClock::kLastYear) {
+  if (!ScaleClock::kYears.Contains(time.date().year())) {
     return BadUsage(err, "the scale's clock holds the years " +
-                             std::to_string(ScaleClock::kFirstYear) + " to " +
-                             std::to_string(ScaleClock::kLastYear) + ", not " +
+                             std::to_string(ScaleClock::kYears.min) + " to " +
+                             std::to_string(ScaleClock::kYears.max) + ", not " +
                              std::to_string(time.date().year()));
   }
   const settings::ScaleClock clock = settings::ScaleClock::FromDateTime(time);

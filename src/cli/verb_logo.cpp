@@ -76,11 +76,11 @@ void AddConversionOptions(CLI::App& verb, LogoArguments& args) {
   verb.add_option("--brightness", args.adjustment.brightness,
                   "added to every gray value, as the brightness track bar (default 0)")
       ->type_name("N")
-      ->check(CLI::Range(logo::kMinBrightness, logo::kMaxBrightness));
+      ->check(CLI::Range(logo::kBrightnessLimits.min, logo::kBrightnessLimits.max));
   verb.add_option("--contrast", args.adjustment.contrast,
                   "the contrast track bar's position (default 128)")
       ->type_name("N")
-      ->check(CLI::Range(logo::kMinContrast, logo::kMaxContrast));
+      ->check(CLI::Range(logo::kContrastLimits.min, logo::kContrastLimits.max));
   verb.add_flag("--threshold", args.adjustment.threshold,
                 "a plain threshold at 128 instead of dithering (\"50% Threshold\")");
 }

@@ -31,7 +31,7 @@ QChar DecimalSeparator() { return QLocale::system().decimalPoint().at(0); }
 
 // The range the options name; a bound not given is the table's.
 plu::PluRange RangeOf(const PluArguments& args) {
-  return {args.first.value_or(plu::kFirstRangeNumber), args.last.value_or(plu::kLastRangeNumber)};
+  return {args.first.value_or(plu::kRangeNumbers.min), args.last.value_or(plu::kRangeNumbers.max)};
 }
 
 int PluRead(const PluArguments& args, const CliOptions& options, std::ostream& out,

@@ -1,5 +1,5 @@
-// Big-endian fields in byte strings, as the scale's blocks lay them out: read at a byte offset
-// (fields need not be aligned) and appended in order.
+// Big-endian fields and zero-ended text fields in byte strings, as the scale's blocks lay them
+// out: read at a byte offset (fields need not be aligned) and appended in order.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,20 @@ inline void AppendWord(std::string& bytes, std::int64_t value) {
 inline void AppendDword(std::string& bytes, std::int64_t value) {
   AppendWord(bytes, value >> 16);
   AppendWord(bytes, value);
+}
+
+// A text field of `width`: the code-page bytes of `text` cut or zero-filled to `width`, then
+// one zero byte.
+inline void AppendText(std::string& bytes, std::string_view text, std::size_t width) {
+  const std::size_t kept = text.size() < width ? text.size() : width;
+  bytes.append(text.substr(0, kept));
+  bytes.append(width - kept + 1, '\0');
+}
+
+// The bytes of the text field at `at` before its first zero, at most `width` of them.
+inline std::string_view TextAt(std::string_view bytes, std::size_t at, std::size_t width) {
+  const std::string_view field = bytes.substr(at, width);
+  return field.substr(0, field.find('\0'));
 }
 
 }  // namespace keldaro

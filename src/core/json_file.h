@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/int_limits.h"
+
 namespace keldaro {
 
 // Writes JSON in the order it is given, four blanks an indent level.
@@ -75,6 +77,11 @@ JsonKey<Record> JsonIntKey(const char* key, Number Record::*member, std::int64_t
             r.*member = static_cast<Number>(ReadJsonInt(v, k, min, max));
           },
           [member](JsonWriter& w, const Record& r) { w.Value(QString::number(r.*member)); }};
+}
+
+template <typename Record, typename Number>
+JsonKey<Record> JsonIntKey(const char* key, Number Record::*member, IntLimits limits) {
+  return JsonIntKey(key, member, std::int64_t{limits.min}, std::int64_t{limits.max});
 }
 
 template <typename Record>

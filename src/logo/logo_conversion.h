@@ -14,8 +14,8 @@
 namespace keldaro::logo {
 
 struct Adjustment {
-  int brightness = kStartBrightness;  // kMinBrightness .. kMaxBrightness
-  int contrast = kStartContrast;      // kMinContrast .. kMaxContrast
+  int brightness = kStartBrightness;  // within kBrightnessLimits
+  int contrast = kStartContrast;      // within kContrastLimits
   bool threshold = false;             // a plain threshold instead of error diffusion
 };
 

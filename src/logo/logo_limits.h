@@ -2,6 +2,8 @@
 // message: shared by the conversion, the logo window and the command line.
 #pragma once
 
+#include "core/int_limits.h"
+
 namespace keldaro::logo {
 
 // The receipt printer's logo: 384 dots across, at most 250 rows, 8 dots to a raster byte.
@@ -10,11 +12,9 @@ inline constexpr int kMaxLogoRows = 250;
 inline constexpr int kRowBytes = kLogoWidth / 8;
 
 // Brightness (TrackBar1) and contrast (TrackBar2).
-inline constexpr int kMinBrightness = -128;
-inline constexpr int kMaxBrightness = 128;
+inline constexpr IntLimits kBrightnessLimits{-128, 128};
 inline constexpr int kStartBrightness = 0;
-inline constexpr int kMinContrast = 0;
-inline constexpr int kMaxContrast = 255;
+inline constexpr IntLimits kContrastLimits{0, 255};
 inline constexpr int kStartContrast = 128;
 
 // The general error box's text for a file that does not load as a picture.

@@ -63,9 +63,9 @@ class BarProgress : public transfer::TransferProgress {
   std::optional<ui::RunInputGuard> input_guard_;
 };
 
-QSlider* TrackBar(const char* name, int min, int max, int start, QWidget* parent) {
+QSlider* TrackBar(const char* name, IntLimits limits, int start, QWidget* parent) {
   auto* bar = Named(new QSlider(Qt::Horizontal, parent), name);
-  bar->setRange(min, max);
+  bar->setRange(limits.min, limits.max);
   bar->setValue(start);
   bar->setPageStep(kTrackPageSize);
   bar->setTickInterval(kTrackTickEvery);
@@ -110,10 +110,10 @@ void LogoWindow::BuildControls() {
   ProgressBar1->setTextVisible(false);
   ProgressBar1->hide();
 
-  TrackBar1 = TrackBar("TrackBar1", kMinBrightness, kMaxBrightness, kStartBrightness, this);
+  TrackBar1 = TrackBar("TrackBar1", kBrightnessLimits, kStartBrightness, this);
   TrackBar1->setToolTip(QStringLiteral("Brightness"));
   TrackBar1->setGeometry(8, 294, 126, 24);
-  TrackBar2 = TrackBar("TrackBar2", kMinContrast, kMaxContrast, kStartContrast, this);
+  TrackBar2 = TrackBar("TrackBar2", kContrastLimits, kStartContrast, this);
   TrackBar2->setToolTip(QStringLiteral("Contrast"));
   TrackBar2->setGeometry(140, 294, 126, 24);
   CheckBox1 = Named(new QCheckBox(QStringLiteral("50% Threshold"), this), "CheckBox1");

@@ -8,14 +8,11 @@
 namespace keldaro::metrology {
 namespace {
 
-constexpr std::int64_t kByteMax = 0xFF;
-constexpr std::int64_t kWordMax = 0xFFFF;
+// What a field of one or two bytes holds.
+constexpr IntLimits kByteLimits{0, 0xFF};
+constexpr IntLimits kWordLimits{0, 0xFFFF};
 // Whole kilograms whose thousandfold fits the 32-bit field.
 constexpr double kMaxTareKilograms = 4294967;
-
-JsonKey<MetrologyRecord> LimitedKey(const char* key, int MetrologyRecord::*member, Limits limits) {
-  return JsonIntKey(key, member, limits.min, limits.max);
-}
 
 double ReadMaxTare(const QJsonValue& v, const QString& k) {
   const double kilograms = ReadJsonNumber(v, k);
@@ -30,23 +27,23 @@ using R = MetrologyRecord;
 // Every key of the file, in file order.
 const std::vector<JsonKey<R>>& Keys() {
   static const std::vector<JsonKey<R>> keys = {
-      JsonIntKey("capacity", &R::capacity, 0, kByteMax),
-      JsonIntKey("interval", &R::interval, 0, kByteMax),
-      LimitedKey("unit", &R::unit, kUnitLimits),
+      JsonIntKey("capacity", &R::capacity, kByteLimits),
+      JsonIntKey("interval", &R::interval, kByteLimits),
+      JsonIntKey("unit", &R::unit, kUnitLimits),
       JsonBoolKey("lb", &R::lb),
       JsonBoolKey("dual_interval", &R::dual_interval),
       JsonBoolKey("comma", &R::comma),
       JsonBoolKey("one_time_tare", &R::one_time_tare),
       JsonBoolKey("minimum_sale", &R::minimum_sale),
-      JsonIntKey("stable_count", &R::stable_count, 0, kByteMax),
-      JsonIntKey("initial_zero", &R::initial_zero, 0, kByteMax),
+      JsonIntKey("stable_count", &R::stable_count, kByteLimits),
+      JsonIntKey("initial_zero", &R::initial_zero, kByteLimits),
       {"max_tare",
        [](const QJsonValue& v, const QString& k, R& r) { r.max_tare = ReadMaxTare(v, k); },
        [](JsonWriter& w, const R& r) { w.Value(QString::number(r.max_tare, 'g', 15)); }},
-      LimitedKey("digits", &R::digits, kDigitsLimits),
-      JsonIntKey("price_round", &R::price_round, 0, kWordMax),
-      LimitedKey("local_g", &R::local_g, kGravityLimits),
-      LimitedKey("destination_g", &R::destination_g, kGravityLimits),
+      JsonIntKey("digits", &R::digits, kDigitsLimits),
+      JsonIntKey("price_round", &R::price_round, kWordLimits),
+      JsonIntKey("local_g", &R::local_g, kGravityLimits),
+      JsonIntKey("destination_g", &R::destination_g, kGravityLimits),
   };
   return keys;
 }

@@ -8,18 +8,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/int_limits.h"
+
 namespace keldaro::metrology {
 
 inline constexpr std::size_t kPayloadSize = 24;
 
-struct Limits {
-  int min;
-  int max;
-};
 // The spin fields' limits ("Initial Zero, %" has none).
-inline constexpr Limits kUnitLimits{1, 10000};
-inline constexpr Limits kDigitsLimits{11, 44};
-inline constexpr Limits kGravityLimits{97000, 99000};
+inline constexpr IntLimits kUnitLimits{1, 10000};
+inline constexpr IntLimits kDigitsLimits{11, 44};
+inline constexpr IntLimits kGravityLimits{97000, 99000};
 // The maximum tare is kept in kilograms and goes out in grams.
 inline constexpr double kGramsPerKilogram = 1000;
 

@@ -61,23 +61,22 @@ void MetrologyTab::BuildControls() {
   const MetrologyRecord start;
   ComboBox5 = List("ComboBox5", kCapacities, QString::number(start.capacity), this);
   ComboBox6 = List("ComboBox6", kIntervals, QString::number(start.interval), this);
-  SpinEdit10 = ui::SpinField("SpinEdit10", kUnitLimits.min, kUnitLimits.max, start.unit, this);
+  SpinEdit10 = ui::SpinField("SpinEdit10", kUnitLimits, start.unit, this);
   CheckBox9 = Named(new QCheckBox(QStringLiteral("lb"), this), "CheckBox9");
   CheckBox10 = Named(new QCheckBox(QStringLiteral("dual interval"), this), "CheckBox10");
   CheckBox11 = Named(new QCheckBox(QStringLiteral("comma"), this), "CheckBox11");
   CheckBox12 = Named(new QCheckBox(QStringLiteral("One Time Tare"), this), "CheckBox12");
   CheckBox14 = Named(new QCheckBox(QStringLiteral("Minimum Sale"), this), "CheckBox14");
   ComboBox9 = List("ComboBox9", kStableCounts, QString::number(start.stable_count), this);
-  SpinEdit11 = ui::SpinField("SpinEdit11", std::numeric_limits<int>::min(),
-                             std::numeric_limits<int>::max(), start.initial_zero, this);
+  SpinEdit11 = ui::SpinField(
+      "SpinEdit11", IntLimits{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()},
+      start.initial_zero, this);
   Edit4 = Named(new QLineEdit(QStringLiteral("6.0"), this), "Edit4");  // as designed: a point
   ui::TakeEitherDecimalMark(*Edit4, services_.decimal_separator);
-  SpinEdit9 = ui::SpinField("SpinEdit9", kDigitsLimits.min, kDigitsLimits.max, start.digits, this);
+  SpinEdit9 = ui::SpinField("SpinEdit9", kDigitsLimits, start.digits, this);
   ComboBox7 = List("ComboBox7", kPriceRounds, QString::number(start.price_round), this);
-  SpinEdit7 =
-      ui::SpinField("SpinEdit7", kGravityLimits.min, kGravityLimits.max, start.local_g, this);
-  SpinEdit8 =
-      ui::SpinField("SpinEdit8", kGravityLimits.min, kGravityLimits.max, start.destination_g, this);
+  SpinEdit7 = ui::SpinField("SpinEdit7", kGravityLimits, start.local_g, this);
+  SpinEdit8 = ui::SpinField("SpinEdit8", kGravityLimits, start.destination_g, this);
   CheckBox10->setChecked(start.dual_interval);
   Button2 = Named(new QPushButton(QStringLiteral("SEND"), this), "Button2");
   for (const Preset& preset : Presets()) {

@@ -33,7 +33,7 @@ bool IntWithin(QStringView text, std::int32_t low, std::int32_t high) {
 bool FieldPasses(int column, QStringView text, QChar separator) {
   switch (column) {
     case kNo:
-      return FloatWithin(text, separator, 0, kLastFileNumber);
+      return FloatWithin(text, separator, kFileNumbers.min, kFileNumbers.max);
     case kPrice: {
       double v = 0;
       return ParseFloat(text, v, separator) && v <= 99999.99;
@@ -61,7 +61,7 @@ bool FieldPasses(int column, QStringView text, QChar separator) {
 QString Requirement(int column, QChar separator) {
   switch (column) {
     case kNo:
-      return QStringLiteral("a number from 0 to %1").arg(kLastFileNumber);
+      return QStringLiteral("a number from %1 to %2").arg(kFileNumbers.min).arg(kFileNumbers.max);
     case kPrice:
       return QStringLiteral("a number not above ") + FormatFixed(99999.99, 2, separator);
     case kCode:

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/big_endian.h"
 #include "core/conversion_error.h"
 #include "core/cp1254.h"
 #include "core/numbers.h"
@@ -12,6 +13,25 @@ namespace keldaro::plu {
 namespace {
 
 QString Number(std::int64_t value) { return QString::number(value); }
+
+// Field offsets in the read reply.
+constexpr std::size_t kPriceAt = 0;
+constexpr std::size_t kCodeAt = 4;
+constexpr std::size_t kDepartmentAt = 8;
+constexpr std::size_t kTaxClassAt = 9;
+constexpr std::size_t kFlagsAt = 10;
+constexpr std::size_t kNameAt = 11;
+constexpr std::size_t kShelfLifeAt = 42;
+constexpr std::size_t kQuantityAt = 44;
+constexpr std::size_t kAmountAt = 48;
+constexpr std::size_t kTransactionsAt = 52;
+
+// A read reply of kReadRecordSize bytes, a shorter one filled with zeros.
+std::string Padded(std::string_view record) {
+  std::string padded(record.substr(0, kReadRecordSize));
+  padded.resize(kReadRecordSize, '\0');
+  return padded;
+}
 
 // The write request's fields, converted from the cells before anything is pushed.
 struct WriteFields {
@@ -32,8 +52,9 @@ WriteFields ConvertRow(const PluSheet& sheet, int row, QChar separator) {
   const QString& number_text = sheet.Cell(row, kNo);
   f.number = StrToInt(number_text);
   // A number outside the table would land on another PLU once cut to the 16-bit wire field.
-  if (f.number < 0 || f.number > kLastPlu) {
-    throw ConversionError::OutOfRange(number_text, Number(0), Number(kLastPlu));
+  if (!kPluNumbers.Contains(f.number)) {
+    throw ConversionError::OutOfRange(number_text, Number(kPluNumbers.min),
+                                      Number(kPluNumbers.max));
   }
   const QString& price_text = sheet.Cell(row, kPrice);
   const std::int64_t hundredths = HundredthsOf(price_text, separator);
@@ -63,50 +84,59 @@ QString Bit(std::uint8_t flags, int bit) {
 
 }  // namespace
 
-void PushReadRequest(Packet& packet, int number) {
-  packet.PushWord(static_cast<std::uint32_t>(number));
-  packet.PushByte(0);
-  packet.PushByte(kReadRecordSize);
+std::string EncodePluRead(int number) {
+  std::string request;
+  AppendWord(request, number);
+  AppendByte(request, 0);
+  AppendByte(request, kReadRecordSize);
+  return request;
 }
 
-std::int32_t PopPrice(Packet& packet) { return static_cast<std::int32_t>(packet.PopDword()); }
+std::int32_t DecodePluPrice(std::string_view record) {
+  return static_cast<std::int32_t>(DwordAt(Padded(record), kPriceAt));
+}
 
-void PopRecordInto(Packet& packet, int number, std::int32_t price, PluSheet& sheet, int row,
-                   QChar separator) {
+void DecodePluRecord(std::string_view record, int number, PluSheet& sheet, int row,
+                     QChar separator) {
+  const std::string r = Padded(record);
+  const auto price = static_cast<std::int32_t>(DwordAt(r, kPriceAt));
   sheet.SetCell(row, kPrice, FormatFixed(price / 100.0, 2, separator));
-  sheet.SetCell(row, kCode, Number(static_cast<std::int32_t>(packet.PopDword())));
-  sheet.SetCell(row, kDepartment, Number(packet.PopByte()));
-  sheet.SetCell(row, kTaxClass, Number(packet.PopByte()));
-  const std::uint8_t flags = packet.PopByte();
+  sheet.SetCell(row, kCode, Number(static_cast<std::int32_t>(DwordAt(r, kCodeAt))));
+  sheet.SetCell(row, kDepartment, Number(ByteAt(r, kDepartmentAt)));
+  sheet.SetCell(row, kTaxClass, Number(ByteAt(r, kTaxClassAt)));
+  const std::uint8_t flags = ByteAt(r, kFlagsAt);
   sheet.SetCell(row, kWeightless, Bit(flags, 0));
   sheet.SetCell(row, kFixedFlag, Bit(flags, 1));
   sheet.SetCell(row, kBarFlag, Bit(flags, 2));
-  sheet.SetCell(row, kName, FromCp1254(packet.PopText(kNameWidth)));
-  sheet.SetCell(row, kShelfLife, Number(static_cast<std::int16_t>(packet.PopWord())));
-  const auto quantity = static_cast<std::int32_t>(packet.PopDword());
+  sheet.SetCell(row, kName, FromCp1254(TextAt(r, kNameAt, kNameWidth)));
+  sheet.SetCell(row, kShelfLife, Number(static_cast<std::int16_t>(WordAt(r, kShelfLifeAt))));
+  const auto quantity = static_cast<std::int32_t>(DwordAt(r, kQuantityAt));
   // Weightless items count pieces; weighed ones carry thousandths of the weight unit.
   const bool weightless = sheet.Cell(row, kWeightless) != QLatin1String("0");
   sheet.SetCell(row, kQuantity,
                 weightless ? Number(quantity) : FormatFixed(quantity / 1000.0, 3, separator));
-  const auto amount = static_cast<std::int32_t>(packet.PopDword());
+  const auto amount = static_cast<std::int32_t>(DwordAt(r, kAmountAt));
   sheet.SetCell(row, kAmount, FormatFixed(amount / 100.0, 2, separator));
-  sheet.SetCell(row, kTransactions, Number(static_cast<std::int16_t>(packet.PopWord())));
+  sheet.SetCell(row, kTransactions, Number(static_cast<std::int16_t>(WordAt(r, kTransactionsAt))));
   sheet.SetCell(row, kNo, Number(number));
 }
 
-void PushWriteRecord(Packet& packet, const PluSheet& sheet, int row, QChar separator) {
+std::string EncodePluWrite(const PluSheet& sheet, int row, QChar separator) {
   const WriteFields f = ConvertRow(sheet, row, separator);
   // Department, tax class, flags and shelf life travel as their low 8 or 16 bits.
-  packet.PushWord(static_cast<std::uint32_t>(f.number));
-  packet.PushByte(0);
-  packet.PushDword(static_cast<std::uint32_t>(f.price));
-  packet.PushDword(static_cast<std::uint32_t>(f.code));
-  packet.PushByte(static_cast<std::uint8_t>(f.department));
-  packet.PushByte(static_cast<std::uint8_t>(f.tax_class));
-  packet.PushByte(static_cast<std::uint8_t>(f.flags));
-  packet.PushText(f.name, kNameWidth);
-  packet.PushWord(static_cast<std::uint32_t>(f.shelf_life));
-  packet.PushByte(0);
+  std::string request;
+  request.reserve(kWriteRecordSize);
+  AppendWord(request, f.number);
+  AppendByte(request, 0);
+  AppendDword(request, f.price);
+  AppendDword(request, f.code);
+  AppendByte(request, f.department);
+  AppendByte(request, f.tax_class);
+  AppendByte(request, f.flags);
+  AppendText(request, f.name, kNameWidth);
+  AppendWord(request, f.shelf_life);
+  AppendByte(request, 0);
+  return request;
 }
 
 bool SameWriteRecord(const PluSheet& a, int row_a, const PluSheet& b, int row_b, QChar separator) {

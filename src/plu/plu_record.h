@@ -1,12 +1,15 @@
 // The PLU record in its three shapes: grid cells (texts), the 54-byte read reply and the
-// 48-byte write request on the wire; plus the checks made while a cell is typed.
+// 48-byte write request on the wire; plus the checks made while a cell is typed. Byte strings
+// in, byte strings out: no link, no widgets.
 #pragma once
 
 #include <QChar>
 #include <QString>
 #include <QStringView>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
-#include "link/packet.h"
 #include "plu/plu_sheet.h"
 
 namespace keldaro::plu {
@@ -15,21 +18,21 @@ inline constexpr int kReadRecordSize = 54;
 inline constexpr int kWriteRecordSize = 48;
 inline constexpr int kNameWidth = 30;
 
-// Pushes the read request of PLU `number` (command 4 payload).
-void PushReadRequest(Packet& packet, int number);
-// The price (signed hundredths) at the start of a read reply, popped from the packet.
-// Leaves the packet positioned at the item code.
-std::int32_t PopPrice(Packet& packet);
-// Pops the rest of a read reply (after the price) into grid row `row` of `sheet`, with
-// "No" := number and "Fiyat" := price.
-void PopRecordInto(Packet& packet, int number, std::int32_t price, PluSheet& sheet, int row,
-                   QChar separator);
-// Pushes the write request (command 35 payload) for grid row `row`. Throws ConversionError for
-// a cell that does not convert, and for a "No" that does not fit 16 bits.
-void PushWriteRecord(Packet& packet, const PluSheet& sheet, int row, QChar separator);
+// The read request of PLU `number` (command 4 payload).
+std::string EncodePluRead(int number);
+// The price (signed hundredths) at the start of a read reply's kReadRecordSize field bytes; a
+// negative price marks an empty slot.
+std::int32_t DecodePluPrice(std::string_view record);
+// Takes a read reply's field bytes apart into grid row `row` of `sheet`, with "No" := number.
+// Bytes missing from a shorter `record` count as zeros.
+void DecodePluRecord(std::string_view record, int number, PluSheet& sheet, int row,
+                     QChar separator);
+// The write request (command 35 payload) for grid row `row`. Throws ConversionError for a cell
+// that does not convert, and for a "No" outside the table.
+std::string EncodePluWrite(const PluSheet& sheet, int row, QChar separator);
 
 // Whether row `row_a` of `a` and row `row_b` of `b` make the same write request (the scale
-// would store the same record). Throws ConversionError as PushWriteRecord does.
+// would store the same record). Throws ConversionError as EncodePluWrite does.
 bool SameWriteRecord(const PluSheet& a, int row_a, const PluSheet& b, int row_b, QChar separator);
 
 // Whether a typed change of `column` to `value` stands (columns 10-12 never do).

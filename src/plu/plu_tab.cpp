@@ -45,10 +45,8 @@ PluTab::PluTab(ScaleSession& session, const ui::Services& services,
     : QWidget(parent), session_(session), services_(services), remembered_(remembered) {
   setObjectName("TabSheet1");
 
-  SpinEdit1 =
-      ui::SpinField("SpinEdit1", kFirstRangeNumber, kLastRangeNumber, kFirstRangeNumber, this);
-  SpinEdit2 =
-      ui::SpinField("SpinEdit2", kFirstRangeNumber, kLastRangeNumber, kFirstRangeNumber, this);
+  SpinEdit1 = ui::SpinField("SpinEdit1", kRangeNumbers, kRangeNumbers.min, this);
+  SpinEdit2 = ui::SpinField("SpinEdit2", kRangeNumbers, kRangeNumbers.min, this);
   Button12 = Named(new QPushButton(QStringLiteral("Tümü"), this), "Button12");
   Button17 = Named(new QPushButton(QStringLiteral("Sil"), this), "Button17");
   Button5 = Named(new QPushButton(QStringLiteral("PC'den yükle"), this), "Button5");
@@ -130,8 +128,8 @@ void PluTab::StringGrid1SelectCell(int column, int row) {
 }
 
 void PluTab::Button12Click() {
-  SpinEdit1->setValue(kFirstRangeNumber);
-  SpinEdit2->setValue(kLastRangeNumber);
+  SpinEdit1->setValue(kRangeNumbers.min);
+  SpinEdit2->setValue(kRangeNumbers.max);
 }
 
 void PluTab::Button17Click() { sheet_.ClearAll(); }

@@ -21,12 +21,15 @@ constexpr const char* kNothingSentText = "Nothing was sent to the scale.";
 // Bound on the extra traffic of a verified send on a line that keeps failing in the same way.
 constexpr int kMaxVerifySends = 3;
 
-// Fills `row` from the read reply in the packet (after ExecuteCommand took off its header).
+// The read reply's record in the packet (after ExecuteCommand took off its header).
+std::string PopRecord(Packet& packet) { return packet.PopBytes(kReadRecordSize); }
+
+// Fills `row` from the read reply in the packet.
 ReadResult TakeReadReply(Packet& packet, PluSheet& sheet, int number, int row, QChar separator) {
-  const std::int32_t price = PopPrice(packet);
+  const std::string record = PopRecord(packet);
   // A negative price marks an empty slot; PLU 0 is shown whatever it holds.
-  if (price < 0 && number != 0) return ReadResult::kEmptySlot;
-  PopRecordInto(packet, number, price, sheet, row, separator);
+  if (DecodePluPrice(record) < 0 && number != 0) return ReadResult::kEmptySlot;
+  DecodePluRecord(record, number, sheet, row, separator);
   return ReadResult::kShown;
 }
 
@@ -34,7 +37,7 @@ ReadResult TakeReadReply(Packet& packet, PluSheet& sheet, int number, int row, Q
 bool RequestPlu(ScaleSession& session, int number) {
   Packet& packet = session.packet();
   packet.Clear();
-  PushReadRequest(packet, number);
+  packet.PushBytes(EncodePluRead(number));
   return session.ExecuteRead(cmd::kReadPlu, "PLU " + std::to_string(number));
 }
 
@@ -46,8 +49,7 @@ bool WritePluVerified(ScaleSession& session, const PluSheet& sheet, int row, Plu
   ParseInt(sheet.Cell(row, kNo), number);
   for (int sends = 0; sends < kMaxVerifySends; ++sends) {
     if (!WritePlu(session, sheet, row, separator) || !RequestPlu(session, number)) return false;
-    Packet& packet = session.packet();
-    PopRecordInto(packet, number, PopPrice(packet), scratch, 1, separator);
+    DecodePluRecord(PopRecord(session.packet()), number, scratch, 1, separator);
     if (SameWriteRecord(sheet, row, scratch, 1, separator)) return true;
   }
   session.notifier().Error(kLinkErrorTitle, kCommunicationErrorText,
@@ -59,7 +61,7 @@ bool WritePluVerified(ScaleSession& session, const PluSheet& sheet, int row, Plu
 }  // namespace
 
 bool IsValidRange(const PluRange& range) {
-  return range.first >= kFirstRangeNumber && range.last <= kLastRangeNumber &&
+  return kRangeNumbers.Contains(range.first) && kRangeNumbers.Contains(range.last) &&
          range.first <= range.last;
 }
 
@@ -69,8 +71,8 @@ QString InvalidRangeText(const PluRange& range) {
              "and both must lie within %3 - %4!")
       .arg(range.first)
       .arg(range.last)
-      .arg(kFirstRangeNumber)
-      .arg(kLastRangeNumber);
+      .arg(kRangeNumbers.min)
+      .arg(kRangeNumbers.max);
 }
 
 bool MayRun(ScaleSession& session, const PluRange& range) {
@@ -91,7 +93,7 @@ bool WritePlu(ScaleSession& session, const PluSheet& sheet, int row, QChar separ
   if (!sheet.HoldsRecord(row)) return true;
   Packet& packet = session.packet();
   packet.Clear();
-  PushWriteRecord(packet, sheet, row, separator);
+  packet.PushBytes(EncodePluWrite(sheet, row, separator));
   return session.ExecuteCommand(cmd::kWritePlu);
 }
 
@@ -130,7 +132,7 @@ RunResult ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range,
 }
 
 int ReadNumber(const PluRange& range, int index) {
-  return index == 0 ? 0 : index == 1 ? kLastPlu : range.first + index - 2;
+  return index == 0 ? 0 : index == 1 ? kPluNumbers.max : range.first + index - 2;
 }
 
 std::vector<int> RowsToSend(const PluSheet& sheet, std::optional<PluRange> numbers) {
@@ -181,11 +183,9 @@ QString EmptiedNumbersText(const QStringList& numbers) {
 
 std::optional<UnsendableRow> FirstUnsendableRow(const PluSheet& sheet, const std::vector<int>& rows,
                                                 QChar separator) {
-  Packet scratch;
   for (int row : rows) {
     try {
-      scratch.Clear();
-      PushWriteRecord(scratch, sheet, row, separator);
+      EncodePluWrite(sheet, row, separator);
     } catch (const ConversionError& e) {
       return UnsendableRow{row, e.message()};
     }

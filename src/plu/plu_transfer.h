@@ -22,8 +22,8 @@ using transfer::TransferProgress;
 enum class ReadResult { kShown = 0, kFailed = 1, kEmptySlot = 2 };
 
 struct PluRange {
-  int first = kFirstRangeNumber;
-  int last = kLastRangeNumber;
+  int first = kRangeNumbers.min;
+  int last = kRangeNumbers.max;
 };
 
 // A range the runs accept: first not above last, both within 1 .. 1799 (PLUs 0 and 1800 are

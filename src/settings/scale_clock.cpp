@@ -3,7 +3,7 @@
 namespace keldaro::settings {
 namespace {
 
-constexpr int kYearBase = ScaleClock::kFirstYear;
+constexpr int kYearBase = ScaleClock::kYears.min;
 
 QString TwoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
 

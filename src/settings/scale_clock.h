@@ -8,14 +8,15 @@
 #include <array>
 #include <cstdint>
 
+#include "core/int_limits.h"
+
 namespace keldaro::settings {
 
 struct ScaleClock {
   // The years the scale's clock holds: a byte past the first.
-  static constexpr int kFirstYear = 2000;
-  static constexpr int kLastYear = kFirstYear + 255;
+  static constexpr IntLimits kYears{2000, 2000 + 255};
 
-  int year = kFirstYear;
+  int year = kYears.min;
   int month = 1;
   int day = 1;
   int hour = 0;

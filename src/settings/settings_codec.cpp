@@ -26,15 +26,13 @@ constexpr std::size_t kExtraOptionsAt = 50;
 }  // namespace
 
 std::string EncodeText(const QString& text, int width) {
-  std::string bytes = ToCp1254(text);
-  bytes.resize(static_cast<std::size_t>(width) + 1, '\0');  // cut or filled, then the zero byte
-  bytes.back() = '\0';
+  std::string bytes;
+  AppendText(bytes, ToCp1254(text), static_cast<std::size_t>(width));
   return bytes;
 }
 
 QString DecodeText(std::string_view field, int width) {
-  field = field.substr(0, static_cast<std::size_t>(width));
-  return FromCp1254(field.substr(0, field.find('\0')));
+  return FromCp1254(TextAt(field, 0, static_cast<std::size_t>(width)));
 }
 
 std::string EncodeSettingsBlock(const SettingsRecord& r) {

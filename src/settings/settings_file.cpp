@@ -128,10 +128,6 @@ std::array<std::int16_t, kTaxRates> ReadTaxRates(const QJsonValue& value, const 
 
 using R = SettingsRecord;
 
-JsonKey<R> SpinKey(const char* key, int R::*member, SpinLimits limits) {
-  return JsonIntKey(key, member, limits.min, limits.max);
-}
-
 template <std::size_t N>
 JsonKey<R> OptionsKey(const char* key, std::uint8_t R::*member,
                       const std::array<OptionKey, N>& keys) {
@@ -177,10 +173,10 @@ const std::vector<JsonKey<R>>& Keys() {
       // The scale's own line speed, kept whatever it is: a file takes any 32-bit value.
       JsonIntKey("line_speed", &R::line_speed, std::numeric_limits<std::int32_t>::min(),
                  std::numeric_limits<std::int32_t>::max()),
-      SpinKey("lan_number", &R::lan_number, kLanNumberLimits),
-      SpinKey("auto_off_minutes", &R::auto_off_minutes, kAutoOffLimits),
-      SpinKey("discount_percent", &R::discount_percent, kDiscountLimits),
-      SpinKey("drawer_time", &R::drawer_time, kDrawerTimeLimits),
+      JsonIntKey("lan_number", &R::lan_number, kLanNumberLimits),
+      JsonIntKey("auto_off_minutes", &R::auto_off_minutes, kAutoOffLimits),
+      JsonIntKey("discount_percent", &R::discount_percent, kDiscountLimits),
+      JsonIntKey("drawer_time", &R::drawer_time, kDrawerTimeLimits),
       JsonIntKey("printer_contrast", &R::printer_contrast, 0, 255),
       JsonStringKey("currency", &R::currency, kCurrencyWidth),
       NamesKey("clerks", &R::clerks),

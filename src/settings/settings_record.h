@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/int_limits.h"
+
 namespace keldaro::settings {
 
 inline constexpr int kClerks = 4;
@@ -36,15 +38,10 @@ inline constexpr std::uint8_t kSavePlu = 0x08;
 inline constexpr std::uint8_t kExtraOptionBits = 0x0F;
 
 // The spin fields' limits; a value read from the scale outside them shows the nearest limit.
-struct SpinLimits {
-  int min;
-  int max;
-  int Clamp(int value) const { return value < min ? min : value > max ? max : value; }
-};
-inline constexpr SpinLimits kLanNumberLimits{0, 99};
-inline constexpr SpinLimits kAutoOffLimits{0, 240};
-inline constexpr SpinLimits kDiscountLimits{0, 99};
-inline constexpr SpinLimits kDrawerTimeLimits{1, 99};
+inline constexpr IntLimits kLanNumberLimits{0, 99};
+inline constexpr IntLimits kAutoOffLimits{0, 240};
+inline constexpr IntLimits kDiscountLimits{0, 99};
+inline constexpr IntLimits kDrawerTimeLimits{1, 99};
 
 // Widths of the text fields on the wire, in code-page characters.
 inline constexpr int kBarcodeFormatWidth = 16;

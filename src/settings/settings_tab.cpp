@@ -43,10 +43,6 @@ using ui::EditableList;
 using ui::LineSpeedItems;
 using ui::Named;
 
-QSpinBox* Spin(const char* name, SpinLimits limits, int value, QWidget* parent) {
-  return ui::SpinField(name, limits.min, limits.max, value, parent);
-}
-
 QLineEdit* Edit(const char* name, int max_length, QWidget* parent) {
   auto* edit = Named(new QLineEdit(parent), name);
   if (max_length > 0) edit->setMaxLength(max_length);
@@ -129,12 +125,12 @@ SettingsTab::SettingsTab(ScaleSession& session, const ui::Services& services,
 
 void SettingsTab::BuildControls() {
   ComboBox4 = EditableList("ComboBox4", LineSpeedItems(), this);
-  SpinEdit3 = Spin("SpinEdit3", kAutoOffLimits, 20, this);
-  SpinEdit4 = Spin("SpinEdit4", kLanNumberLimits, 0, this);
-  SpinEdit5 = Spin("SpinEdit5", kDiscountLimits, 6, this);
+  SpinEdit3 = ui::SpinField("SpinEdit3", kAutoOffLimits, 20, this);
+  SpinEdit4 = ui::SpinField("SpinEdit4", kLanNumberLimits, 0, this);
+  SpinEdit5 = ui::SpinField("SpinEdit5", kDiscountLimits, 6, this);
   Edit1 = Edit("Edit1", 0, this);
   Edit2 = Edit("Edit2", 0, this);
-  SpinEdit6 = Spin("SpinEdit6", kDrawerTimeLimits, 10, this);
+  SpinEdit6 = ui::SpinField("SpinEdit6", kDrawerTimeLimits, 10, this);
   ComboBox8 = EditableList("ComboBox8", kContrasts, this);
   Edit9 = Edit("Edit9", kCurrencyWidth, this);
   ComboBox3 = EditableList("ComboBox3", kOperatingModeItems, this);

@@ -5,36 +5,31 @@
 namespace keldaro::terminal {
 namespace {
 
-constexpr std::size_t kLineStarts[3] = {3, 11, 19};
+// Field offsets in the poll reply (its first byte is not interpreted).
+constexpr std::size_t kLineStarts[3] = {1, 9, 17};
 constexpr std::size_t kLineLength = 7;
-constexpr std::size_t kPointsAt = 26;
-constexpr std::size_t kIndicatorsA = 29;
-constexpr std::size_t kIndicatorsB = 30;
+constexpr std::size_t kPointsAt = 24;
+constexpr std::size_t kIndicatorsA = 27;
+constexpr std::size_t kIndicatorsB = 28;
 
-bool Bit(std::string_view body, std::size_t at, int bit) {
-  return (static_cast<std::uint8_t>(body[at]) >> bit & 1) != 0;
+bool Bit(std::string_view fields, std::size_t at, int bit) {
+  return (static_cast<std::uint8_t>(fields[at]) >> bit & 1) != 0;
 }
 
 }  // namespace
 
-Display DecodeDisplay(std::string_view body) {
+Display DecodeDisplay(std::string_view fields) {
   Display d;
   for (std::size_t i = 0; i < 3; ++i) {
-    d.lines[i] = FromCp1254(body.substr(kLineStarts[i], kLineLength));
-    d.points[i] = static_cast<std::uint8_t>(body[kPointsAt + i]);
+    d.lines[i] = FromCp1254(fields.substr(kLineStarts[i], kLineLength));
+    d.points[i] = static_cast<std::uint8_t>(fields[kPointsAt + i]);
   }
   // In kIndicatorNames order: SHIFT MODE STAB ZERO NET BATT SBT PAPER CHARG.
   d.indicators = {
-      Bit(body, kIndicatorsB, 1), Bit(body, kIndicatorsA, 5), Bit(body, kIndicatorsA, 0),
-      Bit(body, kIndicatorsA, 1), Bit(body, kIndicatorsA, 3), Bit(body, kIndicatorsA, 4),
-      Bit(body, kIndicatorsB, 2), Bit(body, kIndicatorsB, 3), Bit(body, kIndicatorsB, 4)};
+      Bit(fields, kIndicatorsB, 1), Bit(fields, kIndicatorsA, 5), Bit(fields, kIndicatorsA, 0),
+      Bit(fields, kIndicatorsA, 1), Bit(fields, kIndicatorsA, 3), Bit(fields, kIndicatorsA, 4),
+      Bit(fields, kIndicatorsB, 2), Bit(fields, kIndicatorsB, 3), Bit(fields, kIndicatorsB, 4)};
   return d;
-}
-
-Display DecodeDisplayReply(const Packet& packet) {
-  const auto& body = packet.ReplyArea();
-  return DecodeDisplay(
-      std::string_view(reinterpret_cast<const char*>(body.data()), packet.ReplyLength()));
 }
 
 QString PointOverlay(std::uint8_t v, QChar separator) {

@@ -6,12 +6,14 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "link/packet.h"
-
 namespace keldaro::terminal {
+
+// The poll reply's fields after its two header bytes.
+inline constexpr std::size_t kDisplayFieldsSize = 29;
 
 // The indicators in the order the command line lists them.
 inline constexpr std::array<const char*, 9> kIndicatorNames = {
@@ -23,10 +25,8 @@ struct Display {
   std::array<bool, 9> indicators{};      // in kIndicatorNames order
 };
 
-// Takes the poll's reply body apart: `body` from the status byte on (at least 31 bytes).
-Display DecodeDisplay(std::string_view body);
-// The same from the packet that has just carried a successful poll.
-Display DecodeDisplayReply(const Packet& packet);
+// Takes the poll reply's kDisplayFieldsSize field bytes apart.
+Display DecodeDisplay(std::string_view fields);
 
 // The decimal-point overlay of a line: eight blanks with `separator` at position 8 - v (from 1);
 // a v above 7 shows no separator.

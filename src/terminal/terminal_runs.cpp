@@ -17,7 +17,10 @@ std::optional<Display> PollDisplay(ScaleSession& session, PollFailure failure) {
   const bool ok = failure == PollFailure::kQuiet ? session.ExecuteQuietly(cmd::kDisplayPoll)
                                                  : session.ExecuteCommand(cmd::kDisplayPoll);
   if (!ok) return std::nullopt;
-  return DecodeDisplayReply(packet);
+  // A quiet exchange leaves the header unpopped: both ways start again from the first field.
+  packet.Rewind();
+  packet.PopBytes(kReplyHeaderBytes);
+  return DecodeDisplay(packet.PopBytes(kDisplayFieldsSize));
 }
 
 }  // namespace keldaro::terminal

@@ -7,6 +7,7 @@
 #include <QSpinBox>
 #include <QStringList>
 
+#include "core/int_limits.h"
 #include "link/line_speeds.h"
 
 namespace keldaro::ui {
@@ -33,9 +34,9 @@ inline QStringList LineSpeedItems() {
   return items;
 }
 
-inline QSpinBox* SpinField(const char* name, int min, int max, int value, QWidget* parent) {
+inline QSpinBox* SpinField(const char* name, IntLimits limits, int value, QWidget* parent) {
   auto* spin = Named(new QSpinBox(parent), name);
-  spin->setRange(min, max);
+  spin->setRange(limits.min, limits.max);
   spin->setValue(value);
   return spin;
 }

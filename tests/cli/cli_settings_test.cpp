@@ -260,9 +260,8 @@ TEST_F(CliSettings, KeysGoOutInOrderAndTheDisplayIsPrintedAsTheScaleShowsIt) {
 
   std::vector<std::uint8_t> fields;
   scale_.WithState([&](sim::ScaleState& s) { fields = s.DisplayFields(); });
-  std::string body(2, '\0');
-  body.append(fields.begin(), fields.end());
-  const terminal::Display shown = terminal::DecodeDisplay(body);
+  const terminal::Display shown =
+      terminal::DecodeDisplay(std::string(fields.begin(), fields.end()));
   const QChar separator = QLocale::system().decimalPoint().at(0);
   std::string expected;
   for (std::size_t i = 0; i < 3; ++i) {

@@ -4,6 +4,7 @@
 
 #include "core/conversion_error.h"
 #include "link/commands.h"
+#include "link/packet.h"
 #include "plu/plu_test_support.h"
 #include "support/separators.h"
 
@@ -23,16 +24,15 @@ class WriteRecordTest : public ::testing::TestWithParam<QChar> {
   }
   // The 48 payload bytes of the write request for row 1.
   std::vector<std::uint8_t> Encode() {
-    Packet packet;
-    packet.Clear();
-    PushWriteRecord(packet, sheet_, 1, sep());
-    return FramePayload(packet.BuildFrame(cmd::kWritePlu));
+    const std::string request = EncodePluWrite(sheet_, 1, sep());
+    return {request.begin(), request.end()};
   }
   // The message of the conversion error that row 1 raises, or "" when it converts.
   std::string ErrorOf() {
     Packet packet;
+    packet.Clear();
     try {
-      PushWriteRecord(packet, sheet_, 1, sep());
+      packet.PushBytes(EncodePluWrite(sheet_, 1, sep()));
     } catch (const ConversionError& e) {
       EXPECT_EQ(packet.Length(), 0) << "part of a refused row was pushed";
       return e.message().toStdString();
@@ -114,9 +114,18 @@ TEST_P(WriteRecordTest, APriceBeyond32BitsIsRefusedNotWrapped) {
 TEST(ReadRequestTest, AsksForThe54ByteRecord) {
   Packet packet;
   packet.Clear();
-  PushReadRequest(packet, 1800);
+  packet.PushBytes(EncodePluRead(1800));
   EXPECT_EQ(FramePayload(packet.BuildFrame(cmd::kReadPlu)),
             (std::vector<std::uint8_t>{0x07, 0x08, 0, 54}));
+}
+
+TEST(ReadReplyTest, BytesMissingFromAShortRecordReadAsZeros) {
+  PluSheet sheet;
+  const std::string price_and_code("\xFF\xFF\xFE\x0C\x00\x00\x00\x07", 8);
+  EXPECT_EQ(DecodePluPrice(price_and_code.substr(0, 2)), -65536);  // 0xFFFF0000
+  DecodePluRecord(price_and_code, 9, sheet, 1, u'.');
+  EXPECT_EQ(testing::RowCells(sheet, 1), (QStringList{"9", "-5.00", "7", "0", "0", "0", "0", "0",
+                                                      "", "0", "0.000", "0.00", "0"}));
 }
 
 class TypedTextTest : public ::testing::TestWithParam<QChar> {

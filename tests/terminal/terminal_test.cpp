@@ -67,15 +67,15 @@ TEST(KeypadTest, MainBlockDigitsSendTheirDigitWhateverShiftAndTheLayoutMakeOfThe
 }
 
 std::string PollBody(std::uint8_t point1, std::uint8_t a, std::uint8_t b) {
-  std::string body(31, '\0');
-  body.replace(3, 7, " 012345");
-  body.replace(11, 7, "  12.50");
-  body.replace(19, 7, "ABCDEFG");
-  body[26] = static_cast<char>(point1);
-  body[27] = 0;
-  body[28] = 9;
-  body[29] = static_cast<char>(a);
-  body[30] = static_cast<char>(b);
+  std::string body(kDisplayFieldsSize, '\0');
+  body.replace(1, 7, " 012345");
+  body.replace(9, 7, "  12.50");
+  body.replace(17, 7, "ABCDEFG");
+  body[24] = static_cast<char>(point1);
+  body[25] = 0;
+  body[26] = 9;
+  body[27] = static_cast<char>(a);
+  body[28] = static_cast<char>(b);
   return body;
 }
 
