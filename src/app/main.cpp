@@ -76,13 +76,15 @@ int main(int argc, char** argv) {
   keldaro::app::QtFileChooser files;
   keldaro::ui::SystemClock clock;
   const QChar separator = QLocale::system().decimalPoint().at(0);
-  keldaro::app::Program program({notifier, files, clock, separator},
+  keldaro::ui::OutcomeRelay outcomes;
+  keldaro::app::Program program({notifier, files, clock, separator, outcomes},
                                 keldaro::app::ConfigFilePath(QStandardPaths::writableLocation(
                                     QStandardPaths::AppConfigLocation)));
 
   keldaro::app::MainWindow& main_window = program.form1();
   notifier.SetParent(&main_window);
   files.SetParent(&main_window);
+  outcomes.Attach(&main_window);
   main_window.show();
   if (const QScreen* screen = main_window.screen()) {
     main_window.move(screen->availableGeometry().center() - main_window.rect().center());

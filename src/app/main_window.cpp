@@ -28,6 +28,8 @@ using ui::Named;
 const QStringList kPorts = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
 constexpr int kDefaultSpeedIndex = 3;  // 9600
 constexpr int kDefaultPortIndex = 0;   // COM1
+// Long enough to be read after a run, short enough not to describe the next one.
+constexpr int kOutcomeShownMs = 8000;
 // The closed port box holds a usual device path whole; a longer one shows its end.
 const QString kUsualPortPath = QStringLiteral("/dev/ttyUSB0");
 
@@ -80,7 +82,8 @@ MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QStr
   bar->addWidget(Separator(QFrame::VLine, this));
   bar->addWidget(Button16);
   bar->addWidget(Separator(QFrame::VLine, this));
-  bar->addWidget(Label4, 1);
+  bar->addWidget(Label4);
+  bar->addWidget(OutcomeLabel, 1);
   bar->addWidget(Separator(QFrame::VLine, this));
   bar->addWidget(Button15);
   bar->addWidget(Button10);
@@ -124,6 +127,11 @@ void MainWindow::BuildTopBar() {
   Shape1 = Named(new Lamp(this), "Shape1", "indicator, light-green if connect");
   Button16 = Named(new QPushButton("TERMINAL", this), "Button16", "scale terminal");
   Label4 = Named(new QLabel("Son durum: ", this), "Label4", "last transmision status");
+  OutcomeLabel = Named(new QLabel(this), "OutcomeLabel");
+  outcome_timer_ = new QTimer(this);
+  outcome_timer_->setSingleShot(true);
+  outcome_timer_->setInterval(kOutcomeShownMs);
+  connect(outcome_timer_, &QTimer::timeout, OutcomeLabel, &QLabel::clear);
   Button15 = Named(new QPushButton("Yardım", this), "Button15");
   Button10 = Named(new QPushButton("Kapat", this), "Button10");
 }
@@ -148,6 +156,7 @@ void MainWindow::BuildTabs() {
 void MainWindow::AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& logo,
                                QWidget& help) {
   TabSheet1->SetProgress(progress);
+  TabSheet2->SetProgress(progress);
   TabSheet2->SetLogoWindow(logo);
   terminal_ = &terminal;
   help_ = &help;
@@ -174,6 +183,11 @@ void MainWindow::ShowStatus(std::uint8_t status) {
   if (PageControl1->isTabVisible(kSystemTab) != system_visible) {
     PageControl1->setTabVisible(kSystemTab, system_visible);
   }
+}
+
+void MainWindow::Show(const QString& text) {
+  OutcomeLabel->setText(text);
+  outcome_timer_->start();
 }
 
 void MainWindow::Button11Click() {

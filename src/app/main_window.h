@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/lamp.h"
@@ -16,6 +17,7 @@
 #include "reports/reports_tab.h"
 #include "settings/settings_tab.h"
 #include "ui/remembered_cell_text.h"
+#include "ui/outcome_note.h"
 #include "ui/services.h"
 
 namespace keldaro::app {
@@ -25,7 +27,7 @@ class ProgressDialog;
 inline constexpr const char* kConnectCaption = "Bağlan";
 inline constexpr const char* kDisconnectCaption = "Bağlantıyı kes";
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public ui::OutcomeNote {
   Q_OBJECT
  public:
   enum Tab { kPluTab = 0, kSettingsTab, kReportsTab, kSystemTab };
@@ -46,6 +48,8 @@ class MainWindow : public QWidget {
   void Button16Click();  // "TERMINAL"
   // The status label and the SYSTEM tab follow every command's status byte.
   void ShowStatus(std::uint8_t status);
+  // How the latest run ended, beside the status label for a few seconds.
+  void Show(const QString& text) override;
 
   QComboBox* ComboBox2;  // port
   QComboBox* ComboBox1;  // line speed
@@ -54,6 +58,7 @@ class MainWindow : public QWidget {
   Lamp* Shape1;
   QPushButton* Button16;
   QLabel* Label4;  // last status
+  QLabel* OutcomeLabel;  // how the latest run ended; empty once its time is up
   QPushButton* Button15;
   QPushButton* Button10;
   QLabel* StaticText1;  // scale identity
@@ -79,6 +84,7 @@ class MainWindow : public QWidget {
   ui::RememberedCellText remembered_;
   QWidget* terminal_ = nullptr;
   QWidget* help_ = nullptr;
+  QTimer* outcome_timer_ = nullptr;
 };
 
 }  // namespace keldaro::app

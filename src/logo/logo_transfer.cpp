@@ -20,7 +20,10 @@ transfer::RunResult SendLogo(ScaleSession& session, const QImage& preview,
   packet.PushByte(static_cast<std::uint8_t>(rows));
   if (!session.ExecuteCommand(cmd::kWriteLogo)) return transfer::FailedAfter(0, session);
   for (int y = 0; y < rows; ++y) {
-    if (!progress.Running()) return {true, true, y};
+    if (!progress.Running()) {
+      progress.End();
+      return {true, true, y};
+    }
     packet.Clear();
     packet.PushWord(RowBlockNumber(y));
     for (std::uint8_t dots : raster[static_cast<std::size_t>(y)]) packet.PushByte(dots);

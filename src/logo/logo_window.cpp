@@ -1,10 +1,12 @@
 #include "logo/logo_window.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include "logo/logo_transfer.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
+#include "ui/outcome_text.h"
 #include "ui/run_input_guard.h"
 #include "ui/wait_cursor.h"
 
@@ -36,30 +38,56 @@ class PreviewArea : public QWidget {
 };
 
 // ProgressBar1 as the transfer's progress display: shown with the row count as its maximum, at
-// row y once that row went through, hidden when every row did. A failure leaves it showing.
-// No window takes input meanwhile.
+// row y once that row went through, hidden when every row did or the send was stopped. A failure
+// leaves it showing. While it runs, `stop` stands where `send` was and is the only control that
+// takes input; its click ends the send after the row in hand.
 class BarProgress : public transfer::TransferProgress {
  public:
-  explicit BarProgress(QProgressBar& bar) : bar_(bar) {}
+  BarProgress(QProgressBar& bar, QPushButton& send, QPushButton& stop)
+      : bar_(bar), send_(send), stop_(stop) {
+    stopped_ = QObject::connect(&stop_, &QPushButton::clicked, [this] { running_ = false; });
+  }
+  ~BarProgress() override {
+    QObject::disconnect(stopped_);
+    ShowSendButton();
+  }
+  BarProgress(const BarProgress&) = delete;
+  BarProgress& operator=(const BarProgress&) = delete;
+
   void Begin(int maximum) override {
-    input_guard_.emplace();
+    running_ = true;
+    send_.hide();
+    stop_.show();
+    input_guard_.emplace(&stop_);
     bar_.setRange(0, maximum);
     bar_.setValue(0);
     bar_.show();
     ui::LetPaintThrough();
   }
-  bool Running() const override { return true; }
+  bool Running() const override { return running_; }
   void Advance(int position, const QString&) override {
     bar_.setValue(position);
-    ui::LetPaintThrough();
+    // Delivers the repaint and a pending click on the stop; other input is swallowed.
+    QCoreApplication::processEvents();
   }
   void End() override {
     bar_.hide();
-    input_guard_.reset();
+    ShowSendButton();
   }
 
  private:
+  void ShowSendButton() {
+    running_ = false;
+    input_guard_.reset();
+    stop_.hide();
+    send_.show();
+  }
+
   QProgressBar& bar_;
+  QPushButton& send_;
+  QPushButton& stop_;
+  bool running_ = false;
+  QMetaObject::Connection stopped_;
   std::optional<ui::RunInputGuard> input_guard_;
 };
 
@@ -103,6 +131,9 @@ void LogoWindow::BuildControls() {
   Button1->setGeometry(8, 264, 80, 25);
   Button2 = Named(new QPushButton(QStringLiteral("Terazi'ye gönder"), this), "Button2");
   Button2->setGeometry(94, 264, 120, 25);
+  StopButton = Named(new QPushButton(QStringLiteral("DURDUR"), this), "StopButton");
+  StopButton->setGeometry(Button2->geometry());
+  StopButton->hide();
   ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
   ProgressBar1->setGeometry(222, 267, 172, 19);
   ProgressBar1->setRange(0, 100);
@@ -140,8 +171,9 @@ void LogoWindow::Button1Click(QObject* sender) {
 }
 
 void LogoWindow::Button2Click() {
-  BarProgress progress(*ProgressBar1);
-  SendLogo(session_, picture_.preview(), progress);
+  BarProgress progress(*ProgressBar1, *Button2, *StopButton);
+  const transfer::RunResult result = SendLogo(session_, picture_.preview(), progress);
+  services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kLogoSend, result));
 }
 
 }  // namespace keldaro::logo

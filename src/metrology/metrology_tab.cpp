@@ -179,7 +179,8 @@ void MetrologyTab::ShowRecord(const MetrologyRecord& r) {
 void MetrologyTab::Button2Click() {
   if (!session_.RequireConnection()) return;
   const MetrologyRecord record = Record();  // every text converts before anything is sent
-  SendMetrology(session_, record);
+  services_.outcomes.Show(
+      ui::OutcomeText(ui::RunKind::kSystemSend, SendMetrology(session_, record)));
 }
 
 void MetrologyTab::PresetClick(std::size_t preset) { ShowRecord(Presets().at(preset).values); }

@@ -10,6 +10,7 @@
 #include "core/date_time_stamp.h"
 #include "core/file_messages.h"
 #include "plu/plu_file.h"
+#include "ui/outcome_text.h"
 #include "plu/plu_limits.h"
 #include "plu/plu_record.h"
 #include "transfer/deferred_changes.h"
@@ -162,7 +163,10 @@ void PluTab::Button6Click() {
 void PluTab::Button7Click() {
   if (progress_ == nullptr) return;
   transfer::ModelFollowingProgress progress(*progress_, sheet_);
-  ReadRange(session_, sheet_, Range(), progress, services_.decimal_separator, false);
+  const PluRange range = Range();
+  const RunResult result =
+      ReadRange(session_, sheet_, range, progress, services_.decimal_separator, false);
+  services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kPluRead, result, ReadCount(range)));
 }
 
 void PluTab::Button8Click() {
@@ -173,7 +177,10 @@ void PluTab::Button8Click() {
       EmptiedNumbersText(EmptiedNumbers(sheet_, rows, services_.decimal_separator));
   if (!emptied.isEmpty()) services_.notifier.Error(kEmptiedTitle, emptied.toStdString(), {});
   transfer::ModelFollowingProgress progress(*progress_, sheet_);
-  SendRows(session_, sheet_, rows, progress, services_.decimal_separator, {});
+  const RunResult result =
+      SendRows(session_, sheet_, rows, progress, services_.decimal_separator, {});
+  services_.outcomes.Show(
+      ui::OutcomeText(ui::RunKind::kPluSend, result, static_cast<int>(rows.size())));
 }
 
 }  // namespace keldaro::plu

@@ -13,7 +13,8 @@
 namespace keldaro::plu {
 namespace {
 
-QString PluLabel(int number) { return QString::number(number) + QStringLiteral(" PLUs"); }
+// The progress dialog's line: how many of the run's records went through.
+QString PluLabel(int done, int total) { return QStringLiteral("%1 / %2 PLUs").arg(done).arg(total); }
 
 // Why a send was refused, below the row and its reason.
 constexpr const char* kNothingSentText = "Nothing was sent to the scale.";
@@ -125,11 +126,13 @@ RunResult ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range,
       report.stopped = n < range.last;
       break;
     }
-    progress.Advance(n - range.first, PluLabel(n));
+    progress.Advance(n - range.first, PluLabel(report.done, ReadCount(range)));
   }
   report.ok = true;
   return report;
 }
+
+int ReadCount(const PluRange& range) { return range.last - range.first + 3; }
 
 int ReadNumber(const PluRange& range, int index) {
   return index == 0 ? 0 : index == 1 ? kPluNumbers.max : range.first + index - 2;
@@ -221,7 +224,7 @@ RunResult SendRows(ScaleSession& session, const PluSheet& sheet, const std::vect
       report.stopped = i + 1 < rows.size();
       break;
     }
-    progress.Advance(static_cast<int>(i), PluLabel(StrToInt(sheet.Cell(row, kNo))));
+    progress.Advance(static_cast<int>(i), PluLabel(report.done, static_cast<int>(rows.size())));
   }
   // The scale is told the send is over whatever happened to the records.
   session.packet().Clear();

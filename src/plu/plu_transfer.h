@@ -49,6 +49,8 @@ RunResult ReadRange(ScaleSession& session, PluSheet& sheet, PluRange range,
 // The PLU number of record `index` (from 0) of a read of `range`: PLU 0, PLU 1800, then the
 // range in rising order.
 int ReadNumber(const PluRange& range, int index);
+// How many records a read of `range` asks for: PLU 0, PLU 1800 and the range.
+int ReadCount(const PluRange& range);
 
 // Rows 1.. that hold a record, in order, whose "No" is a whole number in `numbers` (every
 // record row when there is no range).

@@ -12,6 +12,7 @@
 #include "ui/handler_guard.h"
 #include "ui/memo_text.h"
 #include "ui/named_widgets.h"
+#include "ui/outcome_text.h"
 
 namespace keldaro::reports {
 
@@ -50,6 +51,7 @@ void ReportsTab::Button18Click() {
   const Download download = DownloadReport(
       session_, DateTimeStamp(services_.clock.Now(), QLocale()), services_.decimal_separator);
   if (!download.lines.isEmpty()) Memo3->setPlainText(download.lines.join(QLatin1Char('\n')));
+  services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kReportRead, download.result));
 }
 
 void ReportsTab::Button19Click() { Memo3->clear(); }

@@ -17,7 +17,7 @@
 #include "ui/handler_guard.h"
 #include "ui/memo_text.h"
 #include "ui/named_widgets.h"
-#include "ui/run_input_guard.h"
+#include "ui/outcome_text.h"
 #include "ui/spin_number.h"
 #include "ui/wait_cursor.h"
 
@@ -93,16 +93,6 @@ QTableWidget* Grid(const char* name, int rows, QWidget* parent) {
 }
 
 QLabel* Caption(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
-
-// A chain in the window runs to its end; between its commands the window repaints, and no
-// window takes input until the chain is over.
-class PaintBetweenCommands : public transfer::SilentProgress {
- public:
-  void Advance(int, const QString&) override { ui::LetPaintThrough(); }
-
- private:
-  ui::RunInputGuard input_guard_;
-};
 
 }  // namespace
 
@@ -374,13 +364,13 @@ void SettingsTab::ShowRecord(const SettingsRecord& r, const LoadedParts& parts) 
 }
 
 void SettingsTab::Button9Click() {
-  if (!session_.RequireConnection()) return;
+  if (progress_ == nullptr || !session_.RequireConnection()) return;
   const ui::WaitCursor wait;
   SettingsRecord record;
   LoadedParts arrived;
-  PaintBetweenCommands paint;
-  LoadSettings(session_, record, paint, &arrived);
+  const RunResult result = LoadSettings(session_, record, *progress_, &arrived);
   ShowRecord(record, arrived);
+  services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kSettingsLoad, result));
 }
 
 void SettingsTab::Button1Click() {
@@ -388,14 +378,14 @@ void SettingsTab::Button1Click() {
   const auto euro_back = qScopeGuard([this] {
     if (Edit9->text() == kEuroSign) Edit9->setText(kEuroText);
   });
-  if (!session_.RequireConnection()) return;
+  if (progress_ == nullptr || !session_.RequireConnection()) return;
   const ui::WaitCursor wait;
   // Every control is converted before the first command, so a text that does not convert
   // sends nothing rather than half the settings.
   const SettingsRecord record = Record();
   if (Edit9->text() == kEuroText) Edit9->setText(kEuroSign);
-  PaintBetweenCommands paint;
-  SendSettings(session_, record, paint);
+  const RunResult result = SendSettings(session_, record, *progress_);
+  services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kSettingsSend, result));
 }
 
 void SettingsTab::Button25Click() {
@@ -438,11 +428,16 @@ void SettingsTab::ShowClock(const ScaleClock& clock) {
 
 void SettingsTab::Button3Click() { ShowClock(ScaleClock::FromDateTime(services_.clock.Now())); }
 
-void SettingsTab::Button13Click() { SetClock(session_, held_clock_); }
+void SettingsTab::Button13Click() {
+  services_.outcomes.Show(
+      ui::OutcomeText(ui::RunKind::kClockSet, SetClock(session_, held_clock_)));
+}
 
 void SettingsTab::Button4Click() {
   ScaleClock clock = held_clock_;
-  if (ReadClock(session_, clock).ok) ShowClock(clock);
+  const RunResult result = ReadClock(session_, clock);
+  if (result.ok) ShowClock(clock);
+  services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kClockRead, result));
 }
 
 void SettingsTab::Button14Click() {

@@ -34,6 +34,8 @@ class SettingsTab : public QWidget {
 
   // The logo window that "Grafik logo" opens, created after the main window.
   void SetLogoWindow(QWidget& logo) { logo_ = &logo; }
+  // The progress dialog of the settings load and send, created after the main window.
+  void SetProgress(transfer::TransferProgress& progress) { progress_ = &progress; }
 
   // The tab's steps of the window's start-up: list selections and the two grids' fixed cells.
   void FormCreate();
@@ -112,6 +114,7 @@ class SettingsTab : public QWidget {
   ui::Services services_;
   ui::RememberedCellText& remembered_;
   QWidget* logo_ = nullptr;
+  transfer::TransferProgress* progress_ = nullptr;
   ScaleClock held_clock_;
 };
 

@@ -1,5 +1,5 @@
-// What the windows need from outside: message boxes and the beep, file choice, the clock and the
-// user's decimal separator. The desktop passes the Qt implementations; tests pass recorders.
+// What the windows need from outside: message boxes and the beep, file choice, the clock, the
+// user's decimal separator and the note that says how a run ended. The desktop passes the Qt implementations; tests pass recorders.
 #pragma once
 
 #include <QChar>
@@ -7,6 +7,7 @@
 #include "link/notifier.h"
 #include "ui/clock.h"
 #include "ui/file_chooser.h"
+#include "ui/outcome_note.h"
 
 namespace keldaro::ui {
 
@@ -15,6 +16,7 @@ struct Services {
   FileChooser& files;
   Clock& clock;
   QChar decimal_separator;
+  OutcomeNote& outcomes;
 };
 
 }  // namespace keldaro::ui

@@ -47,6 +47,14 @@ class FixedClock : public ui::Clock {
   QDateTime now{QDate(2026, 12, 7), QTime(14, 5, 9)};
 };
 
+// Keeps every outcome the windows said, in order.
+class RecordingOutcomes : public ui::OutcomeNote {
+ public:
+  void Show(const QString& text) override { shown.push_back(text); }
+  QString Last() const { return shown.empty() ? QStringLiteral("(none)") : shown.back(); }
+  std::vector<QString> shown;
+};
+
 class GuiTest : public ::testing::Test {
  protected:
   // Starts the scale and points COM1 at it; the program is created by MakeProgram so a test can
@@ -59,7 +67,7 @@ class GuiTest : public ::testing::Test {
   }
 
   void MakeProgram(QChar separator = '.') {
-    program = std::make_unique<app::Program>(ui::Services{notifier, files, clock, separator},
+    program = std::make_unique<app::Program>(ui::Services{notifier, files, clock, separator, outcomes},
                                              ConfigFile());
     // A silent scale costs three of these waits; the program's own is 1100 ms.
     program->session().SetReadTimeout(std::chrono::milliseconds(100));
@@ -131,6 +139,7 @@ class GuiTest : public ::testing::Test {
   keldaro::testing::RecordingNotifier notifier;
   ScriptedFileChooser files;
   FixedClock clock;
+  RecordingOutcomes outcomes;
   std::unique_ptr<sim::VirtualScale> scale;
   std::unique_ptr<app::Program> program;
 };
