@@ -1,0 +1,148 @@
+// After every run the main window says how it ended: what went through, where it failed, or
+// that it was stopped; and the settings chains and the logo send can be stopped.
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "gui_fixture.h"
+#include "link/commands.h"
+
+namespace keldaro::gui_testing {
+namespace {
+
+class OutcomesTest : public GuiTest {
+ protected:
+  void SetUp() override { StartConnected(); }
+
+  // Clicks `stop` as soon as `shown` appears, that is at the run's first pause between commands.
+  void ClickWhenShown(QWidget* shown, QPushButton* stop) {
+    click_on_show_.button = stop;
+    shown->installEventFilter(&click_on_show_);
+  }
+
+  struct ClickOnShow : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Show && button != nullptr) {
+        QPushButton* stop = button;
+        button = nullptr;
+        QTimer::singleShot(0, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
+      }
+      return false;
+    }
+    QPushButton* button = nullptr;
+  } click_on_show_;
+
+  void FillRows(int count) {
+    for (int row = 1; row <= count; ++row) {
+      const QStringList cells = {QString::number(row), "1.25", "7", "1", "1", "0", "0", "0",
+                                 QStringLiteral("ELMA"), "3"};
+      for (int c = 0; c < cells.size(); ++c) sheet().SetCell(row, c, cells[c]);
+    }
+  }
+
+  settings::SettingsTab& settings_tab() { return *form1().TabSheet2; }
+  logo::LogoWindow& logo() { return program->form4(); }
+};
+
+TEST_F(OutcomesTest, EveryRunSaysHowItEnded) {
+  struct Case {
+    const char* name;
+    std::function<void(OutcomesTest&)> prepare;
+    std::function<QWidget*(OutcomesTest&)> button;
+    QString said;
+  };
+  const auto silent_after = [](int answered) {
+    return [answered](OutcomesTest& t) {
+      sim::FaultOptions faults;
+      faults.silent_after = answered;
+      t.scale->SetFaults(faults);
+    };
+  };
+  const auto nothing = [](OutcomesTest&) {};
+  const std::vector<Case> cases = {
+      {"PLU read", [](OutcomesTest& t) { t.plu_tab().SpinEdit2->setValue(3); },
+       [](OutcomesTest& t) { return t.plu_tab().Button7; }, "5 PLU okundu"},
+      {"PLU send", [](OutcomesTest& t) { t.FillRows(4); },
+       [](OutcomesTest& t) { return t.plu_tab().Button8; }, "4 PLU gönderildi"},
+      {"PLU send failing at its third record",
+       [&](OutcomesTest& t) {
+         t.FillRows(4);
+         silent_after(2)(t);
+       },
+       [](OutcomesTest& t) { return t.plu_tab().Button8; }, "Hata: 3. PLU gönderilemedi"},
+      {"settings load", nothing, [](OutcomesTest& t) { return t.settings_tab().Button9; },
+       "Ayarlar okundu"},
+      {"settings send", nothing, [](OutcomesTest& t) { return t.settings_tab().Button1; },
+       "Ayarlar gönderildi"},
+      {"settings send failing", silent_after(1),
+       [](OutcomesTest& t) { return t.settings_tab().Button1; }, "Hata: Ayarlar gönderilemedi"},
+      {"clock set", nothing, [](OutcomesTest& t) { return t.settings_tab().Button13; },
+       "Saat ayarlandı"},
+      {"clock read", nothing, [](OutcomesTest& t) { return t.settings_tab().Button4; },
+       "Saat okundu"},
+      {"logo send", nothing, [](OutcomesTest& t) { return t.logo().Button2; },
+       "Logo gönderildi"},
+      {"SYSTEM send", nothing, [](OutcomesTest& t) { return t.form1().TabSheet4->Button2; },
+       "Sistem parametreleri gönderildi"},
+      {"report", nothing, [](OutcomesTest& t) { return t.form1().TabSheet3->Button18; },
+       "Rapor okundu"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.prepare(*this);
+    Click(c.button(*this));
+    EXPECT_EQ(outcomes.Last(), c.said);
+    scale->SetFaults({});
+    if (!program->session().IsConnected()) ConnectToScale();
+  }
+}
+
+TEST_F(OutcomesTest, AStopEndsTheRunBetweenCommandsAndSaysSo) {
+  struct Case {
+    const char* name;
+    std::function<void(OutcomesTest&)> start;  // arms the stop and clicks the run's button
+    QString said;
+  };
+  const std::vector<Case> cases = {
+      {"settings load",
+       [](OutcomesTest& t) {
+         t.ClickWhenShown(&t.program->form2(), t.program->form2().Button1);
+         t.Click(t.settings_tab().Button9);
+       },
+       "Durduruldu: Ayarlar yarıda kaldı"},
+      {"PLU send",
+       [](OutcomesTest& t) {
+         t.FillRows(10);
+         t.ClickWhenShown(&t.program->form2(), t.program->form2().Button1);
+         t.Click(t.plu_tab().Button8);
+       },
+       "Durduruldu: 2 / 10 PLU gönderildi"},
+      {"logo send",
+       [](OutcomesTest& t) {
+         t.ClickWhenShown(t.logo().StopButton, t.logo().StopButton);
+         t.Click(t.logo().Button2);
+       },
+       "Durduruldu: Logo yarıda kaldı"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.start(*this);
+    EXPECT_EQ(outcomes.Last(), c.said);
+    EXPECT_FALSE(program->form2().isVisible());
+    EXPECT_TRUE(logo().Button2->isVisibleTo(&logo()));
+  }
+}
+
+// The settings load stopped at its first pause has sent two of its commands, not the chain.
+TEST_F(OutcomesTest, AStoppedSettingsLoadSendsNoMoreCommands) {
+  Click(settings_tab().Button9);
+  const std::size_t whole = scale->Requests().size();
+  scale->ClearLog();
+  ClickWhenShown(&program->form2(), program->form2().Button1);
+  Click(settings_tab().Button9);
+  EXPECT_EQ(scale->Requests().size(), 2u);
+  EXPECT_GT(whole, 2u);
+}
+
+}  // namespace
+}  // namespace keldaro::gui_testing
