@@ -86,7 +86,7 @@ TEST_F(PluTransferGuiTest, AReadFillsRowsWithoutGapsAndLeavesTheRest) {
   EXPECT_EQ(plu_tab().StringGrid1->model()->data(shown).toString(), "DOMATES");
   EXPECT_FALSE(program->form2().isVisible());
   EXPECT_FALSE(program->form2().Running());
-  EXPECT_EQ(program->form2().Label1->text(), "1799 PLUs");
+  EXPECT_EQ(program->form2().Label1->text(), "1801 / 1801 PLUs");
 }
 
 TEST_F(PluTransferGuiTest, ReadThenSendGivesTheScaleBackEveryRecordUnchanged) {

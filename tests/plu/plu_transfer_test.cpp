@@ -159,8 +159,8 @@ TEST_P(PluTransferTest, AReadFillsRowsWithoutGapsAndDecodesEveryField) {
   EXPECT_EQ(numbers.back(), 1799);
   EXPECT_EQ(progress.maximum, 1798);
   EXPECT_EQ(progress.positions.back(), 1798);
-  EXPECT_EQ(progress.labels.front(), u"1 PLUs"_s);
-  EXPECT_EQ(progress.labels.back(), u"1799 PLUs"_s);
+  EXPECT_EQ(progress.labels.front(), u"3 / 1801 PLUs"_s);
+  EXPECT_EQ(progress.labels.back(), u"1801 / 1801 PLUs"_s);
   EXPECT_EQ(progress.ends, 1);
   EXPECT_EQ(announcements, 1) << "a read announces its changes once, at the end";
   EXPECT_FALSE(sheet_.ChangesDeferred());
@@ -190,7 +190,7 @@ TEST_P(PluTransferTest, ASendCoversTwoRowsMoreThanTheRangeThenCloses) {
   }
   EXPECT_EQ(PluNumbers(cmd::kWritePlu), expected);
   EXPECT_EQ(Codes().back(), cmd::kEndPluWrite);
-  EXPECT_EQ(progress.labels.back(), u"113 PLUs"_s);
+  EXPECT_EQ(progress.labels.back(), u"12 / 12 PLUs"_s);
   EXPECT_EQ(progress.ends, 1);
   scale_->WithState([](sim::ScaleState& s) { EXPECT_EQ(s.plu_write_ends, 1); });
 
