@@ -16,8 +16,8 @@
 #include "plu/plu_tab.h"
 #include "reports/reports_tab.h"
 #include "settings/settings_tab.h"
-#include "ui/remembered_cell_text.h"
 #include "ui/outcome_note.h"
+#include "ui/remembered_cell_text.h"
 #include "ui/services.h"
 
 namespace keldaro::app {
@@ -57,7 +57,7 @@ class MainWindow : public QWidget, public ui::OutcomeNote {
   QPushButton* Button11;
   Lamp* Shape1;
   QPushButton* Button16;
-  QLabel* Label4;  // last status
+  QLabel* Label4;        // last status
   QLabel* OutcomeLabel;  // how the latest run ended; empty once its time is up
   QPushButton* Button15;
   QPushButton* Button10;

@@ -44,7 +44,7 @@ class LogoWindow : public QWidget {
   QWidget* Image1;  // the preview, one screen pixel per dot
   QPushButton* Button1;
   QPushButton* Button2;
-  QPushButton* StopButton;  // in Button2's place while a send runs
+  QPushButton* StopButton;     // in Button2's place while a send runs
   QProgressBar* ProgressBar1;  // the transfer's rows; hidden until a transfer runs
   QSlider* TrackBar1;          // brightness
   QSlider* TrackBar2;          // contrast

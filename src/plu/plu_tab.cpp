@@ -10,7 +10,6 @@
 #include "core/date_time_stamp.h"
 #include "core/file_messages.h"
 #include "plu/plu_file.h"
-#include "ui/outcome_text.h"
 #include "plu/plu_limits.h"
 #include "plu/plu_record.h"
 #include "transfer/deferred_changes.h"
@@ -18,6 +17,7 @@
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
+#include "ui/outcome_text.h"
 
 namespace keldaro::plu {
 namespace {

@@ -14,7 +14,9 @@ namespace keldaro::plu {
 namespace {
 
 // The progress dialog's line: how many of the run's records went through.
-QString PluLabel(int done, int total) { return QStringLiteral("%1 / %2 PLUs").arg(done).arg(total); }
+QString PluLabel(int done, int total) {
+  return QStringLiteral("%1 / %2 PLUs").arg(done).arg(total);
+}
 
 // Why a send was refused, below the row and its reason.
 constexpr const char* kNothingSentText = "Nothing was sent to the scale.";

@@ -429,8 +429,7 @@ void SettingsTab::ShowClock(const ScaleClock& clock) {
 void SettingsTab::Button3Click() { ShowClock(ScaleClock::FromDateTime(services_.clock.Now())); }
 
 void SettingsTab::Button13Click() {
-  services_.outcomes.Show(
-      ui::OutcomeText(ui::RunKind::kClockSet, SetClock(session_, held_clock_)));
+  services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kClockSet, SetClock(session_, held_clock_)));
 }
 
 void SettingsTab::Button4Click() {

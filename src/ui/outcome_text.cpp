@@ -12,16 +12,24 @@ struct Words {
 
 Words WordsOf(RunKind run) {
   switch (run) {
-    case RunKind::kPluRead: return {"PLU", "okundu", "okunamadı", true};
-    case RunKind::kPluSend: return {"PLU", "gönderildi", "gönderilemedi", true};
-    case RunKind::kSettingsLoad: return {"Ayarlar", "okundu", "okunamadı", false};
-    case RunKind::kSettingsSend: return {"Ayarlar", "gönderildi", "gönderilemedi", false};
-    case RunKind::kClockSet: return {"Saat", "ayarlandı", "ayarlanamadı", false};
-    case RunKind::kClockRead: return {"Saat", "okundu", "okunamadı", false};
-    case RunKind::kLogoSend: return {"Logo", "gönderildi", "gönderilemedi", false};
+    case RunKind::kPluRead:
+      return {"PLU", "okundu", "okunamadı", true};
+    case RunKind::kPluSend:
+      return {"PLU", "gönderildi", "gönderilemedi", true};
+    case RunKind::kSettingsLoad:
+      return {"Ayarlar", "okundu", "okunamadı", false};
+    case RunKind::kSettingsSend:
+      return {"Ayarlar", "gönderildi", "gönderilemedi", false};
+    case RunKind::kClockSet:
+      return {"Saat", "ayarlandı", "ayarlanamadı", false};
+    case RunKind::kClockRead:
+      return {"Saat", "okundu", "okunamadı", false};
+    case RunKind::kLogoSend:
+      return {"Logo", "gönderildi", "gönderilemedi", false};
     case RunKind::kSystemSend:
       return {"Sistem parametreleri", "gönderildi", "gönderilemedi", false};
-    case RunKind::kReportRead: return {"Rapor", "okundu", "okunamadı", false};
+    case RunKind::kReportRead:
+      return {"Rapor", "okundu", "okunamadı", false};
   }
   return {"", "", "", false};
 }
@@ -43,8 +51,9 @@ QString OutcomeText(RunKind run, const transfer::RunResult& result, int total) {
                          : QStringLiteral("Durduruldu: %1 yarıda kaldı").arg(subject);
   }
   if (result.ok) {
-    return words.counted ? QStringLiteral("%1 %2 %3").arg(result.done).arg(subject, Text(words.done))
-                         : QStringLiteral("%1 %2").arg(subject, Text(words.done));
+    return words.counted
+               ? QStringLiteral("%1 %2 %3").arg(result.done).arg(subject, Text(words.done))
+               : QStringLiteral("%1 %2").arg(subject, Text(words.done));
   }
   // A command failed at record done + 1; a run refused before its first command, or one whose
   // records all went through, names no record.

@@ -1,5 +1,6 @@
 // What the windows need from outside: message boxes and the beep, file choice, the clock, the
-// user's decimal separator and the note that says how a run ended. The desktop passes the Qt implementations; tests pass recorders.
+// user's decimal separator and the note that says how a run ended. The desktop passes the Qt
+// implementations; tests pass recorders.
 #pragma once
 
 #include <QChar>

@@ -50,7 +50,8 @@ TEST_F(DialogOwnerTest, TheLogoWindowsDialogsOpenAboveIt) {
   for (const Case& c : {Case{"file dialog", notifier, qt_files},
                         Case{"error box of a bad picture", qt_notifier, files}}) {
     SCOPED_TRACE(c.name);
-    logo::LogoWindow window(program->session(), ui::Services{c.notifier, c.files, clock, '.', outcomes});
+    logo::LogoWindow window(program->session(),
+                            ui::Services{c.notifier, c.files, clock, '.', outcomes});
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     form1().activateWindow();  // the main window active: the logo window asks all the same

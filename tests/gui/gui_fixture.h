@@ -67,8 +67,8 @@ class GuiTest : public ::testing::Test {
   }
 
   void MakeProgram(QChar separator = '.') {
-    program = std::make_unique<app::Program>(ui::Services{notifier, files, clock, separator, outcomes},
-                                             ConfigFile());
+    program = std::make_unique<app::Program>(
+        ui::Services{notifier, files, clock, separator, outcomes}, ConfigFile());
     // A silent scale costs three of these waits; the program's own is 1100 ms.
     program->session().SetReadTimeout(std::chrono::milliseconds(100));
     program->form1().show();

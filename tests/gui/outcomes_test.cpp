@@ -34,7 +34,7 @@ class OutcomesTest : public GuiTest {
 
   void FillRows(int count) {
     for (int row = 1; row <= count; ++row) {
-      const QStringList cells = {QString::number(row), "1.25", "7", "1", "1", "0", "0", "0",
+      const QStringList cells = {QString::number(row),   "1.25", "7", "1", "1", "0", "0", "0",
                                  QStringLiteral("ELMA"), "3"};
       for (int c = 0; c < cells.size(); ++c) sheet().SetCell(row, c, cells[c]);
     }
@@ -80,8 +80,7 @@ TEST_F(OutcomesTest, EveryRunSaysHowItEnded) {
        "Saat ayarlandı"},
       {"clock read", nothing, [](OutcomesTest& t) { return t.settings_tab().Button4; },
        "Saat okundu"},
-      {"logo send", nothing, [](OutcomesTest& t) { return t.logo().Button2; },
-       "Logo gönderildi"},
+      {"logo send", nothing, [](OutcomesTest& t) { return t.logo().Button2; }, "Logo gönderildi"},
       {"SYSTEM send", nothing, [](OutcomesTest& t) { return t.form1().TabSheet4->Button2; },
        "Sistem parametreleri gönderildi"},
       {"report", nothing, [](OutcomesTest& t) { return t.form1().TabSheet3->Button18; },
