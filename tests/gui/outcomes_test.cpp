@@ -118,6 +118,7 @@ TEST_F(OutcomesTest, AStopEndsTheRunBetweenCommandsAndSaysSo) {
        "Durduruldu: 2 / 10 PLU gönderildi"},
       {"logo send",
        [](OutcomesTest& t) {
+         t.logo().show();  // the stop appears only in a window on the screen
          t.ClickWhenShown(t.logo().StopButton, t.logo().StopButton);
          t.Click(t.logo().Button2);
        },
