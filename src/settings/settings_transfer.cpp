@@ -49,7 +49,8 @@ class Chain {
       result_.stopped = true;
       return false;
     }
-    progress_.Advance(result_.done, {});
+    progress_.Advance(result_.done,
+                      QStringLiteral("%1 / %2").arg(result_.done).arg(kChainCommands));
     return true;
   }
   bool Failed() {
