@@ -12,6 +12,7 @@
 #include "ui/decimal_mark.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
+#include "ui/outcome_text.h"
 #include "ui/spin_number.h"
 
 namespace keldaro::metrology {
