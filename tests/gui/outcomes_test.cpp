@@ -47,49 +47,44 @@ class OutcomesTest : public GuiTest {
 TEST_F(OutcomesTest, EveryRunSaysHowItEnded) {
   struct Case {
     const char* name;
-    std::function<void(OutcomesTest&)> prepare;
-    std::function<QWidget*(OutcomesTest&)> button;
+    std::function<void()> prepare;
+    std::function<QWidget*()> button;
     QString said;
   };
-  const auto silent_after = [](int answered) {
-    return [answered](OutcomesTest& t) {
+  const auto silent_after = [this](int answered) {
+    return [this, answered] {
       sim::FaultOptions faults;
       faults.silent_after = answered;
-      t.scale->SetFaults(faults);
+      scale->SetFaults(faults);
     };
   };
-  const auto nothing = [](OutcomesTest&) {};
+  const auto nothing = [] {};
   const std::vector<Case> cases = {
-      {"PLU read", [](OutcomesTest& t) { t.plu_tab().SpinEdit2->setValue(3); },
-       [](OutcomesTest& t) { return t.plu_tab().Button7; }, "5 PLU okundu"},
-      {"PLU send", [](OutcomesTest& t) { t.FillRows(4); },
-       [](OutcomesTest& t) { return t.plu_tab().Button8; }, "4 PLU gönderildi"},
+      {"PLU read", [this] { plu_tab().SpinEdit2->setValue(3); },
+       [this] { return plu_tab().Button7; }, "5 PLU okundu"},
+      {"PLU send", [this] { FillRows(4); }, [this] { return plu_tab().Button8; },
+       "4 PLU gönderildi"},
       {"PLU send failing at its third record",
-       [&](OutcomesTest& t) {
-         t.FillRows(4);
-         silent_after(2)(t);
+       [&] {
+         FillRows(4);
+         silent_after(2)();
        },
-       [](OutcomesTest& t) { return t.plu_tab().Button8; }, "Hata: 3. PLU gönderilemedi"},
-      {"settings load", nothing, [](OutcomesTest& t) { return t.settings_tab().Button9; },
-       "Ayarlar okundu"},
-      {"settings send", nothing, [](OutcomesTest& t) { return t.settings_tab().Button1; },
-       "Ayarlar gönderildi"},
-      {"settings send failing", silent_after(1),
-       [](OutcomesTest& t) { return t.settings_tab().Button1; }, "Hata: Ayarlar gönderilemedi"},
-      {"clock set", nothing, [](OutcomesTest& t) { return t.settings_tab().Button13; },
-       "Saat ayarlandı"},
-      {"clock read", nothing, [](OutcomesTest& t) { return t.settings_tab().Button4; },
-       "Saat okundu"},
-      {"logo send", nothing, [](OutcomesTest& t) { return t.logo().Button2; }, "Logo gönderildi"},
-      {"SYSTEM send", nothing, [](OutcomesTest& t) { return t.form1().TabSheet4->Button2; },
+       [this] { return plu_tab().Button8; }, "Hata: 3. PLU gönderilemedi"},
+      {"settings load", nothing, [this] { return settings_tab().Button9; }, "Ayarlar okundu"},
+      {"settings send", nothing, [this] { return settings_tab().Button1; }, "Ayarlar gönderildi"},
+      {"settings send failing", silent_after(1), [this] { return settings_tab().Button1; },
+       "Hata: Ayarlar gönderilemedi"},
+      {"clock set", nothing, [this] { return settings_tab().Button13; }, "Saat ayarlandı"},
+      {"clock read", nothing, [this] { return settings_tab().Button4; }, "Saat okundu"},
+      {"logo send", nothing, [this] { return logo().Button2; }, "Logo gönderildi"},
+      {"SYSTEM send", nothing, [this] { return form1().TabSheet4->Button2; },
        "Sistem parametreleri gönderildi"},
-      {"report", nothing, [](OutcomesTest& t) { return t.form1().TabSheet3->Button18; },
-       "Rapor okundu"},
+      {"report", nothing, [this] { return form1().TabSheet3->Button18; }, "Rapor okundu"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    c.prepare(*this);
-    Click(c.button(*this));
+    c.prepare();
+    Click(c.button());
     EXPECT_EQ(outcomes.Last(), c.said);
     scale->SetFaults({});
     if (!program->session().IsConnected()) ConnectToScale();
@@ -99,34 +94,34 @@ TEST_F(OutcomesTest, EveryRunSaysHowItEnded) {
 TEST_F(OutcomesTest, AStopEndsTheRunBetweenCommandsAndSaysSo) {
   struct Case {
     const char* name;
-    std::function<void(OutcomesTest&)> start;  // arms the stop and clicks the run's button
+    std::function<void()> start;  // arms the stop and clicks the run's button
     QString said;
   };
   const std::vector<Case> cases = {
       {"settings load",
-       [](OutcomesTest& t) {
-         t.ClickWhenShown(&t.program->form2(), t.program->form2().Button1);
-         t.Click(t.settings_tab().Button9);
+       [this] {
+         ClickWhenShown(&program->form2(), program->form2().Button1);
+         Click(settings_tab().Button9);
        },
        "Durduruldu: Ayarlar yarıda kaldı"},
       {"PLU send",
-       [](OutcomesTest& t) {
-         t.FillRows(10);
-         t.ClickWhenShown(&t.program->form2(), t.program->form2().Button1);
-         t.Click(t.plu_tab().Button8);
+       [this] {
+         FillRows(10);
+         ClickWhenShown(&program->form2(), program->form2().Button1);
+         Click(plu_tab().Button8);
        },
        "Durduruldu: 2 / 10 PLU gönderildi"},
       {"logo send",
-       [](OutcomesTest& t) {
-         t.logo().show();  // the stop appears only in a window on the screen
-         t.ClickWhenShown(t.logo().StopButton, t.logo().StopButton);
-         t.Click(t.logo().Button2);
+       [this] {
+         logo().show();  // the stop appears only in a window on the screen
+         ClickWhenShown(logo().StopButton, logo().StopButton);
+         Click(logo().Button2);
        },
        "Durduruldu: Logo yarıda kaldı"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    c.start(*this);
+    c.start();
     EXPECT_EQ(outcomes.Last(), c.said);
     EXPECT_FALSE(program->form2().isVisible());
     EXPECT_TRUE(logo().Button2->isVisibleTo(&logo()));
