@@ -60,8 +60,6 @@ TEST_F(OutcomesTest, EveryRunSaysHowItEnded) {
   };
   const auto nothing = [] {};
   const std::vector<Case> cases = {
-      {"PLU read", [this] { plu_tab().SpinEdit2->setValue(3); },
-       [this] { return plu_tab().Button7; }, "5 PLU okundu"},
       {"PLU send", [this] { FillRows(4); }, [this] { return plu_tab().Button8; },
        "4 PLU gönderildi"},
       {"PLU send failing at its third record",
@@ -70,6 +68,8 @@ TEST_F(OutcomesTest, EveryRunSaysHowItEnded) {
          silent_after(2)();
        },
        [this] { return plu_tab().Button8; }, "Hata: 3. PLU gönderilemedi"},
+      {"PLU read", [this] { plu_tab().SpinEdit2->setValue(3); },
+       [this] { return plu_tab().Button7; }, "5 PLU okundu"},
       {"settings load", nothing, [this] { return settings_tab().Button9; }, "Ayarlar okundu"},
       {"settings send", nothing, [this] { return settings_tab().Button1; }, "Ayarlar gönderildi"},
       {"settings send failing", silent_after(1), [this] { return settings_tab().Button1; },
@@ -114,6 +114,11 @@ TEST_F(OutcomesTest, AStopEndsTheRunBetweenCommandsAndSaysSo) {
       {"logo send",
        [this] {
          logo().show();  // the stop appears only in a window on the screen
+         QImage picture(200, 8, QImage::Format_RGB32);
+         picture.fill(Qt::gray);
+         files.answers = {config_dir.filePath("gray.png")};
+         ASSERT_TRUE(picture.save(files.answers.front()));
+         Click(logo().Button1);
          ClickWhenShown(logo().StopButton, logo().StopButton);
          Click(logo().Button2);
        },
