@@ -48,8 +48,9 @@ int main(int argc, char** argv) {
   keldaro::bench::StderrNotifier notifier;
   NoFiles files;
   keldaro::ui::SystemClock clock;
-  const QTemporaryDir config_dir;  // the bench leaves the user's configuration alone
-  keldaro::app::Program program({notifier, files, clock, '.'},
+  keldaro::ui::OutcomeRelay outcomes;  // attached to nothing: the outcomes go unseen
+  const QTemporaryDir config_dir;      // the bench leaves the user's configuration alone
+  keldaro::app::Program program({notifier, files, clock, '.', outcomes},
                                 config_dir.filePath(QStringLiteral("keldaro.CFG")));
   keldaro::app::MainWindow& window = program.form1();
   window.show();

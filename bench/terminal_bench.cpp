@@ -61,8 +61,9 @@ int main(int argc, char** argv) {
   keldaro::bench::StderrNotifier notifier;
   NoFiles files;
   keldaro::ui::SystemClock clock;
+  keldaro::ui::OutcomeRelay outcomes;  // attached to nothing: the outcomes go unseen
   const QTemporaryDir config_dir;
-  keldaro::app::Program program({notifier, files, clock, '.'},
+  keldaro::app::Program program({notifier, files, clock, '.', outcomes},
                                 config_dir.filePath(QStringLiteral("keldaro.CFG")));
   keldaro::app::MainWindow& window = program.form1();
   window.show();
