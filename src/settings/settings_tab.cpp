@@ -38,6 +38,10 @@ constexpr int kRowHeight = 18;
 constexpr int kFieldWidth = 92;
 constexpr int kDepartmentGridWidth = 128;
 constexpr int kRightColumnWidth = 178;
+const char* const kOverwriteQuestion =
+    "Form teraziden okunmadı. Teraziye gönderilirse kısım isimleri, vergi oranları, "
+    "tezgahtarlar, başlık ve mesaj satırları ile diğer ayarlar terazidekilerin üzerine "
+    "yazılacak. Devam edilsin mi?";
 
 using ui::EditableList;
 using ui::LineSpeedItems;
@@ -173,6 +177,10 @@ void SettingsTab::BuildControls() {
   Button13 = button("Button13", QStringLiteral("Terazi'ye"));
   Button4 = button("Button4", QStringLiteral("Terazi'den"));
 
+  NotFromScaleNote = Named(new QLabel(QStringLiteral("Değerler teraziden okunmadı"), this),
+                           "NotFromScaleNote");
+  NotFromScaleNote->setWordWrap(true);
+
   MaskEdit1 = Edit("MaskEdit1", 17, this);
   MaskEdit1->setInputMask(QStringLiteral("99-99-99 99:99:99;_"));
 }
@@ -260,6 +268,7 @@ void SettingsTab::LayOut() {
   right->addWidget(Button25);
   right->addWidget(Button14);
   right->addStretch();
+  right->addWidget(NotFromScaleNote);
   right->addWidget(Button9);
   right->addWidget(Button1);
   auto* right_column = new QWidget(this);
@@ -379,8 +388,9 @@ void SettingsTab::Button9Click() {
   SettingsRecord record;
   LoadedParts arrived;
   PaintBetweenCommands paint;
-  LoadSettings(session_, record, paint, &arrived);
+  const RunResult result = LoadSettings(session_, record, paint, &arrived);
   ShowRecord(record, arrived);
+  MarkHeldForScale(result.Complete());
 }
 
 void SettingsTab::Button1Click() {
@@ -393,9 +403,20 @@ void SettingsTab::Button1Click() {
   // Every control is converted before the first command, so a text that does not convert
   // sends nothing rather than half the settings.
   const SettingsRecord record = Record();
+  if (!MayOverwriteScale()) return;
   if (Edit9->text() == kEuroText) Edit9->setText(kEuroSign);
   PaintBetweenCommands paint;
-  SendSettings(session_, record, paint);
+  if (SendSettings(session_, record, paint).Complete()) MarkHeldForScale(true);
+}
+
+void SettingsTab::MarkHeldForScale(bool held) {
+  held_for_connection_ = held ? session_.Connections() : -1;
+  NotFromScaleNote->setVisible(!held);
+}
+
+bool SettingsTab::MayOverwriteScale() const {
+  return held_for_connection_ == session_.Connections() ||
+         services_.notifier.Confirm(Button1->text().toStdString(), kOverwriteQuestion);
 }
 
 void SettingsTab::Button25Click() {
@@ -408,6 +429,7 @@ void SettingsTab::Button25Click() {
   LoadedParts parts = LoadedParts::All();
   parts.tax_rates = false;
   ShowRecord(presets, parts);
+  MarkHeldForScale(false);
 }
 
 void SettingsTab::SaveFileClick() {
@@ -429,6 +451,7 @@ void SettingsTab::LoadFileClick() {
     return;
   }
   ShowRecord(*record);
+  MarkHeldForScale(true);
 }
 
 void SettingsTab::ShowClock(const ScaleClock& clock) {
