@@ -1,5 +1,6 @@
-// Notifier over QMessageBox: one OK button (Yes and No for a question), the reason (if any) as the box's informative text.
-// The box belongs to the window that raised it (see ui::DialogOwner); `parent` is the last resort.
+// Notifier over QMessageBox: one OK button (Yes and No for a question), the reason (if any) as the
+// box's informative text. The box belongs to the window that raised it (see ui::DialogOwner);
+// `parent` is the last resort.
 #pragma once
 
 #include <QWidget>

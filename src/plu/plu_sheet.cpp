@@ -17,7 +17,7 @@ namespace {
 QString HeadingTip(int column) {
   static const QStringList tips = {QStringLiteral("PLU numarası (0 - 1800)"),
                                    {},
-                                   {},
+                                   QStringLiteral("Ürün kodu"),
                                    QStringLiteral("Kısım numarası (0 - 40)"),
                                    QStringLiteral("Vergi sınıfı (0 - 8)"),
                                    QStringLiteral("Ağırlıksız: 1 ise ürün adetle satılır"),

@@ -177,8 +177,8 @@ void SettingsTab::BuildControls() {
   Button13 = button("Button13", QStringLiteral("Terazi'ye"));
   Button4 = button("Button4", QStringLiteral("Terazi'den"));
 
-  NotFromScaleNote = Named(new QLabel(QStringLiteral("Değerler teraziden okunmadı"), this),
-                           "NotFromScaleNote");
+  NotFromScaleNote =
+      Named(new QLabel(QStringLiteral("Değerler teraziden okunmadı"), this), "NotFromScaleNote");
   NotFromScaleNote->setWordWrap(true);
 
   MaskEdit1 = Edit("MaskEdit1", 17, this);
