@@ -35,7 +35,7 @@ class SettingsSendGuard : public OverwriteGuardTest,
 
 TEST_P(SettingsSendGuard, AsksUnlessTheFormHoldsThisScalesValues) {
   GetParam().before_send(*this);
-  EXPECT_EQ(tab().NotFromScaleNote->isVisible(), GetParam().note_shown);
+  EXPECT_EQ(!tab().NotFromScaleNote->isHidden(), GetParam().note_shown);
   scale->ClearLog();
   notifier.Reset();
   notifier.answers = {false, true};
@@ -49,7 +49,7 @@ TEST_P(SettingsSendGuard, AsksUnlessTheFormHoldsThisScalesValues) {
   }
   EXPECT_EQ(RequestCount(cmd::kWriteSettings), 1);
   EXPECT_EQ(notifier.questions.size(), GetParam().asks ? 2u : 0u);
-  EXPECT_FALSE(tab().NotFromScaleNote->isVisible());
+  EXPECT_TRUE(tab().NotFromScaleNote->isHidden());
   EXPECT_TRUE(notifier.errors.empty()) << LastError();
 }
 
