@@ -1,43 +1,31 @@
 // The sends that overwrite the scale's settings or calibration ask first: what the form held
 // before the send decides whether the settings send asks, the answer whether anything goes out.
-#include <QTemporaryDir>
-
 #include "gui_fixture.h"
 #include "link/commands.h"
 
 namespace keldaro::gui_testing {
 namespace {
 
-// The cases' steps below reach the fixture from outside it.
-class OverwriteGuardTest : public GuiTest {
- public:
-  using GuiTest::Click;
-  using GuiTest::files;
+struct Steps {
+  const char* name;
+  std::vector<int> buttons;  // 9 "Terazi'den yükle", 25 "Fabrika ayarı", 11 reconnect
+  bool asks;
+};
+
+class SettingsSendGuard : public GuiTest, public ::testing::WithParamInterface<Steps> {
+ protected:
   void SetUp() override { StartConnected(); }
   settings::SettingsTab& tab() { return *form1().TabSheet2; }
-  void Reconnect() {
-    Click(form1().Button11);
-    ConnectToScale();
+};
+
+// The steps, then one send answered "no" and, when asked, one answered "yes".
+TEST_P(SettingsSendGuard, AsksUnlessTheFormHoldsThisConnectionsValues) {
+  for (int b : GetParam().buttons) {
+    if (b == 11) Click(form1().Button11);  // disconnect; the click below connects again
+    Click(b == 9 ? tab().Button9 : b == 25 ? tab().Button25 : form1().Button11);
   }
-  QTemporaryDir dir;
-};
-
-struct SettingsCase {
-  const char* name;
-  void (*before_send)(OverwriteGuardTest&);
-  bool asks;
-  bool note_shown;
-};
-
-// Each case runs its steps, then sends once answering "no" and once answering "yes".
-class SettingsSendGuard : public OverwriteGuardTest,
-                          public ::testing::WithParamInterface<SettingsCase> {};
-
-TEST_P(SettingsSendGuard, AsksUnlessTheFormHoldsThisScalesValues) {
-  GetParam().before_send(*this);
-  EXPECT_EQ(!tab().NotFromScaleNote->isHidden(), GetParam().note_shown);
+  EXPECT_EQ(tab().NotFromScaleNote->isHidden(), GetParam().buttons.back() != 25);
   scale->ClearLog();
-  notifier.Reset();
   notifier.answers = {false, true};
   Click(tab().Button1);
   if (GetParam().asks) {
@@ -53,36 +41,18 @@ TEST_P(SettingsSendGuard, AsksUnlessTheFormHoldsThisScalesValues) {
   EXPECT_TRUE(notifier.errors.empty()) << LastError();
 }
 
-const SettingsCase kSettingsCases[] = {
-    {"StartValues", [](OverwriteGuardTest&) {}, true, true},
-    {"LoadedFromTheScale", [](OverwriteGuardTest& t) { t.Click(t.tab().Button9); }, false, false},
-    {"LoadedFromAFile",
-     [](OverwriteGuardTest& t) {
-       const QString name = t.dir.filePath("a.json");
-       t.files.answers = {name, name};
-       t.Click(t.tab().SaveFileButton);
-       t.Click(t.tab().LoadFileButton);
-     },
-     false, false},
-    {"FactoryPresetsAfterALoad",
-     [](OverwriteGuardTest& t) {
-       t.Click(t.tab().Button9);
-       t.Click(t.tab().Button25);
-     },
-     true, true},
-    {"LoadedBeforeAReconnect",
-     [](OverwriteGuardTest& t) {
-       t.Click(t.tab().Button9);
-       t.Reconnect();
-     },
-     true, false},
-    {"SentBeforeOnThisConnection", [](OverwriteGuardTest& t) { t.Click(t.tab().Button1); }, false,
-     false},
-};
-INSTANTIATE_TEST_SUITE_P(Steps, SettingsSendGuard, ::testing::ValuesIn(kSettingsCases),
+INSTANTIATE_TEST_SUITE_P(Before, SettingsSendGuard,
+                         ::testing::Values(Steps{"AFactorySet", {25}, true},
+                                           Steps{"ALoad", {9}, false},
+                                           Steps{"ALoadThenAFactorySet", {9, 25}, true},
+                                           Steps{"ALoadThenAReconnect", {9, 11}, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(OverwriteGuardTest, TheSystemSendAsksEveryTimeAndSendsOnlyOnYes) {
+using SystemSendGuard = GuiTest;
+
+TEST_F(SystemSendGuard, AsksEveryTimeAndSendsOnlyOnYes) {
+  ConnectToScale();
+  scale->ClearLog();
   notifier.answers = {false, true};
   Click(form1().TabSheet4->Button2);
   ASSERT_EQ(notifier.questions.size(), 1u);
