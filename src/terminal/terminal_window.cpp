@@ -102,6 +102,7 @@ void TerminalWindow::BuildDisplay() {
 }
 
 void TerminalWindow::ShowLinkLost(bool lost) {
+  if (LinkLostNote->isHidden() != lost) return;  // no repaint on every poll
   QPalette palette = Panel1->palette();
   palette.setColor(QPalette::Window, lost ? kLostDisplayColour : kDisplayColour);
   palette.setColor(QPalette::WindowText, lost ? Qt::darkGray : Qt::black);
