@@ -98,6 +98,7 @@ void TerminalWindow::BuildDisplay() {
   }
   LinkLostNote = PlacedLabel(Panel1, "LinkLostNote",
                              QStringLiteral("Terazi cevap vermiyor: bağlantı yok"), 4, 116, font());
+  LinkLostNote->setAutoFillBackground(true);  // drawn over the bottom line's digits
   LinkLostNote->hide();
 }
 
