@@ -39,7 +39,8 @@ constexpr int kFieldWidth = 92;
 constexpr int kDepartmentGridWidth = 128;
 constexpr int kRightColumnWidth = 178;
 const char* const kOverwriteQuestion =
-    "Form teraziden okunmadı. Teraziye gönderilirse kısım isimleri, vergi oranları, "
+    "Formdaki ayarlar bu bağlantıda teraziden okunmadı. Teraziye gönderilirse kısım isimleri, "
+    "vergi oranları, "
     "tezgahtarlar, başlık ve mesaj satırları ile diğer ayarlar terazidekilerin üzerine "
     "yazılacak. Devam edilsin mi?";
 
