@@ -40,9 +40,8 @@ constexpr int kDepartmentGridWidth = 128;
 constexpr int kRightColumnWidth = 178;
 const char* const kOverwriteQuestion =
     "Formdaki ayarlar bu bağlantıda teraziden okunmadı. Teraziye gönderilirse kısım isimleri, "
-    "vergi oranları, "
-    "tezgahtarlar, başlık ve mesaj satırları ile diğer ayarlar terazidekilerin üzerine "
-    "yazılacak. Devam edilsin mi?";
+    "vergi oranları, tezgahtarlar, başlık ve mesaj satırları ile diğer ayarlar "
+    "terazidekilerin üzerine yazılacak. Devam edilsin mi?";
 
 using ui::EditableList;
 using ui::LineSpeedItems;
