@@ -11,6 +11,7 @@ struct Steps {
   std::vector<int> buttons;  // 9 "Terazi'den yükle", 25 "Fabrika ayarı", 11 reconnect
   bool asks;
 };
+void PrintTo(const Steps& steps, std::ostream* os) { *os << steps.name; }
 
 class SettingsSendGuard : public GuiTest, public ::testing::WithParamInterface<Steps> {
  protected:
