@@ -19,6 +19,7 @@ class StderrNotifier : public Notifier {
     std::fprintf(stderr, "%s %s %s\n", title.c_str(), text.c_str(), detail.c_str());
     ++errors;
   }
+  bool Confirm(const std::string&, const std::string&) override { return true; }
   void Beep() override {}
   int errors = 0;
 };

@@ -84,6 +84,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # keldaro-utility_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own dialogs (file chooser, message box buttons) in the user's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${keldaro_packaging}/postinst)

@@ -1,8 +1,10 @@
 // keldaro: the desktop program.
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -71,6 +73,13 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   // The configuration folder is named after the program: ~/.config/keldaro/.
   QApplication::setApplicationName(QStringLiteral("keldaro"));
+  // Qt's own dialog texts (file chooser, message box buttons) in the user's language, from the
+  // translations the system ships for Qt; without them they stay in English.
+  QTranslator qt_texts;
+  if (qt_texts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qt_texts);
+  }
 
   keldaro::app::QtNotifier notifier;
   keldaro::app::QtFileChooser files;

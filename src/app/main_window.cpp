@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QVBoxLayout>
@@ -99,6 +100,9 @@ MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QStr
   ui::ConnectGuarded(notifier, Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
   ui::ConnectGuarded(notifier, Button10, &QPushButton::clicked, this, [this] { Button10Click(); });
   ui::ConnectGuarded(notifier, Button15, &QPushButton::clicked, this, [this] { Button15Click(); });
+  // F1 opens the help as "Yardım" does.
+  auto* help_key = new QShortcut(QKeySequence::HelpContents, this);
+  ui::ConnectGuarded(notifier, help_key, &QShortcut::activated, this, [this] { Button15Click(); });
   ui::ConnectGuarded(notifier, Button16, &QPushButton::clicked, this, [this] { Button16Click(); });
 
   FormCreate();

@@ -19,6 +19,15 @@ void QtNotifier::Error(const std::string& title, const std::string& text,
   box.exec();
 }
 
+bool QtNotifier::Confirm(const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                  QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                  ui::DialogOwner(parent_));
+  ui::KeepAboveStayOnTopWindows(box);
+  box.setDefaultButton(QMessageBox::No);  // a stray Enter overwrites nothing
+  return box.exec() == QMessageBox::Yes;
+}
+
 void QtNotifier::Beep() { QApplication::beep(); }
 
 }  // namespace keldaro::app

@@ -1,5 +1,6 @@
-// Notifier over QMessageBox: one OK button, the reason (if any) as the box's informative text.
-// The box belongs to the window that raised it (see ui::DialogOwner); `parent` is the last resort.
+// Notifier over QMessageBox: one OK button (Yes and No for a question), the reason (if any) as the
+// box's informative text. The box belongs to the window that raised it (see ui::DialogOwner);
+// `parent` is the last resort.
 #pragma once
 
 #include <QWidget>
@@ -13,6 +14,7 @@ class QtNotifier : public Notifier {
   explicit QtNotifier(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
   void Error(const std::string& title, const std::string& text, const std::string& detail) override;
+  bool Confirm(const std::string& title, const std::string& text) override;
   void Beep() override;
 
  private:

@@ -20,6 +20,8 @@ class StderrNotifier : public Notifier {
                                                                  : "";
     if (!reason.empty()) err_ << "  " << reason << '\n';
   }
+  // A command line names its step itself: nobody is asked.
+  bool Confirm(const std::string&, const std::string&) override { return true; }
   void Beep() override {}
 
  private:

@@ -90,6 +90,7 @@ bool ScaleSession::Identify(bool opened, std::string& identity) {
     return false;
   }
   identity = packet_.PopText(32);
+  ++connections_;
   return true;
 }
 

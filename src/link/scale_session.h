@@ -83,6 +83,9 @@ class ScaleSession {
   // (code-page bytes) in `identity`.
   bool Connect(const PortName& port, int baud, std::string& identity);
   void Disconnect() { packet_.Close(); }
+  // How many connections have succeeded: a window holding values from an earlier connection
+  // (another scale, perhaps) sees that they may not be this scale's.
+  int Connections() const { return connections_; }
   const std::string& LastOpenError() const { return packet_.LastOpenError(); }
 
  private:
@@ -94,6 +97,7 @@ class ScaleSession {
   StatusCallback on_status_;
   LinkLostCallback on_link_lost_;
   bool busy_ = false;
+  int connections_ = 0;
   LinkFailure last_failure_ = LinkFailure::kNone;
   Packet packet_;
   AgreedReads reads_;

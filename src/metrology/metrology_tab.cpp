@@ -180,6 +180,13 @@ void MetrologyTab::ShowRecord(const MetrologyRecord& r) {
 void MetrologyTab::Button2Click() {
   if (!session_.RequireConnection()) return;
   const MetrologyRecord record = Record();  // every text converts before anything is sent
+  // The scale's calibration is overwritten whole, and nothing here was read from it.
+  if (!services_.notifier.Confirm(
+          "SYSTEM",
+          "Teraziye gönderilirse kapasite, bölüntü, birim ve diğer kalibrasyon değerleri "
+          "terazidekilerin üzerine yazılacak. Devam edilsin mi?")) {
+    return;
+  }
   services_.outcomes.Show(
       ui::OutcomeText(ui::RunKind::kSystemSend, SendMetrology(session_, record)));
 }

@@ -13,6 +13,19 @@ const QStringList& Headings() {
 }
 
 namespace {
+// What the short headings stand for, shown as the heading's tool tip; empty for the others.
+QString HeadingTip(int column) {
+  static const QStringList tips = {QStringLiteral("PLU numarası (0 - 1800)"),
+                                   {},
+                                   QStringLiteral("Ürün kodu"),
+                                   QStringLiteral("Kısım numarası (0 - 40)"),
+                                   QStringLiteral("Vergi sınıfı (0 - 8)"),
+                                   QStringLiteral("Ağırlıksız: 1 ise ürün adetle satılır"),
+                                   QStringLiteral("Sbt bayrağı: 0 ya da 1"),
+                                   QStringLiteral("BAR bayrağı: 0 ya da 1")};
+  return column < tips.size() ? tips[column] : QString();
+}
+
 bool IsRecordCell(int row, int column) {
   return row >= kFirstRecordRow && row <= kLastRecordRow && column >= 0 && column < kColumnCount;
 }
@@ -85,6 +98,10 @@ QVariant PluSheet::headerData(int section, Qt::Orientation orientation, int role
   if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
       section < kColumnCount) {
     return Headings()[section];
+  }
+  if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 &&
+      !HeadingTip(section).isEmpty()) {
+    return HeadingTip(section);
   }
   return QAbstractTableModel::headerData(section, orientation, role);
 }

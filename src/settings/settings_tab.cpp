@@ -38,6 +38,10 @@ constexpr int kRowHeight = 18;
 constexpr int kFieldWidth = 92;
 constexpr int kDepartmentGridWidth = 128;
 constexpr int kRightColumnWidth = 178;
+const char* const kOverwriteQuestion =
+    "Formdaki ayarlar bu bağlantıda teraziden okunmadı. Teraziye gönderilirse kısım isimleri, "
+    "vergi oranları, tezgahtarlar, başlık ve mesaj satırları ile diğer ayarlar "
+    "terazidekilerin üzerine yazılacak. Devam edilsin mi?";
 
 using ui::EditableList;
 using ui::LineSpeedItems;
@@ -163,6 +167,10 @@ void SettingsTab::BuildControls() {
   Button13 = button("Button13", QStringLiteral("Terazi'ye"));
   Button4 = button("Button4", QStringLiteral("Terazi'den"));
 
+  NotFromScaleNote =
+      Named(new QLabel(QStringLiteral("Değerler teraziden okunmadı"), this), "NotFromScaleNote");
+  NotFromScaleNote->setWordWrap(true);
+
   MaskEdit1 = Edit("MaskEdit1", 17, this);
   MaskEdit1->setInputMask(QStringLiteral("99-99-99 99:99:99;_"));
 }
@@ -250,6 +258,7 @@ void SettingsTab::LayOut() {
   right->addWidget(Button25);
   right->addWidget(Button14);
   right->addStretch();
+  right->addWidget(NotFromScaleNote);
   right->addWidget(Button9);
   right->addWidget(Button1);
   auto* right_column = new QWidget(this);
@@ -371,6 +380,7 @@ void SettingsTab::Button9Click() {
   const RunResult result = LoadSettings(session_, record, *progress_, &arrived);
   ShowRecord(record, arrived);
   services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kSettingsLoad, result));
+  MarkHeldForScale(result.Complete());
 }
 
 void SettingsTab::Button1Click() {
@@ -383,9 +393,21 @@ void SettingsTab::Button1Click() {
   // Every control is converted before the first command, so a text that does not convert
   // sends nothing rather than half the settings.
   const SettingsRecord record = Record();
+  if (!MayOverwriteScale()) return;
   if (Edit9->text() == kEuroText) Edit9->setText(kEuroSign);
   const RunResult result = SendSettings(session_, record, *progress_);
+  if (result.Complete()) MarkHeldForScale(true);
   services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kSettingsSend, result));
+}
+
+void SettingsTab::MarkHeldForScale(bool held) {
+  held_for_connection_ = held ? session_.Connections() : -1;
+  NotFromScaleNote->setVisible(!held);
+}
+
+bool SettingsTab::MayOverwriteScale() const {
+  return held_for_connection_ == session_.Connections() ||
+         services_.notifier.Confirm(Button1->text().toStdString(), kOverwriteQuestion);
 }
 
 void SettingsTab::Button25Click() {
@@ -398,6 +420,7 @@ void SettingsTab::Button25Click() {
   LoadedParts parts = LoadedParts::All();
   parts.tax_rates = false;
   ShowRecord(presets, parts);
+  MarkHeldForScale(false);
 }
 
 void SettingsTab::SaveFileClick() {
@@ -419,6 +442,7 @@ void SettingsTab::LoadFileClick() {
     return;
   }
   ShowRecord(*record);
+  MarkHeldForScale(true);
 }
 
 void SettingsTab::ShowClock(const ScaleClock& clock) {

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -98,6 +99,8 @@ class SettingsTab : public QWidget {
   QPushButton* Button3;
   QPushButton* Button13;
   QPushButton* Button4;
+  // Shown while the form does not hold values read from the scale or a settings file.
+  QLabel* NotFromScaleNote;
 
  private:
   void BuildControls();
@@ -109,6 +112,12 @@ class SettingsTab : public QWidget {
   std::array<QCheckBox*, 4> ExtraOptionBoxes() const;
   std::array<QLineEdit*, kClerks> ClerkEdits() const;
   void ShowClock(const ScaleClock& clock);
+  // Notes whether the form now holds the connected scale's values (read, sent, or loaded from a
+  // settings file), and shows the note when it does not.
+  void MarkHeldForScale(bool held);
+  // True when the send may go ahead: the form holds this connection's values, or the person
+  // agrees to overwrite the scale's settings.
+  bool MayOverwriteScale() const;
 
   ScaleSession& session_;
   ui::Services services_;
@@ -116,6 +125,8 @@ class SettingsTab : public QWidget {
   QWidget* logo_ = nullptr;
   transfer::TransferProgress* progress_ = nullptr;
   ScaleClock held_clock_;
+  // The session's connection count when the form last held the scale's values; -1: never.
+  int held_for_connection_ = -1;
 };
 
 }  // namespace keldaro::settings

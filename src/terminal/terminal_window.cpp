@@ -23,6 +23,11 @@ QFont DigitFont() {
   return font;
 }
 
+// While the scale does not answer, the poll is tried this often: a silent line holds the window
+// for the read time-out on every try.
+constexpr std::chrono::milliseconds kLostPollInterval{1000};
+const QColor kLostDisplayColour = Qt::lightGray;
+
 QLabel* PlacedLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
                     const QFont& font) {
   auto* label = new QLabel(text, parent);
@@ -91,6 +96,19 @@ void TerminalWindow::BuildDisplay() {
     indicator_labels[i] = PlacedLabel(Panel1, indicator_names[i], QLatin1String(kIndicatorNames[i]),
                                       4, 8 + 12 * static_cast<int>(i), indicator_font);
   }
+  LinkLostNote = PlacedLabel(Panel1, "LinkLostNote",
+                             QStringLiteral("Terazi cevap vermiyor: bağlantı yok"), 4, 116, font());
+  LinkLostNote->setAutoFillBackground(true);  // drawn over the bottom line's digits
+  LinkLostNote->hide();
+}
+
+void TerminalWindow::ShowLinkLost(bool lost) {
+  if (LinkLostNote->isHidden() != lost) return;  // no repaint on every poll
+  QPalette palette = Panel1->palette();
+  palette.setColor(QPalette::Window, lost ? kLostDisplayColour : kDisplayColour);
+  palette.setColor(QPalette::WindowText, lost ? Qt::darkGray : Qt::black);
+  Panel1->setPalette(palette);
+  LinkLostNote->setVisible(lost);
 }
 
 void TerminalWindow::BuildKeypad() {
@@ -121,9 +139,9 @@ void TerminalWindow::Timer1Timer() {
   if (session_.Busy()) return;
   Timer1->stop();
   const std::optional<Display> display = PollDisplay(session_, PollFailure::kQuiet);
-  if (!display) return;
-  Show(*display);
-  Timer1->start();
+  ShowLinkLost(!display);
+  if (display) Show(*display);
+  Timer1->start(display ? kDisplayPollInterval : kLostPollInterval);
 }
 
 void TerminalWindow::Show(const Display& display) {

@@ -25,7 +25,8 @@ class TerminalWindow : public QWidget {
   void ButtonXClick(const QPushButton* sender);
   // Every key-down in the window, before the focused control sees it, by virtual-key code.
   void FormKeyDown(int virtual_key);
-  // One display poll; a failed poll leaves the timer stopped until the next activation.
+  // One display poll. A failed poll greys the display, says the link is gone and tries again at
+  // a slower pace; the next poll that succeeds brings the display back.
   void Timer1Timer();
   // The poll and the key preview run only while the window is the active one.
   void FormActivate();
@@ -37,6 +38,7 @@ class TerminalWindow : public QWidget {
   std::array<QLabel*, 9> indicator_labels;  // in kIndicatorNames order
   std::array<QPushButton*, 30> buttons;     // Button1..Button30, as Keypad() lists them
   QTimer* Timer1;
+  QLabel* LinkLostNote;  // over the display while the scale does not answer the poll
 
  protected:
   bool event(QEvent* event) override;
@@ -49,6 +51,7 @@ class TerminalWindow : public QWidget {
   void BuildDisplay();
   void BuildKeypad();
   void Show(const Display& display);
+  void ShowLinkLost(bool lost);
 
   ScaleSession& session_;
   QChar decimal_separator_;

@@ -3,6 +3,7 @@
 
 #include "gui_fixture.h"
 #include "terminal/keypad.h"
+#include "terminal/terminal_runs.h"
 
 namespace keldaro::gui_testing {
 namespace {
@@ -134,25 +135,26 @@ TEST_F(TerminalWindowTest, PollingRunsOnlyWhileTheWindowIsActive) {
   EXPECT_TRUE(program->session().IsConnected());
 }
 
-TEST_F(TerminalWindowTest, ASilentScalesPollFailsWithoutAMessageAndStopsThePolling) {
+TEST_F(TerminalWindowTest, ASilentScaleGreysTheDisplayWithoutAMessageUntilItAnswersAgain) {
   OpenTerminal();
   form3().Timer1Timer();
+  const QColor live = form3().Panel1->palette().color(QPalette::Window);
   const QString shown = form3().lines[0]->text();
   sim::FaultOptions faults;
   faults.silent = true;
   scale->SetFaults(faults);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !form3().Timer1->isActive(); }, 5000));
+  form3().Timer1Timer();
+  EXPECT_TRUE(form3().LinkLostNote->isVisible());
+  EXPECT_NE(form3().Panel1->palette().color(QPalette::Window), live);
+  EXPECT_TRUE(form3().Timer1->isActive());  // keeps trying
   EXPECT_TRUE(notifier.errors.empty()) << LastError();
-  EXPECT_EQ(form3().lines[0]->text(), shown);  // the last good display stays
+  EXPECT_EQ(form3().lines[0]->text(), shown);  // the last good display stays, greyed
 
-  // Activation starts it again.
   faults.silent = false;
   scale->SetFaults(faults);
-  form1().activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form1()));
-  form3().activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form3()));
-  EXPECT_TRUE(form3().Timer1->isActive());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form3().LinkLostNote->isVisible(); }, 5000));
+  EXPECT_EQ(form3().Panel1->palette().color(QPalette::Window), live);
+  EXPECT_EQ(form3().Timer1->interval(), terminal::kDisplayPollInterval.count());
 }
 
 TEST_F(TerminalWindowTest, APollDueWhileAKeyCommandIsInHandSkipsItsTurn) {
