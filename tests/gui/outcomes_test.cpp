@@ -51,31 +51,22 @@ TEST_F(OutcomesTest, EveryRunSaysHowItEnded) {
     std::function<QWidget*()> button;
     QString said;
   };
-  const auto silent_after = [this](int answered) {
-    return [this, answered] {
-      sim::FaultOptions faults;
-      faults.silent_after = answered;
-      scale->SetFaults(faults);
-    };
-  };
   const auto nothing = [] {};
   const std::vector<Case> cases = {
       {"PLU send", [this] { FillRows(4); }, [this] { return plu_tab().Button8; },
        "4 PLU gönderildi"},
       {"PLU send failing at its third record",
-       [&] {
+       [this] {
          FillRows(4);
-         silent_after(2)();
+         sim::FaultOptions faults;
+         faults.silent_after = 2;
+         scale->SetFaults(faults);
        },
        [this] { return plu_tab().Button8; }, "Hata: 3. PLU gönderilemedi"},
       {"PLU read", [this] { plu_tab().SpinEdit2->setValue(3); },
        [this] { return plu_tab().Button7; }, "5 PLU okundu"},
-      {"settings load", nothing, [this] { return settings_tab().Button9; }, "Ayarlar okundu"},
       {"settings send", nothing, [this] { return settings_tab().Button1; }, "Ayarlar gönderildi"},
-      {"settings send failing", silent_after(1), [this] { return settings_tab().Button1; },
-       "Hata: Ayarlar gönderilemedi"},
       {"clock set", nothing, [this] { return settings_tab().Button13; }, "Saat ayarlandı"},
-      {"clock read", nothing, [this] { return settings_tab().Button4; }, "Saat okundu"},
       {"logo send", nothing, [this] { return logo().Button2; }, "Logo gönderildi"},
       {"SYSTEM send", nothing, [this] { return form1().TabSheet4->Button2; },
        "Sistem parametreleri gönderildi"},
@@ -100,8 +91,10 @@ TEST_F(OutcomesTest, AStopEndsTheRunBetweenCommandsAndSaysSo) {
   const std::vector<Case> cases = {
       {"settings load",
        [this] {
+         scale->ClearLog();
          ClickWhenShown(&program->form2(), program->form2().Button1);
          Click(settings_tab().Button9);
+         EXPECT_EQ(scale->Requests().size(), 2u);  // stopped at its first pause
        },
        "Durduruldu: Ayarlar yarıda kaldı"},
       {"PLU send",
@@ -131,17 +124,6 @@ TEST_F(OutcomesTest, AStopEndsTheRunBetweenCommandsAndSaysSo) {
     EXPECT_FALSE(program->form2().isVisible());
     EXPECT_TRUE(logo().Button2->isVisibleTo(&logo()));
   }
-}
-
-// The settings load stopped at its first pause has sent two of its commands, not the chain.
-TEST_F(OutcomesTest, AStoppedSettingsLoadSendsNoMoreCommands) {
-  Click(settings_tab().Button9);
-  const std::size_t whole = scale->Requests().size();
-  scale->ClearLog();
-  ClickWhenShown(&program->form2(), program->form2().Button1);
-  Click(settings_tab().Button9);
-  EXPECT_EQ(scale->Requests().size(), 2u);
-  EXPECT_GT(whole, 2u);
 }
 
 }  // namespace
