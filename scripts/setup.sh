@@ -13,7 +13,7 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-baekmuk
   dpkg-dev help2man lintian desktop-file-utils appstream
   # screenshots of the windows in docs/: a window manager, a driver for it, a grab and its PNG
-  openbox xdotool x11-apps netpbm
+  openbox xdotool x11-apps x11-utils netpbm
 )
 
 missing=()
