@@ -12,8 +12,9 @@ packages=(
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-baekmuk
   dpkg-dev help2man lintian desktop-file-utils appstream
-  # screenshots of the windows in docs/: a window manager, a driver for it, a grab and its PNG
-  openbox xdotool x11-apps x11-utils netpbm
+  # screenshots of the windows in docs/: a window manager (under Xvfb, openbox left windows
+  # opened later black), a driver for it, a grab (scripts/grab_screen.sh) and its PNG
+  fluxbox xdotool x11-apps x11-utils netpbm
 )
 
 missing=()
