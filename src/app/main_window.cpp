@@ -1,6 +1,5 @@
 #include "app/main_window.h"
 
-#include <QDebug>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QShortcut>
@@ -31,6 +30,9 @@ constexpr int kDefaultSpeedIndex = 3;  // 9600
 constexpr int kDefaultPortIndex = 0;   // COM1
 // Long enough to be read after a run, short enough not to describe the next one.
 constexpr int kOutcomeShownMs = 8000;
+// Room for how a run ended beside the tab row's identity text: "Durduruldu: 2 / 10 PLU
+// gönderildi" fits whole in the window's 8-point font.
+constexpr int kOutcomeWidth = 200;
 // The closed port box holds a usual device path whole; a longer one shows its end.
 const QString kUsualPortPath = QStringLiteral("/dev/ttyUSB0");
 
@@ -83,8 +85,7 @@ MainWindow::MainWindow(ScaleSession& session, const ui::Services& services, QStr
   bar->addWidget(Separator(QFrame::VLine, this));
   bar->addWidget(Button16);
   bar->addWidget(Separator(QFrame::VLine, this));
-  bar->addWidget(Label4);
-  bar->addWidget(OutcomeLabel, 1);
+  bar->addWidget(Label4, 1);
   bar->addWidget(Separator(QFrame::VLine, this));
   bar->addWidget(Button15);
   bar->addWidget(Button10);
@@ -135,7 +136,10 @@ void MainWindow::BuildTopBar() {
   outcome_timer_ = new QTimer(this);
   outcome_timer_->setSingleShot(true);
   outcome_timer_->setInterval(kOutcomeShownMs);
-  connect(outcome_timer_, &QTimer::timeout, OutcomeLabel, &QLabel::clear);
+  connect(outcome_timer_, &QTimer::timeout, OutcomeLabel, [this] {
+    OutcomeLabel->clear();
+    OutcomeLabel->setToolTip({});
+  });
   Button15 = Named(new QPushButton("Yardım", this), "Button15");
   Button10 = Named(new QPushButton("Kapat", this), "Button10");
 }
@@ -151,10 +155,19 @@ void MainWindow::BuildTabs() {
   PageControl1->addTab(TabSheet3, "Raporlar");
   PageControl1->addTab(TabSheet4, "SYSTEM");
 
-  StaticText1 = Named(new QLabel(PageControl1), "StaticText1");
+  // The tab row's free room holds how the latest run ended, then the scale's identity: the top
+  // bar has no room left for a sentence.
+  auto* corner = new QWidget(PageControl1);
+  auto* row = new QHBoxLayout(corner);
+  row->setContentsMargins(0, 0, 0, 0);
+  OutcomeLabel->setParent(corner);
+  OutcomeLabel->setFixedWidth(kOutcomeWidth);  // the tab row places its corner by size hint
+  row->addWidget(OutcomeLabel);
+  StaticText1 = Named(new QLabel(corner), "StaticText1");
   StaticText1->setFixedWidth(309);
   StaticText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  PageControl1->setCornerWidget(StaticText1, Qt::TopRightCorner);
+  row->addWidget(StaticText1);
+  PageControl1->setCornerWidget(corner, Qt::TopRightCorner);
 }
 
 void MainWindow::AttachWindows(ProgressDialog& progress, QWidget& terminal, QWidget& logo,
@@ -190,7 +203,10 @@ void MainWindow::ShowStatus(std::uint8_t status) {
 }
 
 void MainWindow::Show(const QString& text) {
-  OutcomeLabel->setText(text);
+  // A sentence longer than the room ends in an ellipsis; the whole of it is the tool tip.
+  OutcomeLabel->setText(
+      OutcomeLabel->fontMetrics().elidedText(text, Qt::ElideRight, OutcomeLabel->width()));
+  OutcomeLabel->setToolTip(text);
   outcome_timer_->start();
 }
 
