@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <deque>
 #include <memory>
 
@@ -99,6 +101,13 @@ class GuiTest : public ::testing::Test {
   plu::PluSheet& sheet() { return plu_tab().sheet(); }
   void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
+  // Clicks `button` as soon as `shown` appears: at a run's first pause between commands, where
+  // a user's click is seen.
+  void ClickWhenShown(QWidget* shown, QPushButton* button) {
+    click_on_show_.button = button;
+    shown->installEventFilter(&click_on_show_);
+  }
+
   // Selects the cell and opens its editor, as a double click does.
   static QLineEdit* OpenCellEditor(QAbstractItemView* grid, const QModelIndex& cell) {
     grid->setFocus();
@@ -142,6 +151,19 @@ class GuiTest : public ::testing::Test {
   RecordingOutcomes outcomes;
   std::unique_ptr<sim::VirtualScale> scale;
   std::unique_ptr<app::Program> program;
+
+ private:
+  struct ClickOnShow : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Show && button != nullptr) {
+        QPushButton* stop = button;
+        button = nullptr;
+        QTimer::singleShot(0, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
+      }
+      return false;
+    }
+    QPushButton* button = nullptr;
+  } click_on_show_;
 };
 
 }  // namespace keldaro::gui_testing

@@ -1,7 +1,6 @@
 // After every run the main window says how it ended: what went through, where it failed, or
 // that it was stopped; and the settings chains and the logo send can be stopped.
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 #include "gui_fixture.h"
@@ -13,24 +12,6 @@ namespace {
 class OutcomesTest : public GuiTest {
  protected:
   void SetUp() override { StartConnected(); }
-
-  // Clicks `stop` as soon as `shown` appears, that is at the run's first pause between commands.
-  void ClickWhenShown(QWidget* shown, QPushButton* stop) {
-    click_on_show_.button = stop;
-    shown->installEventFilter(&click_on_show_);
-  }
-
-  struct ClickOnShow : QObject {
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Show && button != nullptr) {
-        QPushButton* stop = button;
-        button = nullptr;
-        QTimer::singleShot(0, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
-      }
-      return false;
-    }
-    QPushButton* button = nullptr;
-  } click_on_show_;
 
   void FillRows(int count) {
     for (int row = 1; row <= count; ++row) {

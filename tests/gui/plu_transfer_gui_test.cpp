@@ -13,26 +13,6 @@ class PluTransferGuiTest : public GuiTest {
  protected:
   void SetUp() override { StartConnected(); }
 
-  // Clicks "STOP" the first time the dialog lets events through, that is while the transfer
-  // is between two records, exactly where a user's click is seen.
-  void ClickStopDuringTheRun() {
-    app::ProgressDialog& dialog = program->form2();
-    dialog.installEventFilter(&stop_on_show_);
-    stop_on_show_.button = dialog.Button1;
-  }
-
-  struct StopOnShow : QObject {
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Show && button != nullptr) {
-        QPushButton* stop = button;
-        button = nullptr;
-        QTimer::singleShot(0, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
-      }
-      return false;
-    }
-    QPushButton* button = nullptr;
-  } stop_on_show_;
-
   static sim::PluSlot Slot(std::int32_t price, std::string name) {
     sim::PluSlot slot;
     slot.price = price;
@@ -126,7 +106,7 @@ TEST_F(PluTransferGuiTest, ReadThenSendGivesTheScaleBackEveryRecordUnchanged) {
 }
 
 TEST_F(PluTransferGuiTest, StopDuringAReadEndsAfterTheRecordInHand) {
-  ClickStopDuringTheRun();
+  ClickWhenShown(&program->form2(), program->form2().Button1);
   Click(plu_tab().Button7);
   // PLU 0, PLU 1800 and PLU 1 come before the first pause; PLU 2 was in hand when STOP was seen.
   EXPECT_EQ(ReadNumbers(), (std::vector<int>{0, 1800, 1, 2}));
@@ -142,7 +122,7 @@ TEST_F(PluTransferGuiTest, StopDuringAReadEndsAfterTheRecordInHand) {
 
 TEST_F(PluTransferGuiTest, StopDuringASendStillClosesTheSend) {
   FillRows(10);
-  ClickStopDuringTheRun();
+  ClickWhenShown(&program->form2(), program->form2().Button1);
   Click(plu_tab().Button8);
   const std::vector<sim::ReceivedRequest> requests = scale->Requests();
   ASSERT_EQ(requests.size(), 3u);  // row 1 before the pause, row 2 in hand, then 39
