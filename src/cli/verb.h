@@ -39,6 +39,8 @@ bool OnTerminal(const std::ios& stream);
 void AddIdentifyVerb(CLI::App& app, VerbContext& context);
 void AddRawVerb(CLI::App& app, VerbContext& context);
 void AddPluVerbs(CLI::App& app, VerbContext& context);
+// Adds `import` to the subcommands of the `plu` verb (`plu`).
+void AddPluImportVerb(CLI::App& plu, VerbContext& context);
 void AddSettingsVerbs(CLI::App& app, VerbContext& context);
 void AddClockVerbs(CLI::App& app, VerbContext& context);
 void AddMetrologyVerbs(CLI::App& app, VerbContext& context);

@@ -199,6 +199,8 @@ void AddPluVerbs(CLI::App& app, VerbContext& context) {
       return PluWrite(*write_args, context.options, context.err);
     };
   });
+
+  AddPluImportVerb(*plu, context);
 }
 
 }  // namespace keldaro::cli

@@ -16,8 +16,6 @@
 namespace keldaro::plu {
 namespace {
 
-constexpr int kCheckedFields = 10;  // "No" .. "Raf ömrü"; the sales totals are not loaded
-
 const QString kCrLf = QStringLiteral("\r\n");
 
 bool FloatWithin(QStringView text, QChar separator, double low, double high) {
@@ -98,17 +96,27 @@ QString ChangedOnTheWay(int column, const QString& text, QChar separator) {
   return {};
 }
 
-// What is wrong with a field, or empty.
-QString FieldFailure(int column, const QString& text, QChar separator) {
-  QString what = FieldPasses(column, text, separator)
-                     ? ChangedOnTheWay(column, text, separator)
-                     : QStringLiteral("not ") + Requirement(column, separator);
-  if (what.isEmpty()) return {};
+// What is wrong with a value, or empty.
+QString Fault(int column, const QString& text, QChar separator) {
+  return FieldPasses(column, text, separator)
+             ? ChangedOnTheWay(column, text, separator)
+             : QStringLiteral("not ") + Requirement(column, separator);
+}
+
+// A value as a message quotes it.
+QString Shown(const QString& text) {
   QString shown = QuotedValue(text);
   shown.replace(QChar(u'\0'), QChar(u' '));  // a NUL would end the message's text
+  return shown;
+}
+
+// What is wrong with a field, or empty.
+QString FieldFailure(int column, const QString& text, QChar separator) {
+  const QString what = Fault(column, text, separator);
+  if (what.isEmpty()) return {};
   return QStringLiteral("field %1 (%2) is \"%3\", %4")
       .arg(column + 1)
-      .arg(Headings().at(column), shown, what);
+      .arg(Headings().at(column), Shown(text), what);
 }
 
 bool IsCommentLine(QStringView line) { return line.isEmpty() || line.startsWith(u';'); }
@@ -153,6 +161,12 @@ QString FileCell(QString text, int& blanked) {
 }  // namespace
 
 bool IsUtf8File(std::string_view bytes) { return Utf8Text(bytes).has_value(); }
+
+QString ValueFailure(int column, const QString& text, QChar separator) {
+  const QString what = Fault(column, text, separator);
+  if (what.isEmpty()) return {};
+  return QStringLiteral("%1 is \"%2\", %3").arg(Headings().at(column), Shown(text), what);
+}
 
 QString PluLoadResult::Where() const {
   return QStringLiteral("line %1, column %2").arg(failed_line).arg(failed_column);

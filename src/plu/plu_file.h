@@ -34,6 +34,14 @@ QString BlankedCellsText(int cells);
 // form valid UTF-8 is taken for UTF-8 too; Turkish text almost never does.
 bool IsUtf8File(std::string_view bytes);
 
+// The columns a record line must hold and the loader checks: "No" .. "Raf ömrü"; the sales
+// totals are not loaded.
+inline constexpr int kCheckedFields = kShelfLife + 1;
+
+// What the loader finds wrong with `text` as the value of `column` (kNo .. kShelfLife), numbers
+// written with `separator`: `<heading> is "<text>", <reason>`; empty when the loader takes it.
+QString ValueFailure(int column, const QString& text, QChar separator);
+
 struct PluLoadResult {
   int loaded = 0;         // record lines written into rows 1..loaded
   int failed_line = 0;    // 1-based line number of the first line that failed its checks, or 0
