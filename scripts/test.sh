@@ -35,6 +35,7 @@ echo "== fuzz corpus replay"
 bash scripts/build.sh fuzz
 build-fuzz/fuzz/fuzz_reply -runs=0 fuzz/corpus/reply
 build-fuzz/fuzz/fuzz_plu_file -runs=0 fuzz/corpus/plu_file
+build-fuzz/fuzz/fuzz_csv_import -runs=0 fuzz/corpus/csv_import
 build-fuzz/fuzz/fuzz_config_file -runs=0 fuzz/corpus/config_file
 build-fuzz/fuzz/fuzz_settings_file -runs=0 fuzz/corpus/settings_file
 build-fuzz/fuzz/fuzz_metrology_file -runs=0 fuzz/corpus/metrology_file

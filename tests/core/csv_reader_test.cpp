@@ -41,7 +41,7 @@ TEST(CsvReaderTest, ReadsEveryQuotingAndLineEnd) {
       {"line breaks inside quotes: the record keeps its first line",
        u"\"two\r\nlines\",x\n\"a\nb\nc\"\nlast"_s,
        u',',
-       {u"1: two\r\nlines|x"_s, u"2: a\nb\nc"_s, u"5: last"_s}},
+       {u"1: two\r\nlines|x"_s, u"3: a\nb\nc"_s, u"6: last"_s}},
       {"quote never closed: the line it opened on",
        u"ok\n\"open,\nmore\n"_s,
        u',',
