@@ -60,7 +60,7 @@ std::optional<std::size_t> ColumnIndex(const QString& named, const HeadingLine* 
 
 QString ColumnName(std::size_t index, const HeadingLine* headings) {
   QString name = QStringLiteral("column %1").arg(index + 1);
-  if (headings != nullptr) name += QStringLiteral(" (%1)").arg((*headings)[index]);
+  if (headings != nullptr) name += QStringLiteral(" (%1)").arg(QuotedValue((*headings)[index]));
   return name;
 }
 
@@ -158,7 +158,8 @@ CsvImportResult ImportCsv(std::string_view bytes, const CsvImportOptions& option
                           QChar separator) {
   CsvImportResult result;
   const std::optional<QString> text = DecodedText(bytes, options.encoding);
-  if (!text) return Failed(result, QStringLiteral("the file is not UTF-8 text"));
+  if (!text)
+    return Failed(result, QStringLiteral("the file is not UTF-8 text; is it code page 1254?"));
   const CsvReadResult csv = ReadCsv(*text, options.delimiter);
   const QString csv_fault = QStringLiteral("line %1: %2").arg(csv.failed_line).arg(csv.failure);
 
