@@ -9,7 +9,8 @@
 // Paced ("paced"): full `plu read`s at 115200 baud with the scale holding every byte to the line
 // speed and the program's own 1100 ms time-out, losing one reply byte in a thousand (a new seed
 // each run), timed against the same read over a clean line and compared with it record by record.
-// The figures are the ratio noisy / clean and, again, the wrong records.
+// The figures are the ratio noisy / clean and, again, the wrong records; beside them the clean
+// read with --verify, the floor under a damaged read (see RunPaced).
 //
 // Run: build/bench/noisy_line_bench [runs]   or   build/bench/noisy_line_bench paced [runs]
 #include <algorithm>
@@ -152,10 +153,11 @@ double SecondsOf(const std::function<void()>& run) {
 int RunPaced(keldaro::sim::VirtualScale& scale, const std::string& tmp, int runs) {
   const std::vector<std::string> port = {"--port", scale.SlavePath(), "--baud",
                                          std::to_string(kPacedBaud)};
-  const auto read_into = [&](const std::string& file) {
+  const auto read_into = [&](const std::string& file, bool verify = false) {
     std::vector<std::string> args = port;
     for (const char* word : {"plu", "read", "--out"}) args.emplace_back(word);
     args.push_back(file);
+    if (verify) args.emplace_back("--verify");
     return RunCli(args);
   };
   keldaro::sim::FaultOptions faults;
@@ -171,6 +173,11 @@ int RunPaced(keldaro::sim::VirtualScale& scale, const std::string& tmp, int runs
   std::printf("paced at %d baud, %g of the scale's bytes dropped; %zu PLU lines\n", kPacedBaud,
               kPacedDropRate, clean_table.size());
   std::printf("clean paced read: %.3f s\n", clean_seconds);
+  // Once a run has seen damage every later record is read until two copies agree, as --verify
+  // does from the first: the floor under the ratio of a damaged read.
+  const double twice_seconds = SecondsOf([&] { read_into(tmp + "/twice.txt", true); });
+  std::printf("clean paced read with --verify (every record read twice): %.3f s, ratio %.3f\n",
+              twice_seconds, twice_seconds / clean_seconds);
   std::printf("%5s %5s %9s %7s %13s  %s\n", "seed", "exit", "seconds", "ratio", "wrong records",
               "last line");
   int wrong_total = 0;
@@ -182,8 +189,7 @@ int RunPaced(keldaro::sim::VirtualScale& scale, const std::string& tmp, int runs
     const std::string target = tmp + "/paced-" + std::to_string(seed) + ".txt";
     Result r;
     const double seconds = SecondsOf([&] { r = read_into(target); });
-    const int wrong =
-        r.exit_code == 0 ? WrongLines(clean_table, RecordLines(ReadFile(target))) : 0;
+    const int wrong = r.exit_code == 0 ? WrongLines(clean_table, RecordLines(ReadFile(target))) : 0;
     wrong_total += wrong;
     failed_runs += r.exit_code == 0 ? 0 : 1;
     std::printf("%5d %5d %9.3f %7.3f %13d  %s\n", seed, r.exit_code, seconds,

@@ -201,7 +201,7 @@ TEST_F(Transaction, BadReplyChecksumIsRefusedAndTheNextGoodCopyAccepted) {
 // answer, a NAK within the same send for a frame, the request sent again for mere noise.
 struct BrokenCopy {
   const char* name;
-  Bytes first;  // the peer's answer to the request
+  Bytes first;                        // the peer's answer to the request
   std::vector<std::uint8_t> control;  // what the PC answered, in order
   int sends;
 };
@@ -232,11 +232,15 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCopy{"FrameWithoutItsAck", ReplyFrame({0x00, 0x00, 0x42}), {0x06}, 1},
         // Silent part-way, or before its end mark: refused at once, the scale sends it again.
         BrokenCopy{"FrameFallingSilent", {0x06, 0xC3, 0x04, 0x00, 0x00, 0x00}, {0x15, 0x06}, 1},
-        BrokenCopy{"FrameWithoutItsEnd", {0x06, 0xC3, 0x04, 0x00, 0x00, 0x00, 0x42, 0x42, 0xC3},
-                   {0x15, 0x06}, 1},
+        BrokenCopy{"FrameWithoutItsEnd",
+                   {0x06, 0xC3, 0x04, 0x00, 0x00, 0x00, 0x42, 0x42, 0xC3},
+                   {0x15, 0x06},
+                   1},
         // Its start lost: the end mark shows a frame came, and its copy is asked for.
-        BrokenCopy{"FrameWithoutItsStart", {0x06, 0x00, 0x00, 0x00, 0x42, 0x42, 0xC3, 0x02},
-                   {0x15, 0x06}, 1},
+        BrokenCopy{"FrameWithoutItsStart",
+                   {0x06, 0x00, 0x00, 0x00, 0x42, 0x42, 0xC3, 0x02},
+                   {0x15, 0x06},
+                   1},
         // Bytes that never showed a frame are no reply to refuse: the request goes again.
         BrokenCopy{"NoiseAlone", {0x06, 0x55, 0xC3, 0x99}, {0x06}, 2}),
     [](const auto& info) { return std::string(info.param.name); });

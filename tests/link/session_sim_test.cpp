@@ -114,8 +114,7 @@ struct UnevenReply {
   int refused;  // copies of the identity refused before one was taken
 };
 
-class UnevenReplies : public AgainstSimulator,
-                      public ::testing::WithParamInterface<UnevenReply> {};
+class UnevenReplies : public AgainstSimulator, public ::testing::WithParamInterface<UnevenReply> {};
 
 TEST_P(UnevenReplies, ComeThroughOnTheFirstSend) {
   const UnevenReply& c = GetParam();

@@ -130,7 +130,7 @@ TEST(KeldaroSim, BadUsageExitsTwoWithUsage) {
       {"--frobnicate"}, {"--status", "zz"}, {"--status", "100"},  {"--nak-first", "-1"},
       {"--nak-first"},  {"--garbage"},      {"--garbage", "ABC"}, {"--bit-errors", "2"},
       {"--drop", "x"},  {"--seed", "-3"},   {"--empty=1"},        {"stray"},
-      {"--no-ack", "x"}, {"--reply-pause", "-5"},
+      {"--no-ack"},     {"--reply-pause"},
   };
   for (const auto& args : bad) {
     SimProcess sim(args);
