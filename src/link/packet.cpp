@@ -185,7 +185,8 @@ bool Packet::DrainStale() {
 }
 
 void Packet::Transact(ReplySize expected) {
-  refused_ = 0;
+  refused_ = {};
+  refused_requests_ = 0;
   sends_ = 0;
   if (frame_length_ == 0) {  // oversize request: refused without sending
     Failed = true;
@@ -234,6 +235,7 @@ void Packet::Transact(ReplySize expected) {
       continue;
     }
     if (acknowledgement == wire::kNak) {
+      ++refused_requests_;
       reason = LinkFailure::kRefused;
       continue;
     }

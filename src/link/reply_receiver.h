@@ -28,12 +28,20 @@ enum class ByteWait { kFirst, kFollowing };
 inline constexpr int kMaxRefusedRepliesPerTry = 8;
 inline constexpr int kMaxBytesPerTry = 8192;
 
+// Copies refused during a reception: all of them, and those that came whole and of the right
+// size but failed the checksum. Only bits flipped on the line do that: lost bytes leave a copy
+// short or cut it off.
+struct Refusals {
+  int copies = 0;
+  int bad_checksums = 0;
+};
+
 // The line: ReadByte(ByteWait), WriteByte(b), a sticky Error(), and ClearSilence(), which clears
 // an Error that was only a wait running out and says whether it was (false: the line failed).
 //
 // On kAccepted the body (checksum byte included) is in `area` and its size in `length`.
 // A body longer than the area, or one whose size `expected` does not accept, is refused like a
-// bad checksum (NAK, and the next copy awaited); `refused` counts the refused copies. So is a
+// bad checksum (NAK, and the next copy awaited); `refusals` counts the refused copies. So is a
 // copy that showed a frame (its start, or the end of one whose start was lost) and then fell
 // silent: the scale sends it again at once instead of after the whole reply time-out.
 // `mark_read`: the frame mark came where the acknowledgement was awaited (the acknowledgement
@@ -41,15 +49,20 @@ inline constexpr int kMaxBytesPerTry = 8192;
 template <typename Line>
 Reception ReceiveReply(Line& line, std::uint8_t address, std::array<std::uint8_t, 256>& area,
                        std::size_t& length, ReplySize expected = ReplySize::Any(),
-                       int* refused_out = nullptr, bool mark_read = false) {
+                       Refusals* refusals = nullptr, bool mark_read = false) {
   int budget = kMaxBytesPerTry;
-  int refused = 0;
+  Refusals refused;
   bool started = false;   // a frame start was seen
   bool in_frame = false;  // this copy showed a frame: its bytes follow each other closely
   bool mark_pending = mark_read;
+  auto add_refusals = [&]() {
+    if (refusals == nullptr) return;
+    refusals->copies += refused.copies;
+    refusals->bad_checksums += refused.bad_checksums;
+  };
   auto end_try = [&]() {
-    if (refused_out != nullptr) *refused_out += refused;
-    return started || refused > 0 || budget <= 0 ? Reception::kBroken : Reception::kRetry;
+    add_refusals();
+    return started || refused.copies > 0 || budget <= 0 ? Reception::kBroken : Reception::kRetry;
   };
   auto read = [&]() -> std::uint8_t {
     --budget;
@@ -66,7 +79,7 @@ Reception ReceiveReply(Line& line, std::uint8_t address, std::array<std::uint8_t
     line.WriteByte(wire::kNak);
     in_frame = false;
     in_hand = -1;
-    return ++refused < kMaxRefusedRepliesPerTry;
+    return ++refused.copies < kMaxRefusedRepliesPerTry;
   };
 
   for (;;) {
@@ -121,10 +134,11 @@ Reception ReceiveReply(Line& line, std::uint8_t address, std::array<std::uint8_t
         stored > 0 ? expected.Accepts(stored - 1) : expected.kind() == ReplySize::Kind::kAny;
     if (checksum == 0 && !too_long && size_ok) {
       length = stored;
-      if (refused_out != nullptr) *refused_out += refused;
+      add_refusals();
       line.WriteByte(wire::kAck);
       return Reception::kAccepted;
     }
+    if (!too_long && size_ok) ++refused.bad_checksums;
     if (!refuse()) return end_try();
   }
 }
