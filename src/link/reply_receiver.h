@@ -72,9 +72,9 @@ Reception ReceiveReply(Line& line, std::uint8_t address, std::array<std::uint8_t
     }
     return line.ReadByte(in_frame ? ByteWait::kFollowing : ByteWait::kFirst);
   };
+  int in_hand = -1;  // a byte already read that must be looked at as a possible frame start
   // NAK: the scale sends its reply again, and its first byte gets the full wait. False when
   // the try has refused enough copies.
-  int in_hand = -1;  // a byte already read that must be looked at as a possible frame start
   auto refuse = [&]() {
     line.WriteByte(wire::kNak);
     in_frame = false;
