@@ -8,13 +8,13 @@
 
 namespace {
 
-// The line as the receiver sees it: the fuzzer's bytes, then silence (a time-out).
+// The line as the receiver sees it: the fuzzer's bytes, then silence (every wait runs out).
 struct MemoryLine {
   const std::uint8_t* data;
   std::size_t size;
   std::size_t at = 0;
   bool error = false;
-  std::uint8_t ReadByte() {
+  std::uint8_t ReadByte(keldaro::ByteWait) {
     if (error || at == size) {
       error = true;
       return 0;
@@ -23,6 +23,10 @@ struct MemoryLine {
   }
   void WriteByte(std::uint8_t) {}
   bool Error() const { return error; }
+  bool ClearSilence() {
+    error = false;
+    return true;
+  }
 };
 
 }  // namespace

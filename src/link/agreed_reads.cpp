@@ -17,6 +17,7 @@ std::vector<std::uint8_t> ReplyBody(const Packet& packet) {
 void AgreedReads::Begin(bool verify) {
   kept_.clear();
   damaged_ = 0;
+  flipped_ = 0;
   verifying_ = verify;
 }
 
@@ -27,6 +28,7 @@ bool AgreedReads::Fetch(ScaleSession& session, const Read& read, std::vector<std
   packet.PushBytes(read.request);
   const bool ok = session.ExecuteCommand(read.code);
   damaged_ += packet.RefusedReplies() + std::max(0, packet.Sends() - 1);
+  flipped_ += packet.FlippedBitsSeen();
   if (ok) body = ReplyBody(packet);
   return ok;
 }
@@ -75,7 +77,7 @@ bool AgreedReads::Execute(ScaleSession& session, std::uint8_t code, std::string 
   std::vector<std::uint8_t> body;
   if (!Fetch(session, read, body)) return false;
   if (!verifying_) {
-    if (damaged_ == 0) {
+    if (flipped_ == 0) {
       read.body = std::move(body);
       kept_.push_back(std::move(read));
       return true;

@@ -1,8 +1,11 @@
 // Reads that let no damaged record through. The reply checksum is one XOR byte: two flips of
-// the same bit in one reply pass it. On a clean line a read is taken as it arrives; once a run
-// has seen damage (a reply refused, a request sent again), every later read is repeated until
-// two copies agree byte for byte, and the replies taken before are read once more and must
-// agree with the copy kept of them. A run can ask for the agreement from its first read.
+// the same bit in one reply pass it. On a line that has not shown flipped bits a read is taken as
+// it arrives; once a run has seen them (a reply of the right size refused for its checksum, a
+// request the scale refused), every later read is repeated until two copies agree byte for byte,
+// and the replies taken before are read once more and must agree with the copy kept of them.
+// Bytes lost alone cannot pass: a reply short of a byte, or cut off, is refused by its size or
+// its framing, so such damage is counted but asks for no agreement. A run can ask for the
+// agreement from its first read.
 #pragma once
 
 #include <cstdint>
@@ -44,8 +47,9 @@ class AgreedReads {
   bool ConfirmKept(ScaleSession& session);
   bool Fail(ScaleSession& session, const Read& read, const std::string& why);
 
-  std::vector<Read> kept_;  // replies taken before the run saw damage
+  std::vector<Read> kept_;  // replies taken before the run saw flipped bits
   int damaged_ = 0;
+  int flipped_ = 0;  // damage that showed flipped bits (Packet::FlippedBitsSeen)
   bool verifying_ = false;
   int depth_ = 0;  // ReadRuns open: the outermost one starts and ends the run
 };

@@ -20,12 +20,48 @@ constexpr long kQuietBytes = 5;
 constexpr long kMinQuietMs = 20;
 constexpr long kDrainBoundBytes = 600;
 
-// The transport as the reply receiver's line.
-struct PortLine {
-  Transport& port;
-  std::uint8_t ReadByte() { return port.ReadByte(); }
-  void WriteByte(std::uint8_t b) { port.WriteByte(b); }
-  bool Error() const { return port.Error; }
+// A frame the scale has started comes at the line speed, though not always evenly: a UART hands
+// bytes over a FIFO at a time (16 bytes, then a character time-out of 4), a USB adapter every
+// 16 ms or so, ser2net holds bytes for up to 20 ms before it sends them on, and a TCP sender
+// waiting for a delayed acknowledgement adds up to 40 ms more. So a byte inside a frame may be late
+// by kFrameGapFloorMs plus kFrameGapBytes byte times (two FIFOs' worth) before the frame is
+// taken as broken: about 103 ms at 115200 baud, 133 ms at 9600 and 367 ms at 1200, all well
+// inside the 1100 ms the first byte of a reply may take. Never more than the read time-out.
+constexpr long kFrameGapFloorMs = 100;
+constexpr long kFrameGapBytes = 32;
+
+std::chrono::milliseconds FrameGap(const Transport& port) {
+  const long ms = kFrameGapFloorMs + (kFrameGapBytes * port.ByteTimeMicroseconds() + 999) / 1000;
+  return std::min(port.ReadTimeout(), std::chrono::milliseconds(ms));
+}
+
+// The transport as the reply receiver's line. A byte inside a frame waits at most the frame gap,
+// any other the read time-out, which is set back when the reception ends.
+class PortLine {
+ public:
+  explicit PortLine(Transport& port)
+      : port_(port), first_(port.ReadTimeout()), following_(FrameGap(port)) {}
+  ~PortLine() { port_.SetReadTimeout(first_); }
+  PortLine(const PortLine&) = delete;
+  PortLine& operator=(const PortLine&) = delete;
+
+  std::uint8_t ReadByte(ByteWait wait) {
+    port_.SetReadTimeout(wait == ByteWait::kFollowing ? following_ : first_);
+    return port_.ReadByte();
+  }
+  void WriteByte(std::uint8_t b) { port_.WriteByte(b); }
+  bool Error() const { return port_.Error; }
+  // A line that went away, or a wait the user cut short, is no silence to recover from.
+  bool ClearSilence() {
+    if (port_.Gone() || port_.Interrupted()) return false;
+    port_.Error = false;
+    return true;
+  }
+
+ private:
+  Transport& port_;
+  const std::chrono::milliseconds first_;
+  const std::chrono::milliseconds following_;
 };
 
 }  // namespace
@@ -149,7 +185,8 @@ bool Packet::DrainStale() {
 }
 
 void Packet::Transact(ReplySize expected) {
-  refused_ = 0;
+  refused_ = {};
+  refused_requests_ = 0;
   sends_ = 0;
   if (frame_length_ == 0) {  // oversize request: refused without sending
     Failed = true;
@@ -198,11 +235,17 @@ void Packet::Transact(ReplySize expected) {
       continue;
     }
     if (acknowledgement == wire::kNak) {
+      ++refused_requests_;
       reason = LinkFailure::kRefused;
       continue;
     }
-    PortLine line{port};
-    const Reception got = ReceiveReply(line, Address, reply_, reply_length_, expected, &refused_);
+    // A reply whose acknowledgement was lost starts where the acknowledgement was awaited.
+    const bool mark_read = acknowledgement == wire::kMark;
+    Reception got;
+    {
+      PortLine line(port);
+      got = ReceiveReply(line, Address, reply_, reply_length_, expected, &refused_, mark_read);
+    }
     if (got == Reception::kAccepted) {
       Failed = false;
       failure_ = LinkFailure::kNone;

@@ -13,6 +13,7 @@
 
 #include "link/link_failure.h"
 #include "link/port_name.h"
+#include "link/reply_receiver.h"
 #include "link/reply_size.h"
 #include "link/transport.h"
 
@@ -82,8 +83,11 @@ class Packet {
 
   bool Failed = false;
   LinkFailure Failure() const { return failure_; }
-  // Replies refused (checksum or size) during the last Execute, over all its tries.
-  int RefusedReplies() const { return refused_; }
+  // Replies refused (checksum, size, or cut off) during the last Execute, over all its tries.
+  int RefusedReplies() const { return refused_.copies; }
+  // What in the last Execute showed bits flipped on the line, not only bytes lost: replies of
+  // the right size refused for their checksum, and requests the scale refused.
+  int FlippedBitsSeen() const { return refused_.bad_checksums + refused_requests_; }
   // Frames written during the last Execute: more than one means the request was sent again
   // after a reply that did not arrive whole or a NAK.
   int Sends() const { return sends_; }
@@ -115,7 +119,8 @@ class Packet {
   bool overflow_ = false;  // a push went past the 255-byte payload
   bool fresh_ = false;     // no exchange yet since the open: drain before the first
   LinkFailure failure_ = LinkFailure::kNone;
-  int refused_ = 0;
+  Refusals refused_;
+  int refused_requests_ = 0;  // NAKs of the request by the scale
   int sends_ = 0;
   int max_sends_ = kMaxSends;
   LineTap tap_;

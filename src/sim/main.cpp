@@ -31,6 +31,9 @@ constexpr const char* kUsage =
     "  --nak-first N       answer the first N requests with NAK\n"
     "  --bad-checksum N    send the first N replies with a wrong checksum\n"
     "  --hidden-errors N   send the first N replies with two bit errors the checksum misses\n"
+    "  --no-ack N          send the first N replies without the ACK before them\n"
+    "  --reply-pause MS    stop MS milliseconds in the middle of every reply frame (a copy\n"
+    "                      sent again after a NAK comes whole)\n"
     "  --garbage HEX...    bytes sent after the ACK before every reply frame (e.g. 00 FF or 00FF)\n"
     "  --bit-errors RATE   chance per sent byte of one flipped bit (0 to 1)\n"
     "  --drop RATE         chance per sent byte of losing it (0 to 1)\n"
@@ -143,6 +146,8 @@ std::optional<int> ParseArguments(int argc, char** argv, keldaro::sim::ScaleOpti
   AddCountOption(app, "--nak-first", &faults.nak_first);
   AddCountOption(app, "--hidden-errors", &faults.hidden_errors);
   AddCountOption(app, "--bad-checksum", &faults.bad_checksum);
+  AddCountOption(app, "--no-ack", &faults.without_ack);
+  AddCountOption(app, "--reply-pause", &faults.reply_pause_ms);
   app.add_option_function<std::vector<std::string>>(
       "--garbage", [&](const std::vector<std::string>& words) {
         faults.garbage.clear();

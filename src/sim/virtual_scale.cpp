@@ -123,6 +123,7 @@ struct VirtualScale::Impl {
     answered = 0;
     hidden_left = options.faults.hidden_errors;
     bad_left = options.faults.bad_checksum;
+    without_ack_left = options.faults.without_ack;
     rng.seed(options.faults.seed);
   }
 
@@ -162,6 +163,7 @@ struct VirtualScale::Impl {
   int answered = 0;  // requests answered with a reply since the faults were set
   int hidden_left = 0;
   int bad_left = 0;
+  int without_ack_left = 0;
   std::mt19937 rng;
 
   // The pseudo-terminal. Set up by Open before serving starts; closed by Close after it ended.
@@ -467,6 +469,8 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
   enum class Answer { kNone, kNak, kReply } answer = Answer::kNone;
   std::vector<std::uint8_t> first;   // ACK, garbage and the (maybe corrupted) reply frame
   std::vector<std::uint8_t> resend;  // garbage and a good copy, for the PC's NAK
+  std::int64_t pause_ns = 0;         // before the last half of the first copy's frame
+  std::size_t pause_at = 0;          // index in `first` of that half
   std::optional<std::vector<std::uint8_t>> unreadable_answer;  // a NAK as heard at the PC's speed
   {
     std::lock_guard<std::mutex> lock(mu);
@@ -509,8 +513,14 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
         if (corrupt) --bad_left;
         std::vector<std::uint8_t> good =
             EncodeReply(wire::kStationAddress, options.status, fields, false);
-        first.push_back(wire::kAck);
+        if (without_ack_left > 0) {
+          --without_ack_left;
+        } else {
+          first.push_back(wire::kAck);
+        }
         first.insert(first.end(), f.garbage.begin(), f.garbage.end());
+        pause_ns = std::int64_t{f.reply_pause_ms} * 1'000'000;
+        pause_at = first.size() + good.size() / 2;
         resend = f.garbage;
         if (corrupt) {
           const std::vector<std::uint8_t> bad =
@@ -530,7 +540,14 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
       Transmit({wire::kNak});
       return Next::kByte;
     case Answer::kReply:
-      Transmit(first);
+      if (pause_ns > 0) {
+        const auto middle = first.begin() + static_cast<std::ptrdiff_t>(pause_at);
+        Transmit(std::vector<std::uint8_t>(first.begin(), middle));
+        SleepUntil(std::max(tx_deadline, NowNs()) + pause_ns);
+        Transmit(std::vector<std::uint8_t>(middle, first.end()));
+      } else {
+        Transmit(first);
+      }
       return AwaitAcknowledgement(resend);
   }
   return Next::kByte;

@@ -20,6 +20,11 @@ struct FaultOptions {
   int bad_checksum = 0;   // send N replies with a wrong checksum (a NAK gets a good copy)
   int hidden_errors = 0;  // send N replies with one bit flipped in two of their bytes, which the
                           // checksum cannot see (as two hits on one bit of a frame on the line)
+
+  int without_ack = 0;     // send N replies without the ACK before them
+  int reply_pause_ms = 0;  // stop this long in the middle of every reply frame (not of a copy
+                           // sent again after a NAK)
+
   std::vector<std::uint8_t> garbage;  // bytes sent after the ACK, before every reply frame
   double bit_error_rate = 0;          // chance per sent byte of one flipped bit
   double drop_rate = 0;               // chance per sent byte of not sending it

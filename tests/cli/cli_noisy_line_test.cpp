@@ -89,6 +89,33 @@ TEST_F(CliNoisyLine, EveryReadingVerbGivesWhatACleanLineGives) {
   }
 }
 
+// Lost bytes alone cannot let a wrong record through, so they ask for no second reads; a reply
+// of the right size refused for its checksum shows flipped bits, which can.
+TEST_F(CliNoisyLine, OnlyFlippedBitsHaveRecordsReadTwice) {
+  struct Damage {
+    const char* name;
+    double drop_rate;
+    int bad_checksum;  // replies, the identify's first
+    bool read_twice;
+  };
+  const std::vector<Damage> damages = {{"lost bytes", 0.01, 0, false},
+                                       {"a bad checksum", 0, 2, true}};
+  std::string dir;
+  const std::string clean = PluTable(RunVerb(kReadingVerbs[0], {}, false, dir), dir);
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.name);
+    sim::FaultOptions faults;
+    faults.drop_rate = damage.drop_rate;
+    faults.bad_checksum = damage.bad_checksum;
+    const CliRun run = RunVerb(kReadingVerbs[0], faults, false, dir);
+    ASSERT_EQ(run.exit_code, kExitOk) << run.err;
+    EXPECT_EQ(PluTable(run, dir), clean);
+    EXPECT_NE(run.err.find("line damage: "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("records read twice") != std::string::npos, damage.read_twice)
+        << run.err;
+  }
+}
+
 // A record taken before the line showed damage is read again then; one the checksum passed
 // damaged is not confirmed, and the run fails rather than give it.
 TEST_F(CliNoisyLine, ARecordDamagedBeforeTheLineShowedItIsNotGiven) {

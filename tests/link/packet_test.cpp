@@ -196,6 +196,55 @@ TEST_F(Transaction, BadReplyChecksumIsRefusedAndTheNextGoodCopyAccepted) {
   EXPECT_EQ(ControlBytes(peer, 2), (std::vector<std::uint8_t>{0x15, 0x06}));
 }
 
+// How a first copy that is not a whole reply is met. The read time-out is kTestTimeout here, so
+// a frame that falls silent and a silent line wait equally long: what tells them apart is the
+// answer, a NAK within the same send for a frame, the request sent again for mere noise.
+struct BrokenCopy {
+  const char* name;
+  Bytes first;                        // the peer's answer to the request
+  std::vector<std::uint8_t> control;  // what the PC answered, in order
+  int sends;
+};
+
+class BrokenCopies : public Transaction, public ::testing::WithParamInterface<BrokenCopy> {};
+
+TEST_P(BrokenCopies, AreRefusedOrSentForAgainAsTheyDeserve) {
+  const BrokenCopy& c = GetParam();
+  const Bytes good = ReplyFrame({0x00, 0x00, 0x42});
+  int requests = 0;
+  PtyPeer peer([&](const PeerEvent& e) {
+    if (!e.is_frame) return e.bytes[0] == 0x15 ? good : Bytes{};
+    return ++requests == 1 ? c.first : Concat({0x06}, good);
+  });
+  Connect(peer);
+  Run(1);
+  ASSERT_FALSE(packet_.Failed);
+  packet_.PopWord();
+  EXPECT_EQ(packet_.PopByte(), 0x42);
+  EXPECT_EQ(ControlBytes(peer, c.control.size()), c.control);
+  EXPECT_EQ(packet_.Sends(), c.sends);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transaction, BrokenCopies,
+    ::testing::Values(
+        // The acknowledgement lost: the frame where it was due is the reply.
+        BrokenCopy{"FrameWithoutItsAck", ReplyFrame({0x00, 0x00, 0x42}), {0x06}, 1},
+        // Silent part-way, or before its end mark: refused at once, the scale sends it again.
+        BrokenCopy{"FrameFallingSilent", {0x06, 0xC3, 0x04, 0x00, 0x00, 0x00}, {0x15, 0x06}, 1},
+        BrokenCopy{"FrameWithoutItsEnd",
+                   {0x06, 0xC3, 0x04, 0x00, 0x00, 0x00, 0x42, 0x42, 0xC3},
+                   {0x15, 0x06},
+                   1},
+        // Its start lost: the end mark shows a frame came, and its copy is asked for.
+        BrokenCopy{"FrameWithoutItsStart",
+                   {0x06, 0x00, 0x00, 0x00, 0x42, 0x42, 0xC3, 0x02},
+                   {0x15, 0x06},
+                   1},
+        // Bytes that never showed a frame are no reply to refuse: the request goes again.
+        BrokenCopy{"NoiseAlone", {0x06, 0x55, 0xC3, 0x99}, {0x06}, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Transaction, NakedRequestIsSentAgain) {
   int frames = 0;
   PtyPeer peer([&frames](const PeerEvent& e) {

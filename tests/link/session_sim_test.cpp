@@ -105,6 +105,33 @@ TEST_F(AgainstSimulator, SilentScaleFailsAfterThreeSends) {
   EXPECT_FALSE(session_.IsConnected());
 }
 
+// A reply frame that pauses part-way, at the program's own read time-out. At 9600 baud a frame
+// may pause for about 134 ms before it is taken as broken.
+struct PausingReply {
+  const char* name;
+  int reply_pause_ms;
+  int refused;  // copies of the identity refused before one was taken
+};
+
+class PausingReplies : public AgainstSimulator,
+                       public ::testing::WithParamInterface<PausingReply> {};
+
+TEST_P(PausingReplies, ComeThroughOnTheFirstSend) {
+  session_.SetReadTimeout(Transport::kDefaultReadTimeout);
+  sim::FaultOptions faults;
+  faults.reply_pause_ms = GetParam().reply_pause_ms;
+  ASSERT_TRUE(Connect(faults, 9600));
+  EXPECT_EQ(identity_, "KELDARO SIM 1.0");
+  EXPECT_EQ(session_.packet().RefusedReplies(), GetParam().refused);
+  EXPECT_EQ(scale_.FramesReceived(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, PausingReplies,
+                         ::testing::Values(PausingReply{"Briefly", 20, 0},
+                                           // Refused at the bound; the copy comes whole.
+                                           PausingReply{"Long", 400, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(AgainstSimulator, EveryReadReplyOfTheSimulatorHasTheSizeOfTheTable) {
   ASSERT_TRUE(Connect());
   Packet& packet = session_.packet();

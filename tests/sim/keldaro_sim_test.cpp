@@ -130,6 +130,7 @@ TEST(KeldaroSim, BadUsageExitsTwoWithUsage) {
       {"--frobnicate"}, {"--status", "zz"}, {"--status", "100"},  {"--nak-first", "-1"},
       {"--nak-first"},  {"--garbage"},      {"--garbage", "ABC"}, {"--bit-errors", "2"},
       {"--drop", "x"},  {"--seed", "-3"},   {"--empty=1"},        {"stray"},
+      {"--no-ack"},     {"--reply-pause"},
   };
   for (const auto& args : bad) {
     SimProcess sim(args);
@@ -232,6 +233,22 @@ TEST(KeldaroSim, FaultOptionsReachTheScale) {
     ASSERT_TRUE(port.ReadReplyFrame(&body, nullptr, 1000));  // ... and a good copy follows
     port.WriteByte(0x06);
     EXPECT_TRUE(Transact(port, cmd::kIdentify).checksum_ok);
+    kill(sim.pid(), SIGTERM);
+    EXPECT_EQ(sim.Wait(), 0);
+  }
+  {
+    SimProcess sim({"--no-ack", "1", "--reply-pause", "400"});
+    const std::string path = sim.FirstLine();
+    ASSERT_FALSE(path.empty());
+    PcPort port;
+    ASSERT_TRUE(port.Open(path));
+    port.Write(testing::RequestFrame(cmd::kIdentify));
+    const Bytes head = port.ReadUntilQuiet(150);  // up to the pause
+    const Bytes tail = port.ReadUntilQuiet(500);
+    ASSERT_GE(head.size(), 3u);
+    ASSERT_GE(tail.size(), 2u);
+    EXPECT_EQ(Bytes(head.begin(), head.begin() + 3), (Bytes{0xC3, 0x04, 0x00}));  // no ACK
+    EXPECT_EQ(Bytes(tail.end() - 2, tail.end()), (Bytes{0xC3, 0x02}));
     kill(sim.pid(), SIGTERM);
     EXPECT_EQ(sim.Wait(), 0);
   }
