@@ -14,6 +14,8 @@ packages=(
   dpkg-dev help2man lintian desktop-file-utils appstream
   # screenshots of the windows in docs/: a window manager, a driver for it, a grab and its PNG
   openbox xdotool x11-apps netpbm
+  # a serial line carried over TCP (raw and RFC 2217), for the network port tests and benchmark
+  ser2net
 )
 
 missing=()
