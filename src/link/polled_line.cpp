@@ -70,6 +70,10 @@ long PolledLine::WriteSome(const std::uint8_t* bytes, std::size_t count) {
   return ::write(fd_, bytes, count);
 }
 
+long PolledLine::ReadSome(std::uint8_t* bytes, std::size_t size) {
+  return ::read(fd_, bytes, size);
+}
+
 bool PolledLine::WriteAll(const std::uint8_t* bytes, std::size_t count) {
   const auto give_up = Clock::now() + kWriteGiveUp;
   while (count > 0) {
@@ -111,7 +115,7 @@ void PolledLine::PurgeInput() { DropInput(); }
 long PolledLine::ReadRaw(std::uint8_t* raw, std::size_t size, Clock::time_point& until) {
   bool hung_up = false;  // the line said so; one more read takes what it still holds
   for (;;) {
-    const ssize_t n = ::read(fd_, raw, size);
+    const long n = ReadSome(raw, size);
     if (n > 0) return n;
     if (n == 0 && empty_read_is_end_) {
       gone_ = true;

@@ -87,6 +87,8 @@ class PolledLine : public Transport {
   virtual void FlushInput() {}
   // One write(2) of what the descriptor takes of `count` bytes, as write(2) answers.
   virtual long WriteSome(const std::uint8_t* bytes, std::size_t count);
+  // One read(2) of what the descriptor holds, at most `size` bytes, as read(2) answers.
+  virtual long ReadSome(std::uint8_t* bytes, std::size_t size);
 
   // Waits up to `timeout_ms` for data and reads what is there into the buffer. False on
   // time-out, or with gone_ set when the line went away.

@@ -96,6 +96,17 @@ long TcpLine::WriteSome(const std::uint8_t* bytes, std::size_t count) {
   return ::send(fd_, bytes, count, MSG_NOSIGNAL);
 }
 
+long TcpLine::ReadSome(std::uint8_t* bytes, std::size_t size) {
+  const long n = ::recv(fd_, bytes, size, 0);
+  // What arrived is acknowledged at once rather than up to 40 ms later: a far end that holds
+  // small writes back until the former one is acknowledged (Nagle's algorithm, as ser2net and
+  // many device servers do) would otherwise stall every reply that comes in pieces. The kernel
+  // leaves this mode on its own, so it is asked for after every read.
+  const int on = 1;
+  ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+  return n;
+}
+
 bool TcpLine::SetLineSpeed(int baud) {
   if (!IsOpen() || gone_ || baud <= 0) {
     Close();

@@ -33,6 +33,7 @@ class TcpLine : public PolledLine {
   // "HOST port PORT", as the failures name the far end.
   const std::string& FarEnd() const { return far_end_; }
   long WriteSome(const std::uint8_t* bytes, std::size_t count) override;
+  long ReadSome(std::uint8_t* bytes, std::size_t size) override;
 
  private:
   bool Connect(const std::string& host, int port);
