@@ -43,8 +43,8 @@ std::vector<std::uint8_t> Line(const std::uint8_t* data, std::size_t size,
         break;
       }
       case 1:  // a negotiation
-        line.insert(line.end(), {telnet::kIac, static_cast<std::uint8_t>(telnet::kWill + next() % 4),
-                                 next()});
+        line.insert(line.end(),
+                    {telnet::kIac, static_cast<std::uint8_t>(telnet::kWill + next() % 4), next()});
         break;
       case 2: {  // a subnegotiation with a payload of any bytes
         line.insert(line.end(), {telnet::kIac, telnet::kSb, next()});

@@ -37,8 +37,8 @@ std::size_t SchemeEnd(std::string_view text) {
   const std::size_t mark = text.find(kUrlMark);
   if (mark == std::string_view::npos || mark == 0) return std::string_view::npos;
   const auto scheme_char = [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '+' || c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '-' || c == '.';
   };
   if (!std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(mark), scheme_char))
     return std::string_view::npos;
@@ -56,8 +56,8 @@ std::string Lower(std::string_view text) {
 // A host name as DNS spells it (letters, digits, '-' and '.'), which includes IPv4 addresses.
 bool IsHostName(std::string_view host) {
   return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.';
   });
 }
 
@@ -119,7 +119,8 @@ std::optional<PortName> PortName::ParseUrl(std::string_view text, std::size_t sc
     rest.remove_prefix(close + 1);
   } else {
     host = rest.substr(0, rest.rfind(':'));
-    if (host.empty()) return Refuse(error, whole + ": the host is missing, as in " + std::string(kUrlForms));
+    if (host.empty())
+      return Refuse(error, whole + ": the host is missing, as in " + std::string(kUrlForms));
     if (!IsHostName(host)) {
       return Refuse(error, whole + ": the host " + std::string(host) +
                                " is no host name or address (an IPv6 address goes in brackets)");
@@ -133,8 +134,8 @@ std::optional<PortName> PortName::ParseUrl(std::string_view text, std::size_t sc
   const std::string_view port_text = rest.substr(1);
   const auto port = ParseInteger(port_text);
   if (!port || *port < 1 || *port > 65535) {
-    return Refuse(error, whole + ": the port " + std::string(port_text) +
-                             " is no TCP port (1 to 65535)");
+    return Refuse(error,
+                  whole + ": the port " + std::string(port_text) + " is no TCP port (1 to 65535)");
   }
   return PortName(kind, whole, static_cast<int>(*port), std::string(host));
 }

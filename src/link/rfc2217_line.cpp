@@ -50,8 +50,8 @@ bool Rfc2217Line::Open(const std::string& host, int port, int baud) {
   }
   if (speed_answered_ != static_cast<std::uint32_t>(baud)) {
     settings_refused_ = true;
-    return Fail("the far port at " + FarEnd() + " refused the line speed " +
-                std::to_string(baud) + " baud");
+    return Fail("the far port at " + FarEnd() + " refused the line speed " + std::to_string(baud) +
+                " baud");
   }
   DropInput();
   return true;

@@ -48,10 +48,10 @@ class Rfc2217Line final : public TcpLine {
   std::vector<std::uint8_t> decoded_;
   std::vector<telnet::Event> events_;
   std::vector<std::uint8_t> outgoing_;
-  std::array<bool, 256> will_sent_{};    // options this side offered or agreed to use
-  std::array<bool, 256> do_sent_{};      // options this side asked or let the far end use
+  std::array<bool, 256> will_sent_{};     // options this side offered or agreed to use
+  std::array<bool, 256> do_sent_{};       // options this side asked or let the far end use
   std::array<bool, 256> refused_sent_{};  // options this side declined, once each
-  std::array<bool, 256> answered_{};     // COM port commands the far end answered
+  std::array<bool, 256> answered_{};      // COM port commands the far end answered
   bool com_port_refused_ = false;
   std::uint32_t speed_answered_ = 0;
 };

@@ -87,7 +87,8 @@ bool TcpLine::Connect(const std::string& host, int port) {
     return Fail(far_end_ + " did not answer within " +
                 std::to_string(kConnectBound.count() / 1000) + " s");
   }
-  if (error == ECONNREFUSED) return Fail(far_end_ + " refused the connection: nothing listens there");
+  if (error == ECONNREFUSED)
+    return Fail(far_end_ + " refused the connection: nothing listens there");
   return Fail(far_end_ + ": " + std::strerror(error));
 }
 

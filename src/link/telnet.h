@@ -16,9 +16,9 @@ constexpr std::uint8_t kDo = 253;  // the sender asks the other side to use an o
 constexpr std::uint8_t kDont = 254;
 constexpr std::uint8_t kIac = 255;  // "interpret as command"; doubled, a data byte 0xFF
 
-constexpr std::uint8_t kBinary = 0;             // 8-bit data both ways
-constexpr std::uint8_t kSuppressGoAhead = 3;    // full duplex, no go-ahead signals
-constexpr std::uint8_t kComPortOption = 44;     // RFC 2217
+constexpr std::uint8_t kBinary = 0;           // 8-bit data both ways
+constexpr std::uint8_t kSuppressGoAhead = 3;  // full duplex, no go-ahead signals
+constexpr std::uint8_t kComPortOption = 44;   // RFC 2217
 
 // Commands of the COM port option, client to server; the server answers with the same command
 // plus kServerReply and the value it applied.

@@ -72,8 +72,7 @@ TEST_F(CliNetwork, Rfc2217SetsTheFarLineSpeedAndARawLineKeepsItsOwn) {
 TEST_F(CliNetwork, ScanChangesTheFarSpeedOnlyOverRfc2217) {
   const CliRun raw = RunOn(ser2net_.SocketUrl(), {"--baud", "115200", "scan"});
   EXPECT_EQ(raw.exit_code, 0) << raw.err;
-  EXPECT_NE(raw.err.find("cannot change the far line speed over a raw TCP line"),
-            std::string::npos)
+  EXPECT_NE(raw.err.find("cannot change the far line speed over a raw TCP line"), std::string::npos)
       << raw.err;
   EXPECT_EQ(raw.out.find(ser2net_.SocketUrl() + " 115200 Terazi ID: "), 0u) << raw.out;
 

@@ -1,12 +1,11 @@
 // Lines over TCP against scripted far ends on 127.0.0.1: how opens fail, a far end that goes away
 // in the middle of a reply, and IAC in the data of a Telnet line.
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <thread>
@@ -173,8 +172,8 @@ TEST(TcpLine, NothingListeningIsRefusedNamingHostAndPort) {
   }
   const auto line = Open("socket://127.0.0.1:" + std::to_string(port), 9600);
   EXPECT_FALSE(line->IsOpen());
-  EXPECT_EQ(line->LastOpenError(),
-            "127.0.0.1 port " + std::to_string(port) + " refused the connection: nothing listens there");
+  EXPECT_EQ(line->LastOpenError(), "127.0.0.1 port " + std::to_string(port) +
+                                       " refused the connection: nothing listens there");
 }
 
 TEST(TcpLine, AFarEndClosingInTheMiddleOfAReplyEndsTheRunAsPortGone) {
@@ -184,7 +183,7 @@ TEST(TcpLine, AFarEndClosingInTheMiddleOfAReplyEndsTheRunAsPortGone) {
       if (std::string(scheme) == "rfc2217") AnswerLineSettings(fd, heard);
       const std::size_t before = heard.data.size();
       HearUntil(fd, heard, [&] { return heard.data.size() > before; });  // the request
-      Send(fd, {wire::kAck, wire::kMark, wire::kFrameStart, 0x00});  // and no more of the reply
+      Send(fd, {wire::kAck, wire::kMark, wire::kFrameStart, 0x00});      // and no more of the reply
     });
     Packet packet;
     packet.SetReadTimeout(std::chrono::milliseconds(100));
@@ -201,23 +200,23 @@ TEST(Rfc2217Line, DataBytesOfValueIacCrossTheLineBothWays) {
   const Bytes sent = {1, telnet::kIac, 2};
   Heard heard;
   {
-  ScriptedServer server([&heard](int fd) {
-    AnswerLineSettings(fd, heard);
-    heard.data.clear();
-    HearUntil(fd, heard, [&] { return heard.data.size() >= 3; });
-    // Data with a doubled IAC, and an unasked notice of the far port's state in the middle.
-    Send(fd, {telnet::kIac, telnet::kIac, 5, telnet::kIac, telnet::kSb, telnet::kComPortOption,
-              107, 0x30, telnet::kIac, telnet::kSe, 6});
-    HearUntil(fd, heard, [] { return false; });
-  });
-  const auto line = Open(server.Url("rfc2217"), 115200);
-  ASSERT_TRUE(line->IsOpen()) << line->LastOpenError();
-  line->WriteBlock(sent.data(), sent.size());
-  Bytes received;
-  for (int i = 0; i < 3; ++i) received.push_back(line->ReadByte());
-  EXPECT_FALSE(line->Error);
-  EXPECT_EQ(received, (Bytes{telnet::kIac, 5, 6}));
-  line->Close();
+    ScriptedServer server([&heard](int fd) {
+      AnswerLineSettings(fd, heard);
+      heard.data.clear();
+      HearUntil(fd, heard, [&] { return heard.data.size() >= 3; });
+      // Data with a doubled IAC, and an unasked notice of the far port's state in the middle.
+      Send(fd, {telnet::kIac, telnet::kIac, 5, telnet::kIac, telnet::kSb, telnet::kComPortOption,
+                107, 0x30, telnet::kIac, telnet::kSe, 6});
+      HearUntil(fd, heard, [] { return false; });
+    });
+    const auto line = Open(server.Url("rfc2217"), 115200);
+    ASSERT_TRUE(line->IsOpen()) << line->LastOpenError();
+    line->WriteBlock(sent.data(), sent.size());
+    Bytes received;
+    for (int i = 0; i < 3; ++i) received.push_back(line->ReadByte());
+    EXPECT_FALSE(line->Error);
+    EXPECT_EQ(received, (Bytes{telnet::kIac, 5, 6}));
+    line->Close();
   }  // the far end's record is complete once its thread has ended
   EXPECT_EQ(heard.data, sent);
 }

@@ -33,12 +33,15 @@ TEST(TelnetDecoder, SplitsDataFromCommandsWhereverTheReadsEnd) {
        {kIac, kSb, kComPortOption, 1, kIac, kDo, kBinary, 9},
        {9},
        {{kDo, kBinary, {}}}},
-      {"an overlong subnegotiation is cut", [] {
+      {"an overlong subnegotiation is cut",
+       [] {
          Bytes b = {kIac, kSb, 44};
          b.insert(b.end(), 100, 0x55);
          b.insert(b.end(), {kIac, kSe, 3});
          return b;
-       }(), {3}, {{kSb, 44, Bytes(Decoder::kMaxPayload, 0x55)}}},
+       }(),
+       {3},
+       {{kSb, 44, Bytes(Decoder::kMaxPayload, 0x55)}}},
   };
   for (const Case& c : cases) {
     // Whole, and split at every place: a read may end anywhere.

@@ -62,8 +62,7 @@ class Ser2netLine {
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!(Listening(raw_port_) && Listening(rfc2217_port_))) {
       int status = 0;
-      if (::waitpid(pid_, &status, WNOHANG) == pid_ ||
-          std::chrono::steady_clock::now() > give_up) {
+      if (::waitpid(pid_, &status, WNOHANG) == pid_ || std::chrono::steady_clock::now() > give_up) {
         pid_ = -1;
         *error = "ser2net did not start; see " + folder_ + "/ser2net.log";
         return false;
