@@ -22,6 +22,7 @@ bool Rfc2217Line::Open(const std::string& host, int port, int baud) {
   do_sent_ = {};
   refused_sent_ = {};
   answered_ = {};
+  com_port_agreed_ = false;
   com_port_refused_ = false;
   speed_answered_ = 0;
   if (!TcpLine::Open(host, port, baud)) return false;
@@ -31,13 +32,16 @@ bool Rfc2217Line::Open(const std::string& host, int port, int baud) {
     SendNegotiation(telnet::kDo, option);
   }
   SendNegotiation(telnet::kWill, telnet::kComPortOption);
-  SendSpeed(baud);
-  SendComCommand(telnet::com::kSetDataSize, {8});
-  SendComCommand(telnet::com::kSetParity, {telnet::com::kParityNone});
-  SendComCommand(telnet::com::kSetStopSize, {telnet::com::kStopBitsOne});
-  // The framing answers are waited for too, but only the speed's decides.
-  AwaitReplies({telnet::com::kSetBaudRate, telnet::com::kSetDataSize, telnet::com::kSetParity,
-                telnet::com::kSetStopSize});
+  // The settings go only to a far end that agreed to the option; their answers are waited for
+  // too, but only the speed's decides.
+  if (Await([this] { return com_port_agreed_ || com_port_refused_; }) && com_port_agreed_) {
+    SendSpeed(baud);
+    SendComCommand(telnet::com::kSetDataSize, {8});
+    SendComCommand(telnet::com::kSetParity, {telnet::com::kParityNone});
+    SendComCommand(telnet::com::kSetStopSize, {telnet::com::kStopBitsOne});
+    AwaitAnswers({telnet::com::kSetBaudRate, telnet::com::kSetDataSize, telnet::com::kSetParity,
+                  telnet::com::kSetStopSize});
+  }
   if (gone_) return Fail(FarEnd() + " closed the connection while the line was being set up");
   if (com_port_refused_) {
     return Fail(FarEnd() +
@@ -45,7 +49,7 @@ bool Rfc2217Line::Open(const std::string& host, int port, int baud) {
                 "raw connection");
   }
   if (!answered_[telnet::com::kSetBaudRate]) {
-    return Fail(FarEnd() + " did not answer the RFC 2217 line settings within " +
+    return Fail(FarEnd() + " did not answer the RFC 2217 negotiation within " +
                 std::to_string(kReplyBound.count() / 1000) + " s");
   }
   if (speed_answered_ != static_cast<std::uint32_t>(baud)) {
@@ -70,7 +74,7 @@ bool Rfc2217Line::SetLineSpeed(int baud) {
   }
   answered_[telnet::com::kSetBaudRate] = false;
   SendSpeed(baud);
-  if (!AwaitReplies({telnet::com::kSetBaudRate}) ||
+  if (!AwaitAnswers({telnet::com::kSetBaudRate}) ||
       speed_answered_ != static_cast<std::uint32_t>(baud)) {
     Close();
     return false;
@@ -105,6 +109,7 @@ void Rfc2217Line::Handle(const telnet::Event& event) {
   const std::uint8_t option = event.option;
   switch (event.verb) {
     case telnet::kDo:
+      if (option == telnet::kComPortOption) com_port_agreed_ = true;
       if (Wanted(option)) {
         if (!will_sent_[option]) SendNegotiation(telnet::kWill, option);
       } else if (!refused_sent_[option]) {
@@ -164,20 +169,25 @@ void Rfc2217Line::SendSpeed(int baud) {
                   static_cast<std::uint8_t>(speed >> 8), static_cast<std::uint8_t>(speed)});
 }
 
-bool Rfc2217Line::AwaitReplies(std::initializer_list<std::uint8_t> commands) {
-  const auto all_answered = [&] {
-    return std::all_of(commands.begin(), commands.end(),
-                       [&](std::uint8_t command) { return answered_[command]; });
-  };
+bool Rfc2217Line::Await(const std::function<bool()>& done) {
   auto until = Clock::now() + kReplyBound;
   std::array<std::uint8_t, 256> raw{};
   std::array<std::uint8_t, 256> stale{};  // data before the line is set up belongs to no request
-  while (!all_answered() && !com_port_refused_) {
+  while (!done()) {
     const long n = ReadRaw(raw.data(), raw.size(), until);
     if (n <= 0) return false;
     TakeReceived(raw.data(), static_cast<std::size_t>(n), stale.data());
   }
-  return all_answered();
+  return true;
+}
+
+bool Rfc2217Line::AwaitAnswers(std::initializer_list<std::uint8_t> commands) {
+  return Await([&] {
+           return com_port_refused_ ||
+                  std::all_of(commands.begin(), commands.end(),
+                              [&](std::uint8_t command) { return answered_[command]; });
+         }) &&
+         !com_port_refused_;
 }
 
 }  // namespace keldaro

@@ -9,6 +9,8 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -40,9 +42,12 @@ class Rfc2217Line final : public TcpLine {
   void SendNegotiation(std::uint8_t verb, std::uint8_t option);
   void SendComCommand(std::uint8_t command, const std::vector<std::uint8_t>& value);
   void SendSpeed(int baud);
-  // Reads and handles what comes until the far end has answered every command in `commands`, the
-  // option was refused, the line went away or kReplyBound ran out. True when all were answered.
-  bool AwaitReplies(std::initializer_list<std::uint8_t> commands);
+  // Reads and handles what comes until `done` says so (true), or the line went away or
+  // kReplyBound ran out (false).
+  bool Await(const std::function<bool()>& done);
+  // Awaits the far end's answer to every command in `commands`; false when one is missing or
+  // the option was refused.
+  bool AwaitAnswers(std::initializer_list<std::uint8_t> commands);
 
   telnet::Decoder decoder_;
   std::vector<std::uint8_t> decoded_;
@@ -52,6 +57,7 @@ class Rfc2217Line final : public TcpLine {
   std::array<bool, 256> do_sent_{};       // options this side asked or let the far end use
   std::array<bool, 256> refused_sent_{};  // options this side declined, once each
   std::array<bool, 256> answered_{};      // COM port commands the far end answered
+  bool com_port_agreed_ = false;
   bool com_port_refused_ = false;
   std::uint32_t speed_answered_ = 0;
 };

@@ -147,7 +147,7 @@ TEST(TcpLine, AFailedOpenNamesTheFarEndAndWhatWentWrong) {
          Heard heard;
          HearUntil(fd, heard, [] { return false; });
        },
-       "did not answer the RFC 2217 line settings within 2 s", false},
+       "did not answer the RFC 2217 negotiation within 2 s", false},
   };
   for (const Case& c : cases) {
     ScriptedServer server(c.far_end);
