@@ -56,7 +56,7 @@ void PolledLine::CloseDescriptor() {
 }
 
 void PolledLine::DropInput() {
-  rx_at_ = rx_end_ = 0;
+  ForgetReadAhead();
   if (IsOpen()) FlushInput();
 }
 

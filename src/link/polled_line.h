@@ -73,6 +73,8 @@ class PolledLine : public Transport {
   void CloseDescriptor();
   // Forgets the bytes read ahead, and the line's own buffered input (FlushInput).
   void DropInput();
+  // Forgets the bytes read ahead only.
+  void ForgetReadAhead() { rx_at_ = rx_end_ = 0; }
 
   // Turns `count` bytes as read from the descriptor into data for the reader, at most `count` of
   // them, into `data`; returns how many. The bytes are data as they stand unless a kind carries

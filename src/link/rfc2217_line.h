@@ -1,7 +1,7 @@
 // A serial line carried over Telnet with the COM port control option (rfc2217://HOST:PORT, RFC
 // 2217): the far port is set to the line speed, 8 data bits, no parity and one stop bit when the
 // connection opens and whenever the speed changes, its DTR raised, and its receive buffer purged
-// where the input is purged. Data goes both ways with IAC doubled. The far end's answer to each
+// where the line is drained. Data goes both ways with IAC doubled. The far end's answer to each
 // setting is waited for at most kReplyBound; a far end that refuses the speed refuses the open,
 // one that leaves a control unanswered (a port without modem lines) does not.
 #pragma once
@@ -28,6 +28,10 @@ class Rfc2217Line final : public TcpLine {
   bool Open(const std::string& host, int port, int baud);
   // DTR on, RTS off at the far port; not waited for.
   void RaiseDtr() override;
+  // Drops the bytes read ahead. The far port's buffer is purged where the line is drained
+  // (before the first exchange and every resend, where stale bytes are to be expected): a purge
+  // before every request would cost every exchange a command and its answer.
+  void PurgeInput() override { ForgetReadAhead(); }
   // Sets the far port's speed and waits for its answer; false (closed) when it refused it or
   // did not answer.
   bool SetLineSpeed(int baud) override;
