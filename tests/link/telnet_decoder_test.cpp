@@ -62,18 +62,5 @@ TEST(TelnetDecoder, SplitsDataFromCommandsWhereverTheReadsEnd) {
   }
 }
 
-TEST(TelnetDecoder, EscapingDataRoundTripsThroughTheDecoder) {
-  const Bytes data = {0, kIac, kIac, kSe, kSb, 255, 13, 10};
-  Bytes line;
-  AppendEscaped(data.data(), data.size(), line);
-  EXPECT_EQ(line.size(), data.size() + 3);
-  Decoder decoder;
-  Bytes back;
-  std::vector<Event> events;
-  decoder.Feed(line.data(), line.size(), back, events);
-  EXPECT_EQ(back, data);
-  EXPECT_TRUE(events.empty());
-}
-
 }  // namespace
 }  // namespace keldaro::telnet
