@@ -7,6 +7,7 @@
 
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,6 +51,7 @@ class Ser2netLine {
                                         baud);
     pid_ = ::fork();
     if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that crashes takes ser2net with it
       // Foreground, no lock files, its own configuration only; its chatter goes to a log.
       const std::string log = folder_ + "/ser2net.log";
       std::freopen(log.c_str(), "w", stdout);
