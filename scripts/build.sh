@@ -31,7 +31,7 @@ case "${1:-debug}" in
     cmake -S . -B build-fuzz "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELDARO_GUI=OFF \
       -DBUILD_TESTING=OFF -DKELDARO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
     cmake --build build-fuzz -j "$jobs" --target fuzz_reply fuzz_plu_file fuzz_config_file \
-      fuzz_settings_file fuzz_metrology_file fuzz_report fuzz_csv_import ;;
+      fuzz_settings_file fuzz_metrology_file fuzz_report fuzz_csv_import fuzz_telnet ;;
   *)
     echo "usage: scripts/build.sh [debug|release|sanitize|fuzz]" >&2
     exit 2 ;;

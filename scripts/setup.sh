@@ -15,6 +15,8 @@ packages=(
   # screenshots of the windows in docs/: a window manager (under Xvfb, openbox left windows
   # opened later black), a driver for it, a grab (scripts/grab_screen.sh) and its PNG
   fluxbox xdotool x11-apps x11-utils netpbm
+  # a serial line carried over TCP (raw and RFC 2217), for the network port tests and benchmark
+  ser2net
 )
 
 missing=()

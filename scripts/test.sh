@@ -40,6 +40,7 @@ build-fuzz/fuzz/fuzz_config_file -runs=0 fuzz/corpus/config_file
 build-fuzz/fuzz/fuzz_settings_file -runs=0 fuzz/corpus/settings_file
 build-fuzz/fuzz/fuzz_metrology_file -runs=0 fuzz/corpus/metrology_file
 build-fuzz/fuzz/fuzz_report -runs=0 fuzz/corpus/report
+build-fuzz/fuzz/fuzz_telnet -runs=0 fuzz/corpus/telnet
 
 # One closing line over the test runs (ctest has stopped the script already on a failure).
 total=$(grep -oE 'tests failed out of [0-9]+' "$log" | awk '{s += $5} END {print s + 0}')

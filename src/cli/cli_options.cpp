@@ -11,9 +11,10 @@ namespace keldaro::cli {
 
 void AddGlobalOptions(CLI::App& app, CliOptions& options) {
   app.add_option("--port", options.ports,
-                 "COMn or a device path (default COM1); given more than once, the verb runs on "
+                 "COMn, a device path, socket://HOST:PORT or rfc2217://HOST:PORT (default COM1); "
+                 "given more than once, the verb runs on "
                  "every port at the same time")
-      ->type_name("COMn|PATH")
+      ->type_name("COMn|PATH|URL")
       ->check(
           [](const std::string& text) {
             std::string error;

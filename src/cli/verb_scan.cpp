@@ -25,7 +25,6 @@ int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
     err << "keldaro-cli: no serial port found to scan; name one with --port\n";
     return kExitLinkFailure;
   }
-  const std::vector<int> speeds = FastestFirst();
   int found = 0;
   for (const std::string& port : ports) {
     if (StopRequested()) return kExitStopped;
@@ -37,7 +36,15 @@ int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
         trace->Record(d, b, n);
       };
     }
-    const PortScan scan = ScanLineSpeeds(PortNamed(port), speeds, tap);
+    const PortName name = PortNamed(port);
+    std::vector<int> speeds = FastestFirst();
+    if (name.kind() == PortName::Kind::kSocket) {
+      // A raw connection carries bytes only: the device server keeps the speed it was set to.
+      err << port << ": cannot change the far line speed over a raw TCP line (socket://); "
+          << "trying " << options.baud << " baud only\n";
+      speeds = {options.baud};
+    }
+    const PortScan scan = ScanLineSpeeds(name, speeds, tap);
     if (!scan.open_error.empty()) {
       err << port << ": " << kCannotOpenPortText << "\n  " << scan.open_error << '\n';
       continue;

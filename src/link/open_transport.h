@@ -1,5 +1,5 @@
-// Chooses the transport a port name calls for. Every port kind so far is a serial device; the
-// other kinds of line will be made here too.
+// Chooses the transport a port name calls for: a serial port, a raw TCP connection or a Telnet
+// connection with the COM port control option.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,5 @@
 // The byte line under the framed packet: what the packet needs of a port, whatever carries the
-// bytes (today a serial port, SerialPort). All I/O happens on the caller's thread. A sticky
+// bytes (a serial port, a TCP connection). All I/O happens on the caller's thread. A sticky
 // Error flag ends a try of the framed transaction; Gone() tells a line that went away from a
 // silent one.
 #pragma once

@@ -494,7 +494,7 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
     if (!frame.checksum_ok) {
       answer = f.silent ? Answer::kNone : Answer::kNak;
     } else {
-      log.push_back(ReceivedRequest{frame.code, frame.payload});
+      log.push_back(ReceivedRequest{frame.code, frame.payload, LineSpeed(master)});
       if (f.silent || (f.silent_after >= 0 && answered >= f.silent_after)) {
         answer = Answer::kNone;
       } else if (nak_left > 0) {

@@ -46,6 +46,7 @@ struct ScaleOptions {
 struct ReceivedRequest {
   std::uint8_t code = 0;
   std::vector<std::uint8_t> payload;
+  long line_speed = 0;  // the speed the PC side had set the line to (through whatever carries it)
 };
 
 class VirtualScale {

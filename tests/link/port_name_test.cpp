@@ -67,5 +67,51 @@ TEST(PortName, RefusesANameThatNamesNoPortWithTheReason) {
   }
 }
 
+TEST(PortName, TakesNetworkUrlsAndNamesThePartThatIsWrong) {
+  struct Case {
+    const char* text;
+    PortName::Kind kind;  // of a good URL
+    const char* host;
+    int port;
+    const char* label;
+    const char* reason;  // of a bad one: nullptr for a good URL
+  };
+  using K = PortName::Kind;
+  const Case cases[] = {
+      {"socket://127.0.0.1:4001", K::kSocket, "127.0.0.1", 4001, "127.0.0.1_4001", nullptr},
+      {"rfc2217://scale-7.shop.lan:2217", K::kRfc2217, "scale-7.shop.lan", 2217,
+       "scale-7.shop.lan_2217", nullptr},
+      {"RFC2217://[::1]:65535", K::kRfc2217, "::1", 65535, "--1_65535", nullptr},
+      {"socket://[fe80::1]:1", K::kSocket, "fe80::1", 1, "fe80--1_1", nullptr},
+      {"rfc2217://nohost", {}, "", 0, "", "the port is missing"},
+      {"rfc2217://nohost:", {}, "", 0, "", "the port is missing"},
+      {"socket://host:0", {}, "", 0, "", "the port 0 is no TCP port (1 to 65535)"},
+      {"socket://host:65536", {}, "", 0, "", "the port 65536 is no TCP port"},
+      {"socket://host:40x1", {}, "", 0, "", "the port 40x1 is no TCP port"},
+      {"socket://host:4001/", {}, "", 0, "", "the port 4001/ is no TCP port"},
+      {"socket://:4001", {}, "", 0, "", "the host is missing"},
+      {"socket://ho st:4001", {}, "", 0, "", "the host ho st is no host name"},
+      {"socket://::1:4001", {}, "", 0, "", "an IPv6 address goes in brackets"},
+      {"socket://[::g]:4001", {}, "", 0, "", "the host [::g] is no IPv6 address"},
+      {"socket://[::1:4001", {}, "", 0, "", "is no IPv6 address"},
+      {"telnet://host:23", {}, "", 0, "", "the scheme telnet:// is not known"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const std::optional<PortName> port = PortName::Parse(c.text, &error);
+    if (c.reason != nullptr) {
+      EXPECT_FALSE(port.has_value()) << c.text;
+      EXPECT_NE(error.find(c.reason), std::string::npos) << c.text << ": " << error;
+      continue;
+    }
+    ASSERT_TRUE(port.has_value()) << c.text << ": " << error;
+    EXPECT_EQ(port->kind(), c.kind) << c.text;
+    EXPECT_EQ(port->Text(), c.text);
+    EXPECT_EQ(port->Host(), c.host) << c.text;
+    EXPECT_EQ(port->TcpPort(), c.port) << c.text;
+    EXPECT_EQ(port->FileLabel(), c.label) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace keldaro
