@@ -19,6 +19,7 @@
 #include "ui/named_widgets.h"
 #include "ui/outcome_text.h"
 #include "ui/spin_number.h"
+#include "ui/typed_fields.h"
 #include "ui/wait_cursor.h"
 
 namespace keldaro::settings {
@@ -184,7 +185,7 @@ void SettingsTab::BuildGrids() {
   StringGrid3->setItemDelegate(new ui::CheckedCellDelegate(
       remembered_, services_.notifier, separator,
       [separator](int, QStringView text) { return AcceptsTypedTaxRate(text, separator); },
-      [](int) { return QStringLiteral("Vergi oranı"); },
+      [separator](int) { return ui::DecimalField(u"Vergi oranı", kMaxTaxRate, separator); },
       ui::CheckedCellDelegate::OnAccept::kKeepRemembered, StringGrid3));
   connect(StringGrid3->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
