@@ -19,6 +19,7 @@
 #include "ui/file_steps.h"
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
+#include "ui/run_input_guard.h"
 
 namespace keldaro::app {
 namespace {
@@ -211,6 +212,8 @@ void MainWindow::Show(const QString& text) {
 }
 
 void MainWindow::Button11Click() {
+  // Opening the port and asking the identity hold the window: nothing clicked meanwhile acts.
+  const ui::RunInputGuard input_guard;
   if (session_.IsConnected()) {
     Disconnect();
   } else {

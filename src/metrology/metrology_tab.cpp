@@ -13,6 +13,7 @@
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
 #include "ui/outcome_text.h"
+#include "ui/run_input_guard.h"
 #include "ui/spin_number.h"
 
 namespace keldaro::metrology {
@@ -187,6 +188,8 @@ void MetrologyTab::Button2Click() {
           "terazidekilerin üzerine yazılacak. Devam edilsin mi?")) {
     return;
   }
+  // After the question, which takes its answer without the guard.
+  const ui::RunInputGuard input_guard;
   services_.outcomes.Show(
       ui::OutcomeText(ui::RunKind::kSystemSend, SendMetrology(session_, record)));
 }

@@ -34,25 +34,29 @@ bool FieldPasses(int column, QStringView text, QChar separator) {
       return FloatWithin(text, separator, kFileNumbers.min, kFileNumbers.max);
     case kPrice: {
       double v = 0;
-      return ParseFloat(text, v, separator) && v <= 99999.99;
+      return ParseFloat(text, v, separator) && v <= kMaxFilePrice;
     }
     case kCode:
-      return IntWithin(text, 0, 999999);
+      return IntWithin(text, kCodes.min, kCodes.max);
     case kDepartment:
-      return IntWithin(text, 0, 40);
+      return IntWithin(text, kDepartmentNumbers.min, kDepartmentNumbers.max);
     case kTaxClass:
-      return IntWithin(text, 0, 8);
+      return IntWithin(text, kTaxClasses.min, kTaxClasses.max);
     case kWeightless:
     case kFixedFlag:
     case kBarFlag:
-      return IntWithin(text, 0, 1);
+      return IntWithin(text, kFlagValues.min, kFlagValues.max);
     case kName:
       return text.size() <= kNameWidth;
     case kShelfLife:
-      return FloatWithin(text, separator, 0, 999);
+      return FloatWithin(text, separator, kShelfLives.min, kShelfLives.max);
     default:
       return false;
   }
+}
+
+QString WholeNumberFrom(IntLimits limits) {
+  return QStringLiteral("a whole number from %1 to %2").arg(limits.min).arg(limits.max);
 }
 
 // What a field must be, for the message naming a line that fails.
@@ -61,19 +65,19 @@ QString Requirement(int column, QChar separator) {
     case kNo:
       return QStringLiteral("a number from %1 to %2").arg(kFileNumbers.min).arg(kFileNumbers.max);
     case kPrice:
-      return QStringLiteral("a number not above ") + FormatFixed(99999.99, 2, separator);
+      return QStringLiteral("a number not above ") + FormatFixed(kMaxFilePrice, 2, separator);
     case kCode:
-      return QStringLiteral("a whole number from 0 to 999999");
+      return WholeNumberFrom(kCodes);
     case kDepartment:
-      return QStringLiteral("a whole number from 0 to 40");
+      return WholeNumberFrom(kDepartmentNumbers);
     case kTaxClass:
-      return QStringLiteral("a whole number from 0 to 8");
+      return WholeNumberFrom(kTaxClasses);
     case kName:
       return QStringLiteral("at most %1 characters").arg(kNameWidth);
     case kShelfLife:
-      return QStringLiteral("a number from 0 to 999");
+      return QStringLiteral("a number from %1 to %2").arg(kShelfLives.min).arg(kShelfLives.max);
     default:
-      return QStringLiteral("0 or 1");
+      return QStringLiteral("%1 or %2").arg(kFlagValues.min).arg(kFlagValues.max);
   }
 }
 

@@ -148,36 +148,48 @@ bool SameWriteRecord(const PluSheet& a, int row_a, const PluSheet& b, int row_b,
   return fa == fb;
 }
 
-bool AcceptsTypedText(int column, QStringView value, QChar separator) {
-  if (column < kNo || column > kShelfLife) return false;  // the sales totals are never typed
-  if (column == kNo || value.isEmpty()) return true;
-  const auto float_at_most = [&](double limit) {
-    double v = 0;
-    return ParseFloat(value, v, separator) && v <= limit;
-  };
-  const auto int_at_most = [&](std::int32_t limit) {
-    std::int32_t v = 0;
-    return ParseInt(value, v) && v <= limit;
-  };
+TypedCheck TypedCheckOf(int column) {
+  using Takes = TypedCheck::Takes;
   switch (column) {
+    case kNo:
+      return {Takes::kAnything};
     case kPrice:
-      return float_at_most(9999.99);
-    case kCode:
-      return float_at_most(999999);
+      return {Takes::kNumber, kMaxTypedPrice};
+    case kCode:  // a fraction stands while typed and fails when the row is sent
+      return {Takes::kNumber, static_cast<double>(kCodes.max)};
     case kDepartment:
-      return int_at_most(40);
+      return {Takes::kWholeNumber, static_cast<double>(kDepartmentNumbers.max)};
     case kTaxClass:
-      return int_at_most(8);
+      return {Takes::kWholeNumber, static_cast<double>(kTaxClasses.max)};
     case kWeightless:
     case kFixedFlag:
     case kBarFlag:
-      return int_at_most(1);
+      return {Takes::kFlag, static_cast<double>(kFlagValues.max)};
     case kName:
-      return value.size() <= kNameWidth;
+      return {Takes::kText, static_cast<double>(kNameWidth)};
     case kShelfLife:
-      return float_at_most(999);
-    default:
-      return false;
+      return {Takes::kNumber, static_cast<double>(kShelfLives.max)};
+    default:  // the sales totals
+      return {Takes::kNothing};
+  }
+}
+
+bool AcceptsTypedText(int column, QStringView value, QChar separator) {
+  using Takes = TypedCheck::Takes;
+  const TypedCheck check = TypedCheckOf(column);
+  if (check.takes == Takes::kNothing) return false;  // not even deleting
+  if (check.takes == Takes::kAnything || value.isEmpty()) return true;
+  switch (check.takes) {
+    case Takes::kNumber: {
+      double v = 0;
+      return ParseFloat(value, v, separator) && v <= check.max;
+    }
+    case Takes::kText:
+      return value.size() <= check.max;
+    default: {  // a whole number or a flag
+      std::int32_t v = 0;
+      return ParseInt(value, v) && v <= check.max;
+    }
   }
 }
 

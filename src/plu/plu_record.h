@@ -35,6 +35,15 @@ std::string EncodePluWrite(const PluSheet& sheet, int row, QChar separator);
 // would store the same record). Throws ConversionError as EncodePluWrite does.
 bool SameWriteRecord(const PluSheet& a, int row_a, const PluSheet& b, int row_b, QChar separator);
 
+// How a column's cell is checked while typed: what it takes and, for a number, the highest
+// (there is no lowest); for a text, the most characters.
+struct TypedCheck {
+  enum class Takes { kAnything, kNumber, kWholeNumber, kFlag, kText, kNothing };
+  Takes takes = Takes::kNothing;
+  double max = 0;
+};
+TypedCheck TypedCheckOf(int column);
+
 // Whether a typed change of `column` to `value` stands (columns 10-12 never do).
 bool AcceptsTypedText(int column, QStringView value, QChar separator);
 

@@ -18,6 +18,7 @@
 #include "ui/handler_guard.h"
 #include "ui/named_widgets.h"
 #include "ui/outcome_text.h"
+#include "ui/typed_fields.h"
 
 namespace keldaro::plu {
 namespace {
@@ -30,6 +31,27 @@ constexpr std::array<int, kColumnCount> kColumnWidths = {39, 55,  55, 27, 32, 42
                                                          28, 213, 60, 54, 51, 43};
 constexpr int kRowHeight = 21;
 constexpr const char* kEmptiedTitle = "Warning";
+
+// What a column takes while typed, worded for the note of a refused keystroke.
+ui::TypedField TypedColumn(int column, QChar separator) {
+  const QString& caption = Headings()[column];
+  const TypedCheck check = TypedCheckOf(column);
+  switch (check.takes) {
+    case TypedCheck::Takes::kNumber:
+      return ui::DecimalField(caption, check.max, separator);
+    case TypedCheck::Takes::kWholeNumber:
+      return ui::WholeNumberField(caption, static_cast<int>(check.max));
+    case TypedCheck::Takes::kFlag:
+      return ui::FlagField(caption);
+    case TypedCheck::Takes::kText:
+      return ui::TextField(caption, static_cast<int>(check.max));
+    case TypedCheck::Takes::kNothing:
+      return ui::ReadOnlyField(caption);
+    case TypedCheck::Takes::kAnything:
+      break;
+  }
+  return {};  // never refused
+}
 
 }  // namespace
 
@@ -116,8 +138,8 @@ void PluTab::BuildGrid() {
       [separator](int column, QStringView text) {
         return AcceptsTypedText(column, text, separator);
       },
-      [](int column) { return Headings()[column]; }, ui::CheckedCellDelegate::OnAccept::kRemember,
-      StringGrid1));
+      [separator](int column) { return TypedColumn(column, separator); },
+      ui::CheckedCellDelegate::OnAccept::kRemember, StringGrid1));
   connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) StringGrid1SelectCell(current.column(), current.row() + 1);

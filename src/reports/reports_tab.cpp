@@ -13,6 +13,7 @@
 #include "ui/memo_text.h"
 #include "ui/named_widgets.h"
 #include "ui/outcome_text.h"
+#include "ui/run_input_guard.h"
 
 namespace keldaro::reports {
 
@@ -47,6 +48,7 @@ ReportsTab::ReportsTab(ScaleSession& session, const ui::Services& services, QWid
 
 void ReportsTab::Button18Click() {
   if (!session_.RequireConnection()) return;
+  const ui::RunInputGuard input_guard;
   Memo3->clear();  // a download that then fails leaves the listing empty or partial
   const Download download = DownloadReport(
       session_, DateTimeStamp(services_.clock.Now(), QLocale()), services_.decimal_separator);

@@ -18,7 +18,9 @@
 #include "ui/memo_text.h"
 #include "ui/named_widgets.h"
 #include "ui/outcome_text.h"
+#include "ui/run_input_guard.h"
 #include "ui/spin_number.h"
+#include "ui/typed_fields.h"
 #include "ui/wait_cursor.h"
 
 namespace keldaro::settings {
@@ -184,7 +186,7 @@ void SettingsTab::BuildGrids() {
   StringGrid3->setItemDelegate(new ui::CheckedCellDelegate(
       remembered_, services_.notifier, separator,
       [separator](int, QStringView text) { return AcceptsTypedTaxRate(text, separator); },
-      [](int) { return QStringLiteral("Vergi oranı"); },
+      [separator](int) { return ui::DecimalField(u"Vergi oranı", kMaxTaxRate, separator); },
       ui::CheckedCellDelegate::OnAccept::kKeepRemembered, StringGrid3));
   connect(StringGrid3->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
@@ -453,10 +455,12 @@ void SettingsTab::ShowClock(const ScaleClock& clock) {
 void SettingsTab::Button3Click() { ShowClock(ScaleClock::FromDateTime(services_.clock.Now())); }
 
 void SettingsTab::Button13Click() {
+  const ui::RunInputGuard input_guard;
   services_.outcomes.Show(ui::OutcomeText(ui::RunKind::kClockSet, SetClock(session_, held_clock_)));
 }
 
 void SettingsTab::Button4Click() {
+  const ui::RunInputGuard input_guard;
   ScaleClock clock = held_clock_;
   const RunResult result = ReadClock(session_, clock);
   if (result.ok) ShowClock(clock);

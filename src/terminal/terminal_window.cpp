@@ -6,6 +6,7 @@
 #include "terminal/keypad.h"
 #include "terminal/terminal_runs.h"
 #include "ui/handler_guard.h"
+#include "ui/run_input_guard.h"
 
 namespace keldaro::terminal {
 namespace {
@@ -60,6 +61,7 @@ TerminalWindow::TerminalWindow(ScaleSession& session, QChar decimal_separator, Q
   setFixedSize(233, 299);
   BuildDisplay();
   BuildKeypad();
+  installEventFilter(this);  // the key preview of a key sent while no button has the focus
 }
 
 void TerminalWindow::BuildDisplay() {
@@ -119,17 +121,20 @@ void TerminalWindow::BuildKeypad() {
     button->setGeometry(40 * static_cast<int>(i % 6), 144 + 32 * static_cast<int>(i / 6), 33, 25);
     ui::ConnectGuarded(session_.notifier(), button, &QPushButton::clicked, this,
                        [this, button] { ButtonXClick(button); });
+    button->installEventFilter(this);  // the key preview of a key sent to the focused button
     buttons[i] = button;
   }
 }
 
 void TerminalWindow::ButtonXClick(const QPushButton* sender) {
+  const ui::RunInputGuard input_guard;
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     if (buttons[i] == sender) SendKey(session_, Keypad()[i].code);
   }
 }
 
 void TerminalWindow::FormKeyDown(int virtual_key) {
+  const ui::RunInputGuard input_guard;
   SendKey(session_, CodeOfVirtualKey(virtual_key));
 }
 
@@ -155,15 +160,9 @@ void TerminalWindow::Show(const Display& display) {
   }
 }
 
-void TerminalWindow::FormActivate() {
-  Timer1->start();
-  qApp->installEventFilter(this);  // a second install only moves it to the front
-}
+void TerminalWindow::FormActivate() { Timer1->start(); }
 
-void TerminalWindow::FormDeactivate() {
-  Timer1->stop();
-  qApp->removeEventFilter(this);
-}
+void TerminalWindow::FormDeactivate() { Timer1->stop(); }
 
 bool TerminalWindow::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) FormActivate();

@@ -42,9 +42,9 @@ class TerminalWindow : public QWidget {
 
  protected:
   bool event(QEvent* event) override;
-  // Key preview: the window's key-downs, seen once each, before the focused control. Installed
-  // on the application (a key goes to the focused control first) only while this window is
-  // active, so no other window's events pass through it.
+  // Key preview: the window's key-downs while it is active, seen once each, before the focused
+  // control. Installed on the window and on each button, where a key goes first, not on the
+  // application: a run's input guard, which is, then swallows a key typed during a send.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

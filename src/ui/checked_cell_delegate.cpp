@@ -2,19 +2,18 @@
 
 #include "ui/decimal_mark.h"
 #include "ui/refusal_sign.h"
-#include "ui/typed_fields.h"
 
 namespace keldaro::ui {
 
 CheckedCellDelegate::CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier,
-                                         QChar separator, Check accepts, Caption caption,
+                                         QChar separator, Check accepts, Field field,
                                          OnAccept on_accept, QObject* parent)
     : QStyledItemDelegate(parent),
       remembered_(remembered),
       notifier_(notifier),
       separator_(separator),
       accepts_(std::move(accepts)),
-      caption_(std::move(caption)),
+      field_(std::move(field)),
       on_accept_(on_accept) {}
 
 QWidget* CheckedCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -41,9 +40,8 @@ void CheckedCellDelegate::SetEditText(QLineEdit* editor, const QPersistentModelI
                                       const QString& typed) const {
   if (!index.isValid()) return;
   auto* model = const_cast<QAbstractItemModel*>(index.model());
-  const QString caption = caption_(index.column());
-  const QString value =
-      TakesDecimalNumber(caption) ? WithDecimalSeparator(typed, separator_) : typed;
+  const TypedField field = field_(index.column());
+  const QString value = field.decimal ? WithDecimalSeparator(typed, separator_) : typed;
   if (accepts_(index.column(), value)) {
     if (value != typed) ReplaceTypedText(*editor, value);
     if (on_accept_ == OnAccept::kRemember) remembered_.text = value;
@@ -53,7 +51,7 @@ void CheckedCellDelegate::SetEditText(QLineEdit* editor, const QPersistentModelI
   editor->setText(remembered_.text);
   model->setData(index, remembered_.text, Qt::EditRole);
   notifier_.Beep();
-  ShowRefusal(*editor, RefusalNote(caption, separator_));
+  ShowRefusal(*editor, field.refusal_note);
 }
 
 }  // namespace keldaro::ui

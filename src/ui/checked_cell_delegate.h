@@ -13,6 +13,7 @@
 
 #include "link/notifier.h"
 #include "ui/remembered_cell_text.h"
+#include "ui/typed_fields.h"
 
 namespace keldaro::ui {
 
@@ -20,15 +21,14 @@ class CheckedCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
   using Check = std::function<bool(int column, QStringView text)>;
-  // The column's caption, as the typed fields' table knows it.
-  using Caption = std::function<QString(int column)>;
+  // What the column takes, as the grid's feature words it.
+  using Field = std::function<TypedField(int column)>;
   // The PLU grid remembers every accepted text; the tax grid keeps the text the cell had when
   // it was selected, so a rejected keystroke goes back to that.
   enum class OnAccept { kRemember, kKeepRemembered };
 
   CheckedCellDelegate(RememberedCellText& remembered, Notifier& notifier, QChar separator,
-                      Check accepts, Caption caption, OnAccept on_accept,
-                      QObject* parent = nullptr);
+                      Check accepts, Field field, OnAccept on_accept, QObject* parent = nullptr);
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
@@ -42,7 +42,7 @@ class CheckedCellDelegate : public QStyledItemDelegate {
   Notifier& notifier_;
   QChar separator_;
   Check accepts_;
-  Caption caption_;
+  Field field_;
   OnAccept on_accept_;
 };
 

@@ -6,6 +6,9 @@
 namespace keldaro::ui {
 namespace {
 
+// A key's release is let through: it finishes only what its press began (Space clicks a button
+// it pressed down), so the release of a key that started the run does not leave a button down,
+// and the release of a key pressed during the run, whose press was swallowed, does nothing.
 bool IsUserInput(QEvent::Type type) {
   switch (type) {
     case QEvent::MouseButtonPress:
@@ -14,7 +17,6 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::MouseMove:
     case QEvent::Wheel:
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
     case QEvent::ContextMenu:

@@ -2,13 +2,16 @@
 // the port box's lists: the real Qt notifier and file chooser, real widgets and the virtual
 // scale.
 #include <QAbstractItemView>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
+#include <functional>
 
 #include "app/qt_file_chooser.h"
 #include "app/qt_notifier.h"
 #include "gui_fixture.h"
 #include "link/commands.h"
+#include "link/port_name.h"
 #include "ui/drop_down_width.h"
 
 namespace keldaro::gui_testing {
@@ -91,22 +94,42 @@ TEST_F(RunInputTest, AClickDuringARunDoesNothing) {
   Click(program->form4().Button1);
   ASSERT_TRUE(notifier.errors.empty()) << LastError();
 
+  // The terminal window active, where the keyboard sends keys; the main window disconnected.
+  terminal::TerminalWindow& terminal = program->form3();
+  terminal.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&terminal));
+  Click(form1().Button11);
+  const auto click = [this](QWidget* button) { return [this, button] { Click(button); }; };
   struct Case {
     const char* name;
-    QPushButton* start;
+    std::function<void()> start;
     std::uint8_t command;
   };
-  for (const Case& c : {Case{"PLU send", plu_tab().Button8, cmd::kWritePlu},
-                        Case{"logo send", program->form4().Button2, cmd::kWriteLogo},
-                        Case{"settings send", form1().TabSheet2->Button1, cmd::kWriteSettings}}) {
+  // The runs with a progress display let events through between their commands, where the
+  // timer's click arrives; the others hold the window throughout, where a click waits in the
+  // queue.
+  settings::SettingsTab& settings = *form1().TabSheet2;
+  for (const Case& c : {
+           Case{"connect", click(form1().Button11), cmd::kIdentify},
+           Case{"terminal keyboard",
+                [&terminal] { QTest::keyClick(terminal.windowHandle(), Qt::Key_1); }, cmd::kKey},
+           Case{"terminal keypad", click(terminal.buttons[0]), cmd::kKey},
+           Case{"PLU send", click(plu_tab().Button8), cmd::kWritePlu},
+           Case{"logo send", click(program->form4().Button2), cmd::kWriteLogo},
+           Case{"settings send", click(settings.Button1), cmd::kWriteSettings},
+           Case{"clock read", click(settings.Button4), cmd::kReadClock},
+           Case{"clock set", click(settings.Button13), cmd::kSetClock},
+           Case{"report download", click(form1().TabSheet3->Button18), cmd::kReadReportMemory},
+           Case{"SYSTEM send", click(form1().TabSheet4->Button2), cmd::kMetrology},
+       }) {
     SCOPED_TRACE(c.name);
     plu_tab().SpinEdit1->setValue(1);
     plu_tab().SpinEdit2->setValue(2);
     const QStringList row = {"1", "1.25", "7", "1", "1", "0", "0", "0", "ELMA", "3"};
     for (int column = 0; column < row.size(); ++column) sheet().SetCell(1, column, row[column]);
     scale->ClearLog();
-    QTimer::singleShot(0, [this] { PostClick(plu_tab().Button17); });
-    Click(c.start);
+    PostClick(plu_tab().Button17);
+    c.start();
     QCoreApplication::processEvents();
     EXPECT_GT(RequestCount(c.command), 0);
     EXPECT_EQ(sheet().Cell(1, 1), "1.25");
@@ -117,6 +140,32 @@ TEST_F(RunInputTest, AClickDuringARunDoesNothing) {
   PostClick(plu_tab().Button17);
   QCoreApplication::processEvents();
   EXPECT_EQ(sheet().Cell(1, 1), "");
+}
+
+// A box raised by a guarded handler (a link failure during a report download) answers its
+// button: the guard swallows input aimed anywhere else.
+TEST_F(RunInputTest, ABoxTheHandlerRaisesTakesItsInput) {
+  Click(form1().Button11);  // the port is the box's session's
+  app::QtNotifier qt_notifier(&form1());
+  ScaleSession session(qt_notifier);
+  session.SetReadTimeout(std::chrono::milliseconds(100));
+  std::string identity;
+  ASSERT_TRUE(session.Connect(*PortName::Parse(scale->SlavePath()), 9600, identity));
+  reports::ReportsTab tab(session, ui::Services{qt_notifier, files, clock, '.', outcomes});
+  sim::FaultOptions silent;
+  silent.silent = true;
+  scale->SetFaults(silent);
+  bool answered = false;
+  QTimer::singleShot(0, [&answered] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    QAbstractButton* ok = box->button(QMessageBox::Ok);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    answered = !box->isVisible();
+    if (!answered) box->hide();  // ends its loop with no event the guard could swallow
+  });
+  Click(tab.Button18);
+  EXPECT_TRUE(answered);
 }
 
 class PortBoxTest : public GuiTest {};
