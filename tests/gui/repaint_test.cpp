@@ -22,6 +22,7 @@ TEST_F(GuiTest, AReadDoesNotRepaintTheWindowForEveryRecord) {
   // The events let through after each record would otherwise repaint the tab set and the grid
   // 1801 times in a full read, which makes the read several times slower than the link.
   ConnectToScale();
+  QApplication::processEvents();  // the identity's new text is laid out before the read
   scale->ClearLog();
   PaintCounter tabs;
   PaintCounter grid;
