@@ -2,11 +2,13 @@
 // PLU run nobody stops, and a virtual scale with a session connected to it.
 #pragma once
 
+#include <QLocale>
 #include <cstdio>
 #include <string>
 
 #include "link/notifier.h"
 #include "link/scale_session.h"
+#include "plu/plu_sheet.h"
 #include "plu/plu_transfer.h"
 #include "sim/virtual_scale.h"
 
@@ -35,6 +37,16 @@ void FillEveryPlu(sim::VirtualScale& scale, PriceOf price_of) {
       slot.name = "URUN " + std::to_string(n);
     }
   });
+}
+
+// Reads the whole PLU table (1 to 1799) as the window does, with nobody watching. True when every
+// record arrived.
+inline bool ReadWholeTable(ScaleSession& session) {
+  plu::PluSheet sheet;
+  transfer::SilentProgress progress;
+  return plu::ReadRange(session, sheet, {1, 1799}, progress, QLocale::system().decimalPoint().at(0),
+                        false)
+      .ok;
 }
 
 // A virtual scale on its pseudo-terminal and a session to it. A paced scale holds every byte to

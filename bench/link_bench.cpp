@@ -8,7 +8,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <QLocale>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -19,8 +18,6 @@
 #include "link/scale_session.h"
 #include "link/serial_port.h"
 #include "plu/plu_record.h"
-#include "plu/plu_sheet.h"
-#include "plu/plu_transfer.h"
 #include "sim/virtual_scale.h"
 
 namespace {
@@ -89,12 +86,8 @@ int main() {
   std::size_t bytes_on_line = 0;
   session.SetLineTap(
       [&](keldaro::LineDirection, const std::uint8_t*, std::size_t n) { bytes_on_line += n; });
-  keldaro::plu::PluSheet sheet;
-  keldaro::transfer::SilentProgress progress;
   const auto start = Clock::now();
-  const bool ok = keldaro::plu::ReadRange(session, sheet, {1, 1799}, progress,
-                                          QLocale::system().decimalPoint().at(0), false)
-                      .ok;
+  const bool ok = keldaro::bench::ReadWholeTable(session);
   const double elapsed = Seconds(start);
   const double wire_limit = bytes_on_line * 10.0 / 115200.0;
   std::printf("paced 1801-record PLU read at 115200 baud: %s\n", ok ? "complete" : "FAILED");

@@ -2,15 +2,12 @@
 // pseudo-terminal carried over 127.0.0.1), against the same read on the pseudo-terminal itself:
 // the ratio of the two times is what the network line costs. Each is run three times; the best
 // of each is set against the other.
-#include <QLocale>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "bench_support.h"
-#include "plu/plu_sheet.h"
-#include "plu/plu_transfer.h"
 #include "support/ser2net_line.h"
 
 namespace {
@@ -29,12 +26,8 @@ double PacedRead(keldaro::sim::VirtualScale& scale, const std::string& port) {
                        kBaud, identity)) {
     return -1;
   }
-  keldaro::plu::PluSheet sheet;
-  keldaro::transfer::SilentProgress progress;
   const auto start = Clock::now();
-  const bool ok = keldaro::plu::ReadRange(session, sheet, {1, 1799}, progress,
-                                          QLocale::system().decimalPoint().at(0), false)
-                      .ok;
+  const bool ok = keldaro::bench::ReadWholeTable(session);
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   return ok && notifier.errors == 0 ? elapsed : -1;
 }
