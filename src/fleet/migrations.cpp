@@ -1,0 +1,109 @@
+#include "fleet/migrations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace keldaro::fleet {
+namespace {
+
+constexpr const char* kMigrationFolder = ":/fleet/migrations";
+
+// The statements of a migration file, comment lines left out. Qt SQL runs one statement a call.
+QStringList Statements(const QString& sql) {
+  QStringList code;
+  for (const QString& line : sql.split(QLatin1Char('\n'))) {
+    if (!line.trimmed().startsWith(QLatin1String("--"))) code << line;
+  }
+  QStringList statements;
+  for (const QString& statement : code.join(QLatin1Char('\n')).split(QLatin1Char(';'))) {
+    if (!statement.trimmed().isEmpty()) statements << statement.trimmed();
+  }
+  return statements;
+}
+
+// Runs `statement`; false with the database's reason in `error`.
+bool Run(QSqlQuery& query, const QString& statement, QString& error) {
+  if (query.exec(statement)) return true;
+  error = query.lastError().text();
+  return false;
+}
+
+// A writing transaction. SQLite takes its write lock at once (BEGIN IMMEDIATE), so two programs
+// migrating the same file at the same time wait for each other instead of both reading the old
+// version; the busy timeout set on opening is how long the second one waits.
+bool Begin(QSqlDatabase& db, QSqlQuery& query, QString& error) {
+  return Run(query,
+             db.driverName() == QLatin1String("QSQLITE") ? QStringLiteral("BEGIN IMMEDIATE")
+                                                         : QStringLiteral("BEGIN"),
+             error);
+}
+
+MigrationResult Failed(QSqlQuery& query, MigrationResult result, const QString& error) {
+  query.exec(QStringLiteral("ROLLBACK"));
+  result.ok = false;
+  result.error = error;
+  return result;
+}
+
+}  // namespace
+
+std::vector<Migration> BuiltInMigrations() {
+  std::vector<Migration> migrations;
+  const QDir folder(QString::fromLatin1(kMigrationFolder));
+  for (const QString& name : folder.entryList({QStringLiteral("*.sql")}, QDir::Files)) {
+    QFile file(folder.filePath(name));
+    file.open(QIODevice::ReadOnly);  // a compiled-in resource: it opens
+    migrations.push_back(
+        {name.section(QLatin1Char('_'), 0, 0).toInt(), name, QString::fromUtf8(file.readAll())});
+  }
+  std::sort(migrations.begin(), migrations.end(),
+            [](const Migration& a, const Migration& b) { return a.number < b.number; });
+  return migrations;
+}
+
+MigrationResult Migrate(QSqlDatabase& db, const std::vector<Migration>& migrations) {
+  const int known = migrations.empty() ? 0 : migrations.back().number;
+  MigrationResult result;
+  QSqlQuery query(db);
+  QString error;
+  if (!Begin(db, query, error)) return Failed(query, result, error);
+  if (!Run(query,
+           QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"),
+           error) ||
+      !Run(query, QStringLiteral("SELECT MAX(version) FROM schema_version"), error)) {
+    return Failed(query, result, error);
+  }
+  result.from = query.next() ? query.value(0).toInt() : 0;  // NULL (no row yet) reads as 0
+  result.to = result.from;
+  if (result.from > known) {
+    return Failed(query, result,
+                  QStringLiteral("the fleet database has schema version %1, newer than this "
+                                 "program knows (%2): use a newer keldaro")
+                      .arg(result.from)
+                      .arg(known));
+  }
+  for (const Migration& migration : migrations) {
+    if (migration.number <= result.from) continue;
+    for (const QString& statement : Statements(migration.sql)) {
+      if (!Run(query, statement, error)) {
+        return Failed(query, result, migration.name + QStringLiteral(": ") + error);
+      }
+    }
+    result.to = migration.number;
+  }
+  if (result.to != result.from) {
+    query.prepare(QStringLiteral("DELETE FROM schema_version"));
+    if (!query.exec()) return Failed(query, result, query.lastError().text());
+    query.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
+    query.addBindValue(result.to);
+    if (!query.exec()) return Failed(query, result, query.lastError().text());
+  }
+  if (!Run(query, QStringLiteral("COMMIT"), error)) return Failed(query, result, error);
+  result.ok = true;
+  return result;
+}
+
+}  // namespace keldaro::fleet
