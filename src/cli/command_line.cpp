@@ -33,6 +33,7 @@ CommandLine::CommandLine(std::ostream& out, std::ostream& err)
   AddScanVerb(app_, context);
   AddBackupVerbs(app_, context);
   AddPortsVerb(app_, context);
+  AddFleetVerbs(app_, context);
 }
 
 std::optional<int> CommandLine::Parse(const std::vector<std::string>& args) {

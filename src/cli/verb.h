@@ -55,5 +55,6 @@ void AddScanVerb(CLI::App& app, VerbContext& context);
 void AddBackupVerbs(CLI::App& app, VerbContext& context);
 void AddPortsVerb(CLI::App& app, VerbContext& context);
 void AddLogoVerbs(CLI::App& app, VerbContext& context);
+void AddFleetVerbs(CLI::App& app, VerbContext& context);
 
 }  // namespace keldaro::cli

@@ -8,6 +8,9 @@ namespace {
 
 const QLatin1Char kGroupSeparator(',');
 
+// Qt SQL binds a null QString as NULL; the text columns are NOT NULL, empty meaning none.
+QString NotNull(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+
 RegistryResult DatabaseError(const QSqlQuery& query) {
   return {RegistryStatus::kDatabaseError, query.lastError().text()};
 }
@@ -51,8 +54,8 @@ RegistryResult AddScale(QSqlDatabase db, const FleetScale& scale) {
   query.addBindValue(scale.name);
   query.addBindValue(scale.port);
   query.addBindValue(scale.baud);
-  query.addBindValue(scale.groups.join(kGroupSeparator));
-  query.addBindValue(scale.identity);
+  query.addBindValue(NotNull(scale.groups.join(kGroupSeparator)));
+  query.addBindValue(NotNull(scale.identity));
   if (!query.exec()) return DatabaseError(query);
   return {};
 }
@@ -62,7 +65,8 @@ RegistryResult UpdateScale(QSqlDatabase db, const FleetScale& scale) {
       db,
       QStringLiteral("UPDATE scales SET port = ?, baud = ?, groups = ?, identity = ? "
                      "WHERE name = ?"),
-      {scale.port, scale.baud, scale.groups.join(kGroupSeparator), scale.identity, scale.name});
+      {scale.port, scale.baud, NotNull(scale.groups.join(kGroupSeparator)), NotNull(scale.identity),
+       scale.name});
 }
 
 RegistryResult RemoveScale(QSqlDatabase db, const QString& name) {
