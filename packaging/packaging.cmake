@@ -84,6 +84,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # keldaro-utility_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt SQL loads its SQLite driver as a plugin, which dpkg-shlibdeps cannot see in the binaries;
+# the fleet database needs it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
 # Qt's own dialogs (file chooser, message box buttons) in the user's language.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

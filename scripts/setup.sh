@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  # Qt SQL's SQLite driver, loaded at run time by the fleet database
+  libqt6sql6-sqlite
   # Qt's own dialog texts in Turkish (and the other languages Debian ships)
   qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev libserialport-dev
