@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "cli/cli_verbs.h"
+#include "cli/fleet_cli.h"
 #include "cli/verb.h"
 #include "core/json_file.h"
-#include "fleet/database_target.h"
 #include "fleet/fleet_database.h"
 #include "fleet/scale_registry.h"
 #include "link/port_name.h"
@@ -34,26 +34,6 @@ struct FleetArguments {
 };
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
-
-// The database --db names, opened and up to date; nothing, with `exit` set and the reason on
-// `err`, when it cannot be.
-std::unique_ptr<fleet::FleetDatabase> OpenFleet(const FleetArguments& args, std::ostream& err,
-                                                int& exit) {
-  const QString text =
-      args.db.empty() ? fleet::DefaultDatabaseText() : QString::fromStdString(args.db);
-  QString error;
-  const std::optional<fleet::DatabaseTarget> target = fleet::ParseDatabaseTarget(text, error);
-  if (!target) {
-    exit = BadUsage(err, Utf8(error));
-    return nullptr;
-  }
-  std::unique_ptr<fleet::FleetDatabase> database = fleet::FleetDatabase::Open(*target, error);
-  if (!database) {
-    err << "keldaro-cli: " << Utf8(error) << '\n';
-    exit = kExitLinkFailure;
-  }
-  return database;
-}
 
 // The exit code of a change to the scale named `name`, with the reason on `err` when it failed.
 int Outcome(const RegistryResult& result, const std::string& name, std::ostream& err) {
@@ -92,7 +72,7 @@ int Add(const FleetArguments& args, std::ostream& err) {
   int exit = kExitOk;
   const std::optional<QStringList> groups = GroupsOf(args, err, exit);
   if (!groups) return exit;
-  const auto database = OpenFleet(args, err, exit);
+  const auto database = OpenFleetDatabase(args.db, err, exit);
   if (!database) return exit;
   const FleetScale scale{
       QString::fromStdString(args.name), QString::fromStdString(args.port), args.baud, *groups, {}};
@@ -107,7 +87,7 @@ int Set(const FleetArguments& args, std::ostream& err) {
   int exit = kExitOk;
   const std::optional<QStringList> groups = GroupsOf(args, err, exit);
   if (!groups) return exit;
-  const auto database = OpenFleet(args, err, exit);
+  const auto database = OpenFleetDatabase(args.db, err, exit);
   if (!database) return exit;
   RegistryResult found;
   std::optional<FleetScale> scale =
@@ -121,7 +101,7 @@ int Set(const FleetArguments& args, std::ostream& err) {
 
 int Remove(const FleetArguments& args, std::ostream& err) {
   int exit = kExitOk;
-  const auto database = OpenFleet(args, err, exit);
+  const auto database = OpenFleetDatabase(args.db, err, exit);
   if (!database) return exit;
   return Outcome(fleet::RemoveScale(database->Connection(), QString::fromStdString(args.name)),
                  args.name, err);
@@ -150,7 +130,7 @@ std::string OrDash(const QString& text) { return text.isEmpty() ? "-" : Utf8(tex
 
 int List(const FleetArguments& args, std::ostream& out, std::ostream& err) {
   int exit = kExitOk;
-  const auto database = OpenFleet(args, err, exit);
+  const auto database = OpenFleetDatabase(args.db, err, exit);
   if (!database) return exit;
   RegistryResult listed;
   const std::optional<std::vector<FleetScale>> scales =
@@ -177,10 +157,7 @@ std::string PortProblem(const std::string& text) {
 CLI::App* AddFleetSubcommand(CLI::App& fleet, const char* name, const char* description,
                              FleetArguments& args) {
   CLI::App* verb = fleet.add_subcommand(name, description);
-  verb->add_option("--db", args.db,
-                   "the fleet database: an SQLite file, or postgresql://USER@HOST[:PORT]/NAME "
-                   "(default $KELDARO_DB, else $XDG_DATA_HOME/keldaro/fleet.sqlite)")
-      ->type_name("PATH|URL");
+  AddDatabaseOption(*verb, args.db);
   return verb;
 }
 

@@ -24,6 +24,16 @@ QStringList Statements(const QString& sql) {
   return statements;
 }
 
+// The SQL of a migration for `db`'s server: the few words the two servers spell differently
+// are written as placeholders in the files.
+QString ForServer(const QSqlDatabase& db, QString sql) {
+  const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
+  // A row number the database gives each new row, rising.
+  return sql.replace(QStringLiteral("{AUTO_ID}"),
+                     sqlite ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
+                            : QStringLiteral("BIGSERIAL PRIMARY KEY"));
+}
+
 // Runs `statement`; false with the database's reason in `error`.
 bool Run(QSqlQuery& query, const QString& statement, QString& error) {
   if (query.exec(statement)) return true;
@@ -87,7 +97,7 @@ MigrationResult Migrate(QSqlDatabase& db, const std::vector<Migration>& migratio
   }
   for (const Migration& migration : migrations) {
     if (migration.number <= result.from) continue;
-    for (const QString& statement : Statements(migration.sql)) {
+    for (const QString& statement : Statements(ForServer(db, migration.sql))) {
       if (!Run(query, statement, error)) {
         return Failed(query, result, migration.name + QStringLiteral(": ") + error);
       }

@@ -13,7 +13,9 @@ namespace keldaro::fleet {
 struct Migration {
   int number = 0;  // the schema version the file brings the database to
   QString name;    // the file's name, for messages
-  QString sql;     // statements, each ending with ';'; lines starting with "--" are comments
+  // Statements, each ending with ';'; lines starting with "--" are comments. "{AUTO_ID}" stands
+  // for a rising row number the database gives each new row, spelt as the server spells it.
+  QString sql;
 };
 
 // The migration files compiled into the program, by number.
