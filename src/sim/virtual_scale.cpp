@@ -178,6 +178,8 @@ struct VirtualScale::Impl {
 
   std::thread thread;
   std::atomic<bool> stop{false};
+  // Bytes that crossed the line either way since the last ClearLog, for measuring a run's cost.
+  std::atomic<std::uint64_t> wire_bytes{0};
   std::mutex run_mu;
   std::condition_variable run_cv;
   bool serving = false;  // guarded by run_mu
@@ -384,6 +386,7 @@ VirtualScale::Impl::Next VirtualScale::Impl::NextByte(std::int64_t until_ns, std
           rx_deadline = std::max(rx_deadline, arrival) + n * byte_time;
         }
         rx.insert(rx.end(), buffer, buffer + n);
+        wire_bytes += static_cast<std::uint64_t>(n);
       } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
         SleepUntil(NowNs() + 5'000'000);  // EIO cannot happen while we hold the slave; be safe
       }
@@ -400,6 +403,7 @@ bool VirtualScale::Impl::WriteAll(const std::uint8_t* bytes, std::size_t count) 
     if (n > 0) {
       bytes += n;
       count -= static_cast<std::size_t>(n);
+      wire_bytes += static_cast<std::uint64_t>(n);
       give_up = NowNs() + kWriteGiveUpNs;
       continue;
     }
@@ -688,10 +692,13 @@ bool VirtualScale::WaitForFrames(int count, int timeout_ms) const {
                                    [&] { return impl_->frames >= count; });
 }
 
+std::uint64_t VirtualScale::WireBytes() const { return impl_->wire_bytes.load(); }
+
 void VirtualScale::ClearLog() {
   std::lock_guard<std::mutex> lock(impl_->mu);
   impl_->log.clear();
   impl_->frames = 0;
+  impl_->wire_bytes = 0;
 }
 
 }  // namespace keldaro::sim

@@ -85,6 +85,9 @@ class VirtualScale {
   // Waits until at least `count` frames came in (FramesReceived), at most `timeout_ms`; true
   // when they did. Lets a test wait for the scale instead of sleeping.
   bool WaitForFrames(int count, int timeout_ms) const;
+  // Bytes received and sent, both ways together: what a run put on the wire.
+  std::uint64_t WireBytes() const;
+  // Clears the request log, the frame count and the byte count.
   void ClearLog();
 
  private:
