@@ -26,6 +26,7 @@ int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
     return kExitLinkFailure;
   }
   int found = 0;
+  bool every_speed_tried = true;  // a raw TCP line is tried at --baud only
   for (const std::string& port : ports) {
     if (StopRequested()) return kExitStopped;
     std::unique_ptr<LineTrace> trace;
@@ -43,6 +44,7 @@ int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
       err << port << ": cannot change the far line speed over a raw TCP line (socket://); "
           << "trying " << options.baud << " baud only\n";
       speeds = {options.baud};
+      every_speed_tried = false;
     }
     const PortScan scan = ScanLineSpeeds(name, speeds, tap);
     if (!scan.open_error.empty()) {
@@ -57,7 +59,8 @@ int Scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
   }
   out << std::flush;
   if (found == 0) {
-    err << "no scale answered at any of the ten line speeds\n";
+    err << (every_speed_tried ? "no scale answered at any of the ten line speeds\n"
+                              : "no scale answered at the line speeds tried\n");
     return kExitLinkFailure;
   }
   return CheckedOutput(out, err);

@@ -32,7 +32,8 @@ std::string LinkFailureText(LinkFailure failure) {
     case LinkFailure::kBrokenReplies:
       return "the scale's replies kept arriving broken: check the cable and the line speed";
     case LinkFailure::kPortGone:
-      return "the serial port went away (the adapter was unplugged or the line hung up)";
+      return "the serial port went away (the adapter was unplugged, the line hung up or the "
+             "network connection dropped)";
     case LinkFailure::kNotOpen:
       return "the serial port is not open";
     case LinkFailure::kRequestTooLarge:

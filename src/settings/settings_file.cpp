@@ -111,7 +111,9 @@ std::array<std::int16_t, kTaxRates> ReadTaxRates(const QJsonValue& value, const 
     const QString name = QStringLiteral("%1[%2]").arg(key).arg(i);
     const double percent = ReadJsonNumber(array[static_cast<qsizetype>(i)], name);
     if (percent > kMaxTaxRate || percent < kMinTaxRate) {
-      FailKey(name, QStringLiteral("expected a rate from -327.68 to 99.99"));
+      FailKey(name, QStringLiteral("expected a rate from %1 to %2")
+                        .arg(kMinTaxRate, 0, 'f', 2)
+                        .arg(kMaxTaxRate, 0, 'f', 2));
     }
     // The scale keeps hundredths of a percent: 18.006 would become 18.01 without a word. The
     // margin covers the binary form of two decimals (18.01 * 100 is 1801.0000000000002).
