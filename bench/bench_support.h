@@ -1,9 +1,11 @@
 // What the timing programs share: message boxes printed to stderr so a failed run is seen, a
-// PLU run nobody stops, and a virtual scale with a session connected to it.
+// PLU run nobody stops, a paced virtual scale, and a virtual scale with a session connected to
+// it.
 #pragma once
 
 #include <QLocale>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "link/notifier.h"
@@ -49,11 +51,28 @@ inline bool ReadWholeTable(ScaleSession& session) {
       .ok;
 }
 
-// A virtual scale on its pseudo-terminal and a session to it. A paced scale holds every byte to
-// the line speed the session opened, so a run's time can be set against the wire's.
+// A paced scale holds every byte to the line speed the session opened, so a run's time can be
+// set against the wire's.
+inline sim::ScaleOptions PacingOptions(bool paced) {
+  sim::ScaleOptions options;
+  options.faults.pace = paced;
+  return options;
+}
+
+// A paced virtual scale serving on its pseudo-terminal; nothing, with the reason on stderr, when
+// it would not start.
+inline std::unique_ptr<sim::VirtualScale> StartPacedScale() {
+  auto scale = std::make_unique<sim::VirtualScale>(PacingOptions(/*paced=*/true));
+  std::string error;
+  if (scale->Start(&error)) return scale;
+  std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
+  return nullptr;
+}
+
+// A virtual scale on its pseudo-terminal and a session to it.
 class ScaleOnPty {
  public:
-  explicit ScaleOnPty(bool paced) : scale_(Options(paced)) {}
+  explicit ScaleOnPty(bool paced) : scale_(PacingOptions(paced)) {}
   bool Connect(int baud) {
     std::string identity;
     return scale_.Start() &&
@@ -64,12 +83,6 @@ class ScaleOnPty {
   const StderrNotifier& notifier() const { return notifier_; }
 
  private:
-  static sim::ScaleOptions Options(bool paced) {
-    sim::ScaleOptions options;
-    options.faults.pace = paced;
-    return options;
-  }
-
   sim::VirtualScale scale_;
   StderrNotifier notifier_;
   ScaleSession session_{notifier_};

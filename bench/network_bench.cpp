@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "bench_support.h"
@@ -35,24 +36,19 @@ double PacedRead(keldaro::sim::VirtualScale& scale, const std::string& port) {
 }  // namespace
 
 int main() {
-  keldaro::sim::ScaleOptions options;
-  options.faults.pace = true;
-  keldaro::sim::VirtualScale scale(options);
+  const std::unique_ptr<keldaro::sim::VirtualScale> scale = keldaro::bench::StartPacedScale();
+  if (!scale) return 1;
   std::string error;
-  if (!scale.Start(&error)) {
-    std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
-    return 1;
-  }
   keldaro::testing::Ser2netLine ser2net;
-  if (!ser2net.Start(scale.SlavePath(), kBaud, &error)) {
+  if (!ser2net.Start(scale->SlavePath(), kBaud, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   double pty = 1e9;
   double network = 1e9;
   for (int run = 0; run < kRuns; ++run) {
-    const double on_pty = PacedRead(scale, "");
-    const double over_rfc2217 = PacedRead(scale, ser2net.Rfc2217Url());
+    const double on_pty = PacedRead(*scale, "");
+    const double over_rfc2217 = PacedRead(*scale, ser2net.Rfc2217Url());
     if (on_pty < 0 || over_rfc2217 < 0) {
       std::fprintf(stderr, "a read failed\n");
       return 1;

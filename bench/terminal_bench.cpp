@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -48,15 +49,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
 
-  keldaro::sim::ScaleOptions options;
-  options.faults.pace = true;
-  keldaro::sim::VirtualScale scale(options);
-  std::string error;
-  if (!scale.Start(&error)) {
-    std::fprintf(stderr, "virtual scale: %s\n", error.c_str());
-    return 1;
-  }
-  qputenv("KELDARO_COM1", QByteArray::fromStdString(scale.SlavePath()));
+  const std::unique_ptr<keldaro::sim::VirtualScale> scale = keldaro::bench::StartPacedScale();
+  if (!scale) return 1;
+  qputenv("KELDARO_COM1", QByteArray::fromStdString(scale->SlavePath()));
 
   keldaro::bench::StderrNotifier notifier;
   NoFiles files;
@@ -102,9 +97,9 @@ int main(int argc, char** argv) {
   }
 
   // Polls counted from the scale's side over a few seconds of an idle, active window.
-  scale.ClearLog();
+  scale->ClearLog();
   RunEventsFor(kPollSeconds * 1000);
-  const int polls = static_cast<int>(scale.Requests().size());
+  const int polls = static_cast<int>(scale->Requests().size());
   const double interval_ms = kPollSeconds * 1000.0 / polls;
 
   // Keys pressed at random moments while the window polls: from the moment the key was due to

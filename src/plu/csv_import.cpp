@@ -1,6 +1,5 @@
 #include "plu/csv_import.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <array>
 #include <map>
@@ -11,6 +10,7 @@
 #include "core/csv_reader.h"
 #include "core/numbers.h"
 #include "core/quoted_value.h"
+#include "core/utf8_text.h"
 #include "plu/plu_file.h"
 #include "plu/plu_limits.h"
 #include "plu/plu_record.h"
@@ -66,13 +66,7 @@ QString ColumnName(std::size_t index, const HeadingLine* headings) {
 
 std::optional<QString> DecodedText(std::string_view bytes, CsvEncoding encoding) {
   if (encoding == CsvEncoding::kCp1254) return FromCp1254(bytes);
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString text =
-      utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (utf8.hasError()) return std::nullopt;
-  // Composed as the PLU file loader composes its text: a base letter followed by a combining
-  // mark is the one code page letter it stands for.
-  return text.normalized(QString::NormalizationForm_C);
+  return DecodeUtf8Composed(bytes);
 }
 
 // Whether a send converts a value: it is tried alone in a record of zeros, so the fault found is

@@ -1,6 +1,5 @@
 #include "plu/plu_file.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -10,6 +9,7 @@
 #include "core/cp1254.h"
 #include "core/numbers.h"
 #include "core/quoted_value.h"
+#include "core/utf8_text.h"
 #include "plu/plu_limits.h"
 #include "plu/plu_record.h"
 
@@ -138,10 +138,7 @@ std::optional<QString> Utf8Text(std::string_view bytes) {
   const bool ascii = std::all_of(bytes.begin(), bytes.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) return std::nullopt;
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (utf8.hasError()) return std::nullopt;
-  return text.normalized(QString::NormalizationForm_C);
+  return DecodeUtf8Composed(bytes);
 }
 
 QString DecodeFileText(std::string_view bytes) {

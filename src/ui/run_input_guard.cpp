@@ -50,6 +50,9 @@ const QWidget* TopLevelOf(QObject* target) {
 
 RunInputGuard::RunInputGuard(QWidget* stop)
     : stop_(stop), modal_at_start_(QApplication::activeModalWidget()) {
+  // On the application, not on a window: Qt offers every event to the application's filters
+  // before the filters a widget keeps on itself (the terminal window's key watch), whenever
+  // either was installed, so a key typed during the run never reaches a window's own filter.
   qApp->installEventFilter(this);
 }
 

@@ -1,10 +1,11 @@
 // The command line with the scale behind ser2net: the same PLU transfers through a raw TCP line
-// and a Telnet (RFC 2217) line as through the pseudo-terminal, the far line speed set over
-// RFC 2217, and scan over each.
+// and a Telnet (RFC 2217) line as through the pseudo-terminal, and scan over each, which sets the
+// far line speed over RFC 2217 only.
 #include <gtest/gtest.h>
 
 #include "cli/cli_fixture.h"
 #include "link/commands.h"
+#include "link/line_speed_scan.h"
 #include "support/ser2net_line.h"
 
 namespace keldaro::cli {
@@ -54,32 +55,28 @@ TEST_F(CliNetwork, PluReadAndWriteGoThroughEachKindOfLineAsOnThePseudoTerminal) 
   }
 }
 
-TEST_F(CliNetwork, Rfc2217SetsTheFarLineSpeedAndARawLineKeepsItsOwn) {
-  struct Case {
-    std::string port;
-    long far_speed;  // the pseudo-terminal's speed when an identify at 19200 came
+// The far port's speed is the pseudo-terminal's when each request came.
+TEST_F(CliNetwork, ScanSetsTheFarSpeedOnlyOverRfc2217) {
+  const auto far_speeds = [this] {
+    std::vector<long> speeds;
+    for (const sim::ReceivedRequest& r : scale_.Requests()) speeds.push_back(r.line_speed);
+    return speeds;
   };
-  const Case cases[] = {{ser2net_.SocketUrl(), 115200}, {ser2net_.Rfc2217Url(), 19200}};
-  for (const Case& c : cases) {
-    scale_.ClearLog();
-    const CliRun run = RunOn(c.port, {"--baud", "19200", "identify"});
-    EXPECT_EQ(run.exit_code, 0) << c.port << ": " << run.err;
-    ASSERT_EQ(scale_.Requests().size(), 1u) << c.port;
-    EXPECT_EQ(scale_.Requests()[0].line_speed, c.far_speed) << c.port;
-  }
-}
-
-TEST_F(CliNetwork, ScanChangesTheFarSpeedOnlyOverRfc2217) {
-  const CliRun raw = RunOn(ser2net_.SocketUrl(), {"--baud", "115200", "scan"});
+  scale_.ClearLog();
+  const CliRun raw = RunOn(ser2net_.SocketUrl(), {"--baud", "19200", "scan"});
   EXPECT_EQ(raw.exit_code, 0) << raw.err;
   EXPECT_NE(raw.err.find("cannot change the far line speed over a raw TCP line"), std::string::npos)
       << raw.err;
-  EXPECT_EQ(raw.out.find(ser2net_.SocketUrl() + " 115200 Terazi ID: "), 0u) << raw.out;
+  EXPECT_EQ(raw.out.find(ser2net_.SocketUrl() + " 19200 Terazi ID: "), 0u) << raw.out;
+  EXPECT_EQ(far_speeds(), std::vector<long>{115200});  // where ser2net set it
 
+  scale_.ClearLog();
   const CliRun rfc2217 = RunOn(ser2net_.Rfc2217Url(), {"scan"});
   EXPECT_EQ(rfc2217.exit_code, 0) << rfc2217.err;
   // The virtual scale answers at any speed the far port is set to: every speed tried answers.
   EXPECT_EQ(std::count(rfc2217.out.begin(), rfc2217.out.end(), '\n'), 10) << rfc2217.out;
+  const std::vector<int> tried = FastestFirst();
+  EXPECT_EQ(far_speeds(), std::vector<long>(tried.begin(), tried.end()));
 }
 
 }  // namespace

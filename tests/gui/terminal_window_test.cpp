@@ -4,6 +4,7 @@
 #include "gui_fixture.h"
 #include "terminal/keypad.h"
 #include "terminal/terminal_runs.h"
+#include "ui/run_input_guard.h"
 
 namespace keldaro::gui_testing {
 namespace {
@@ -84,6 +85,16 @@ TEST_F(TerminalWindowTest, PcKeysSendTheMappedCodeOnceAndStillReachTheFocusedCon
   Press(Qt::Key_A);
   Press(Qt::Key_Space);
   EXPECT_EQ(KeysSent(), (std::vector<std::uint8_t>{0x00, 0x00, 0x37}));
+}
+
+TEST_F(TerminalWindowTest, AKeyTypedWhileARunHoldsTheInputIsNotSent) {
+  OpenTerminal();
+  scale->ClearLog();
+  {
+    const ui::RunInputGuard run_in_hand;
+    Press(Qt::Key_Escape);
+  }
+  EXPECT_TRUE(KeysSent().empty());
 }
 
 TEST_F(TerminalWindowTest, KeysTypedOnThePcDriveTheScalesDisplay) {

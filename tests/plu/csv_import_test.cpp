@@ -68,34 +68,33 @@ TEST_P(CsvImportTest, TillExportBecomesAPluFileTheLoaderReads) {
 
 struct FaultCase {
   const char* name;
-  QString lines;  // after the heading line "PLU;Fiyat;Ad"
-  QString map;
+  QString lines;    // after the heading line "PLU;Fiyat;Ad"
   QString failure;  // how the failure begins
+  QString map = u"No=PLU,Fiyat=Fiyat,İsim=3"_s;
   bool bad_mapping = false;
 };
 
 // A fault names the CSV line and column; the values are checked as the PLU file's loader and a
 // send check them.
 TEST_P(CsvImportTest, FaultNamesLineAndColumn) {
-  const QString map = u"No=PLU,Fiyat=Fiyat,İsim=3"_s;
   const FaultCase cases[] = {
-      {"third decimal", u"1;2,50;A\n2;12,345;B"_s, map,
+      {"third decimal", u"1;2,50;A\n2;12,345;B"_s,
        u"line 3, column 2 (Fiyat): Fiyat is \"12,345\", with more than two decimals"_s},
-      {"decimal point where the CSV has commas", u"1;12.50;A"_s, map,
+      {"decimal point where the CSV has commas", u"1;12.50;A"_s,
        u"line 2, column 2 (Fiyat): Fiyat is \"12.50\", not a number not above 99999,99"_s},
-      {"No past the table", u"1801;1;A"_s, map,
+      {"No past the table", u"1801;1;A"_s,
        u"line 2, column 1 (PLU): No is \"1801\", which does not go to the scale"_s},
-      {"fractional No", u"12,5;1;A"_s, map,
+      {"fractional No", u"12,5;1;A"_s,
        u"line 2, column 1 (PLU): No is \"12,5\", which does not go to the scale"_s},
-      {"line without the mapped column", u"1;1"_s, map,
+      {"line without the mapped column", u"1;1"_s,
        u"line 2, column 3 (Ad): the line has 2 fields"_s},
-      {"a quoted name over two lines counts both", u"1;1;\"two\nlines\"\n2;x;B"_s, map,
+      {"a quoted name over two lines counts both", u"1;1;\"two\nlines\"\n2;x;B"_s,
        u"line 4, column 2 (Fiyat)"_s},
-      {"quote never closed", u"1;1;A\n2;1;\"B"_s, map, u"line 3: a quoted field"_s},
-      {"no such heading", u"1;1;A"_s, u"No=PLU,Fiyat=Price"_s, u"\"Price\" is neither a heading"_s,
+      {"quote never closed", u"1;1;A\n2;1;\"B"_s, u"line 3: a quoted field"_s},
+      {"no such heading", u"1;1;A"_s, u"\"Price\" is neither a heading"_s, u"No=PLU,Fiyat=Price"_s,
        true},
-      {"column past the heading line", u"1;1;A"_s, u"No=PLU,Fiyat=4"_s,
-       u"column 4 is mapped, but the heading line has 3 columns"_s, true},
+      {"column past the heading line", u"1;1;A"_s,
+       u"column 4 is mapped, but the heading line has 3 columns"_s, u"No=PLU,Fiyat=4"_s, true},
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.name);
