@@ -21,6 +21,7 @@ as_server() {
 
 start() {
   local state=$1
+  stop "$state"  # the server of an earlier run that was cut short
   if [ ! -x "$bin/initdb" ]; then
     echo "PostgreSQL 15 is not installed ($bin/initdb is missing): run scripts/setup.sh" >&2
     exit 1
