@@ -4,7 +4,7 @@
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <thread>
+#include <QThread>
 
 #include "fleet/fleet_database.h"
 #include "support/fleet_backends.h"
@@ -59,13 +59,14 @@ TEST_P(MigrationsTest, NewDatabaseGetsEverySchemaAndAReopenAppliesNothing) {
 
 TEST_P(MigrationsTest, ProgramsOpeningANewDatabaseAtOnceMigrateItOnce) {
   constexpr int kPrograms = 4;
-  std::vector<std::thread> programs;
+  std::vector<std::unique_ptr<QThread>> programs;
   QString errors[kPrograms];
   for (int i = 0; i < kPrograms; ++i) {
     // Qt SQL connections belong to the thread that made them: each opens and closes its own.
-    programs.emplace_back([&, i] { Open(errors[i]); });
+    programs.emplace_back(QThread::create([&, i] { Open(errors[i]); }));
+    programs.back()->start();
   }
-  for (std::thread& program : programs) program.join();
+  for (const auto& program : programs) program->wait();
   for (const QString& error : errors) EXPECT_TRUE(error.isEmpty()) << error.toStdString();
   QString error;
   auto database = Open(error);
