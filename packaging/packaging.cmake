@@ -87,8 +87,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt SQL loads its SQLite driver as a plugin, which dpkg-shlibdeps cannot see in the binaries;
 # the fleet database needs it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
-# Qt's own dialogs (file chooser, message box buttons) in the user's language.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# Qt's own dialogs (file chooser, message box buttons) in the user's language, and Qt SQL's
+# PostgreSQL driver for a fleet database on a server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${keldaro_packaging}/postinst)

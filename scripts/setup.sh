@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  # Qt SQL's SQLite driver, loaded at run time by the fleet database
-  libqt6sql6-sqlite
+  # Qt SQL's SQLite and PostgreSQL drivers, loaded at run time by the fleet database, and the
+  # PostgreSQL server the fleet tests start for themselves (tests/support/postgres_server.sh)
+  libqt6sql6-sqlite libqt6sql6-psql postgresql-15
   # Qt's own dialog texts in Turkish (and the other languages Debian ships)
   qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev libserialport-dev

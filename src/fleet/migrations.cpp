@@ -24,14 +24,15 @@ QStringList Statements(const QString& sql) {
   return statements;
 }
 
+bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QSQLITE"); }
+
 // The SQL of a migration for `db`'s server: the few words the two servers spell differently
 // are written as placeholders in the files.
 QString ForServer(const QSqlDatabase& db, QString sql) {
-  const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
   // A row number the database gives each new row, rising.
   return sql.replace(QStringLiteral("{AUTO_ID}"),
-                     sqlite ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
-                            : QStringLiteral("BIGSERIAL PRIMARY KEY"));
+                     IsSqlite(db) ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
+                                  : QStringLiteral("BIGSERIAL PRIMARY KEY"));
 }
 
 // Runs `statement`; false with the database's reason in `error`.
@@ -41,13 +42,18 @@ bool Run(QSqlQuery& query, const QString& statement, QString& error) {
   return false;
 }
 
-// A writing transaction. SQLite takes its write lock at once (BEGIN IMMEDIATE), so two programs
-// migrating the same file at the same time wait for each other instead of both reading the old
-// version; the busy timeout set on opening is how long the second one waits.
+// The key of the PostgreSQL advisory lock that migrations of one database take in turn.
+constexpr qint64 kMigrationLockKey = 0x6b656c6461726f;  // "keldaro"
+
+// A writing transaction that no other program's migration of the same database runs beside, so
+// that two programs opening a new database at once do not both read the old version and apply
+// the same files. SQLite takes its write lock at once (BEGIN IMMEDIATE); the busy timeout set on
+// opening is how long the second one waits. PostgreSQL waits for a lock held until the end of
+// the transaction, taken before anything is read.
 bool Begin(QSqlDatabase& db, QSqlQuery& query, QString& error) {
-  return Run(query,
-             db.driverName() == QLatin1String("QSQLITE") ? QStringLiteral("BEGIN IMMEDIATE")
-                                                         : QStringLiteral("BEGIN"),
+  if (IsSqlite(db)) return Run(query, QStringLiteral("BEGIN IMMEDIATE"), error);
+  return Run(query, QStringLiteral("BEGIN"), error) &&
+         Run(query, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLockKey),
              error);
 }
 

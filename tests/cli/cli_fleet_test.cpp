@@ -1,4 +1,4 @@
-// The fleet verbs against a fresh SQLite database in a temporary folder.
+// The fleet verbs against a fresh database on each server the fleet supports.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "cli/cli_fixture.h"
+#include "support/fleet_backends.h"
 
 namespace keldaro::cli {
 namespace {
 
-class CliFleetTest : public ::testing::Test {
+class CliFleetTest : public ::testing::TestWithParam<test::FleetBackend> {
  protected:
   // The fleet command line, with --db set to this test's database unless it names another.
   CliRun Fleet(std::vector<std::string> args) {
@@ -30,10 +31,13 @@ class CliFleetTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
-  std::string db_ = dir_.filePath(QStringLiteral("fleet.sqlite")).toStdString();
+  std::string db_ = GetParam().fresh_database(dir_.path());
 };
 
-TEST_F(CliFleetTest, AddSetRemoveShowInTheList) {
+INSTANTIATE_TEST_SUITE_P(Servers, CliFleetTest, ::testing::ValuesIn(test::FleetBackends()),
+                         test::FleetBackendName);
+
+TEST_P(CliFleetTest, AddSetRemoveShowInTheList) {
   FleetAll({{"add", "tezgah-1", "--port", "COM1", "--group", "kadikoy", "--group", "sarkuteri"},
             {"add", "tezgah-2", "--port", "/dev/ttyUSB0", "--baud", "19200"},
             {"add", "depo", "--port", "socket://10.0.0.5:4001"}});
@@ -72,7 +76,7 @@ TEST_F(CliFleetTest, AddSetRemoveShowInTheList) {
             "]\n");
 }
 
-TEST_F(CliFleetTest, BadUsageChangesNothing) {
+TEST_P(CliFleetTest, BadUsageChangesNothing) {
   FleetAll({{"add", "tezgah-1", "--port", "COM1"}});
   const struct {
     std::vector<std::string> args;

@@ -7,15 +7,20 @@
 
 #include "fleet/fleet_database.h"
 #include "fleet/scale_identity.h"
+#include "support/fleet_backends.h"
 
 namespace keldaro::fleet {
 namespace {
 
-TEST(JournalTest, EntriesComeBackOldestFirstAndByScale) {
+class JournalTest : public ::testing::TestWithParam<test::FleetBackend> {};
+
+INSTANTIATE_TEST_SUITE_P(Servers, JournalTest, ::testing::ValuesIn(test::FleetBackends()),
+                         test::FleetBackendName);
+
+TEST_P(JournalTest, EntriesComeBackOldestFirstAndByScale) {
   QTemporaryDir dir;
   QString error;
-  const auto database =
-      FleetDatabase::Open({.path = dir.filePath(QStringLiteral("f.sqlite"))}, error);
+  const auto database = test::OpenDatabase(GetParam().fresh_database(dir.path()), error);
   ASSERT_TRUE(database) << error.toStdString();
   for (const JournalEntry& entry : {NewJournalEntry(QStringLiteral("b"), QStringLiteral("push"),
                                                     true, QStringLiteral("sent 2 of 2")),

@@ -4,27 +4,34 @@
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "fleet/fleet_database.h"
+#include "support/fleet_backends.h"
 
 namespace keldaro::fleet {
 namespace {
 
-class MigrationsTest : public ::testing::Test {
+class MigrationsTest : public ::testing::TestWithParam<test::FleetBackend> {
  protected:
-  std::unique_ptr<FleetDatabase> Open(QString& error) {
-    return FleetDatabase::Open({.path = dir_.filePath(QStringLiteral("sub/fleet.sqlite"))}, error);
-  }
-  static int SchemaVersion(FleetDatabase& database) {
+  std::unique_ptr<FleetDatabase> Open(QString& error) { return test::OpenDatabase(db_, error); }
+  static QList<int> SchemaVersions(FleetDatabase& database) {
     QSqlQuery query(database.Connection());
     query.exec(QStringLiteral("SELECT version FROM schema_version"));
-    return query.next() ? query.value(0).toInt() : -1;
+    QList<int> versions;
+    while (query.next()) versions << query.value(0).toInt();
+    return versions;
   }
 
   QTemporaryDir dir_;
+  // An SQLite file's folder is not there yet: opening makes it.
+  std::string db_ = GetParam().fresh_database(dir_.filePath(QStringLiteral("sub")));
 };
 
-TEST_F(MigrationsTest, BuiltInFilesAreNumberedFromOneWithoutGaps) {
+INSTANTIATE_TEST_SUITE_P(Servers, MigrationsTest, ::testing::ValuesIn(test::FleetBackends()),
+                         test::FleetBackendName);
+
+TEST(BuiltInMigrationsTest, FilesAreNumberedFromOneWithoutGaps) {
   const std::vector<Migration> migrations = BuiltInMigrations();
   ASSERT_FALSE(migrations.empty());
   for (std::size_t i = 0; i < migrations.size(); ++i) {
@@ -32,13 +39,13 @@ TEST_F(MigrationsTest, BuiltInFilesAreNumberedFromOneWithoutGaps) {
   }
 }
 
-TEST_F(MigrationsTest, NewFileGetsEverySchemaAndAReopenAppliesNothing) {
+TEST_P(MigrationsTest, NewDatabaseGetsEverySchemaAndAReopenAppliesNothing) {
   const int latest = BuiltInMigrations().back().number;
   QString error;
   {
-    auto database = Open(error);  // its folder is made too
+    auto database = Open(error);
     ASSERT_TRUE(database) << error.toStdString();
-    EXPECT_EQ(SchemaVersion(*database), latest);
+    EXPECT_EQ(SchemaVersions(*database), QList<int>{latest});
     EXPECT_TRUE(database->Connection().tables().contains(QStringLiteral("scales")));
   }
   auto database = Open(error);
@@ -50,7 +57,24 @@ TEST_F(MigrationsTest, NewFileGetsEverySchemaAndAReopenAppliesNothing) {
   EXPECT_EQ(again.to, latest);
 }
 
-TEST_F(MigrationsTest, NewerSchemaIsRefused) {
+TEST_P(MigrationsTest, ProgramsOpeningANewDatabaseAtOnceMigrateItOnce) {
+  constexpr int kPrograms = 4;
+  std::vector<std::unique_ptr<QThread>> programs;
+  QString errors[kPrograms];
+  for (int i = 0; i < kPrograms; ++i) {
+    // Qt SQL connections belong to the thread that made them: each opens and closes its own.
+    programs.emplace_back(QThread::create([&, i] { Open(errors[i]); }));
+    programs.back()->start();
+  }
+  for (const auto& program : programs) program->wait();
+  for (const QString& error : errors) EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+  QString error;
+  auto database = Open(error);
+  ASSERT_TRUE(database) << error.toStdString();
+  EXPECT_EQ(SchemaVersions(*database), QList<int>{BuiltInMigrations().back().number});
+}
+
+TEST_P(MigrationsTest, NewerSchemaIsRefused) {
   QString error;
   {
     auto database = Open(error);
@@ -63,7 +87,7 @@ TEST_F(MigrationsTest, NewerSchemaIsRefused) {
       << error.toStdString();
 }
 
-TEST_F(MigrationsTest, FailingMigrationRollsBackTheWholeUpgrade) {
+TEST_P(MigrationsTest, FailingMigrationRollsBackTheWholeUpgrade) {
   QString error;
   auto database = Open(error);
   ASSERT_TRUE(database) << error.toStdString();
@@ -76,7 +100,7 @@ TEST_F(MigrationsTest, FailingMigrationRollsBackTheWholeUpgrade) {
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.error.startsWith(QStringLiteral("new_table.sql: ")))
       << result.error.toStdString();
-  EXPECT_EQ(SchemaVersion(*database), before);
+  EXPECT_EQ(SchemaVersions(*database), QList<int>{before});
   EXPECT_FALSE(db.tables().contains(QStringLiteral("added")));
 }
 
