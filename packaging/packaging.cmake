@@ -24,6 +24,13 @@ if(TARGET keldaro)
 endif()
 install(TARGETS ${keldaro_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# A chain's store PC pushes prices on a schedule with the systemd timer, one instance a store.
+# Installed, never enabled or started by the package: the README says how a chain sets it up.
+install(FILES ${keldaro_packaging}/keldaro-fleet-push@.service
+              ${keldaro_packaging}/keldaro-fleet-push@.timer
+        DESTINATION lib/systemd/system)
+install(FILES ${keldaro_packaging}/fleet-push.env DESTINATION ${keldaro_doc_dir}/examples)
+
 # Debian wants its changelog and man pages compressed without a time stamp (gzip -n); the
 # version has no Debian revision (a native package), so the changelog is changelog.gz.
 find_program(KELDARO_GZIP gzip REQUIRED)

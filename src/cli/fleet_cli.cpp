@@ -10,6 +10,13 @@
 
 namespace keldaro::cli {
 
+void RunAs(CLI::App* verb, VerbContext& context, std::function<int()> work) {
+  verb->callback([&context, work = std::move(work)] {
+    context.takes_every_port = true;
+    context.run = work;
+  });
+}
+
 void AddDatabaseOption(CLI::App& verb, std::string& db) {
   verb.add_option("--db", db,
                   "the fleet database: an SQLite file, or postgresql://USER@HOST[:PORT]/NAME "

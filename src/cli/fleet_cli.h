@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -17,6 +18,11 @@ class App;
 }
 
 namespace keldaro::cli {
+
+struct VerbContext;
+
+// Runs `work` as the verb's run; a fleet verb goes over no --port of the shared options.
+void RunAs(CLI::App* verb, VerbContext& context, std::function<int()> work);
 
 // Registers --db on a fleet verb.
 void AddDatabaseOption(CLI::App& verb, std::string& db);

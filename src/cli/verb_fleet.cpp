@@ -2,6 +2,7 @@
 // the groups it belongs to. These verbs talk to no scale; every one takes --db.
 #include <CLI/CLI.hpp>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -10,7 +11,9 @@
 #include "cli/verb.h"
 #include "core/json_file.h"
 #include "fleet/fleet_database.h"
+#include "fleet/journal.h"
 #include "fleet/scale_registry.h"
+#include "fleet/write_transaction.h"
 #include "link/port_name.h"
 
 namespace keldaro::cli {
@@ -65,6 +68,33 @@ std::optional<QStringList> GroupsOf(const FleetArguments& args, std::ostream& er
   return groups;
 }
 
+// "PORT, N baud, groups A,B": a scale's entry, for the journal.
+QString Described(const FleetScale& scale) {
+  QString text = QStringLiteral("%1, %2 baud").arg(scale.port).arg(scale.baud);
+  if (!scale.groups.isEmpty()) {
+    text += QStringLiteral(", groups ") + scale.groups.join(QLatin1Char(','));
+  }
+  return text;
+}
+
+// A change to the fleet's scales and its journal row in one transaction: `change` makes it and
+// sets the row's outcome; the row is written only when the change was made.
+RegistryResult Journaled(QSqlDatabase db, const QString& name, const char* verb,
+                         const std::function<RegistryResult(QString& outcome)>& change) {
+  QString error;
+  fleet::WriteTransaction transaction(db);
+  if (!transaction.Begin(error)) return {RegistryStatus::kDatabaseError, error};
+  QString outcome;
+  const RegistryResult result = change(outcome);
+  if (result.status != RegistryStatus::kOk) return result;
+  if (!fleet::AddJournalEntry(db, fleet::NewJournalEntry(name, QLatin1String(verb), true, outcome),
+                              error) ||
+      !transaction.Commit(error)) {
+    return {RegistryStatus::kDatabaseError, error};
+  }
+  return result;
+}
+
 int Add(const FleetArguments& args, std::ostream& err) {
   if (QString::fromStdString(args.name).trimmed().isEmpty()) {
     return BadUsage(err, "a scale's name cannot be empty");
@@ -76,7 +106,12 @@ int Add(const FleetArguments& args, std::ostream& err) {
   if (!database) return exit;
   const FleetScale scale{
       QString::fromStdString(args.name), QString::fromStdString(args.port), args.baud, *groups, {}};
-  return Outcome(fleet::AddScale(database->Connection(), scale), args.name, err);
+  const RegistryResult added =
+      Journaled(database->Connection(), scale.name, "add", [&](QString& outcome) {
+        outcome = QStringLiteral("added: ") + Described(scale);
+        return fleet::AddScale(database->Connection(), scale);
+      });
+  return Outcome(added, args.name, err);
 }
 
 int Set(const FleetArguments& args, std::ostream& err) {
@@ -89,22 +124,31 @@ int Set(const FleetArguments& args, std::ostream& err) {
   if (!groups) return exit;
   const auto database = OpenFleetDatabase(args.db, err, exit);
   if (!database) return exit;
-  RegistryResult found;
-  std::optional<FleetScale> scale =
-      fleet::FindScale(database->Connection(), QString::fromStdString(args.name), found);
-  if (!scale) return Outcome(found, args.name, err);
-  if (args.port_option->count() > 0) scale->port = QString::fromStdString(args.port);
-  if (args.baud_option->count() > 0) scale->baud = args.baud;
-  if (args.group_option->count() > 0) scale->groups = *groups;  // the groups given replace all
-  return Outcome(fleet::UpdateScale(database->Connection(), *scale), args.name, err);
+  const QString name = QString::fromStdString(args.name);
+  const RegistryResult set = Journaled(database->Connection(), name, "set", [&](QString& outcome) {
+    RegistryResult found;
+    std::optional<FleetScale> scale = fleet::FindScale(database->Connection(), name, found);
+    if (!scale) return found;
+    if (args.port_option->count() > 0) scale->port = QString::fromStdString(args.port);
+    if (args.baud_option->count() > 0) scale->baud = args.baud;
+    if (args.group_option->count() > 0) scale->groups = *groups;  // the groups given replace all
+    outcome = QStringLiteral("now: ") + Described(*scale);
+    return fleet::UpdateScale(database->Connection(), *scale);
+  });
+  return Outcome(set, args.name, err);
 }
 
 int Remove(const FleetArguments& args, std::ostream& err) {
   int exit = kExitOk;
   const auto database = OpenFleetDatabase(args.db, err, exit);
   if (!database) return exit;
-  return Outcome(fleet::RemoveScale(database->Connection(), QString::fromStdString(args.name)),
-                 args.name, err);
+  const QString name = QString::fromStdString(args.name);
+  const RegistryResult removed =
+      Journaled(database->Connection(), name, "remove", [&](QString& outcome) {
+        outcome = QStringLiteral("removed");
+        return fleet::RemoveScale(database->Connection(), name);
+      });
+  return Outcome(removed, args.name, err);
 }
 
 std::string ListJson(const std::vector<FleetScale>& scales) {
@@ -177,15 +221,6 @@ void AddScaleOptions(CLI::App& verb, FleetArguments& args, bool port_required) {
                           ->type_name("G");
 }
 
-// Runs `work` as the verb's run; a fleet verb goes over no --port of the shared options.
-template <typename Work>
-void RunAs(CLI::App* verb, VerbContext& context, Work work) {
-  verb->callback([&context, work] {
-    context.takes_every_port = true;
-    context.run = work;
-  });
-}
-
 }  // namespace
 
 void AddFleetVerbs(CLI::App& app, VerbContext& context) {
@@ -219,6 +254,9 @@ void AddFleetVerbs(CLI::App& app, VerbContext& context) {
       AddFleetSubcommand(*fleet, "remove", "remove a scale from the fleet", *remove_args);
   remove->add_option("NAME", remove_args->name, "the scale's name in the fleet")->required();
   RunAs(remove, context, [remove_args, &context] { return Remove(*remove_args, context.err); });
+
+  AddFleetReportsVerb(*fleet, context);
+  AddFleetJournalVerb(*fleet, context);
 }
 
 }  // namespace keldaro::cli
