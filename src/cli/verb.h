@@ -56,5 +56,8 @@ void AddBackupVerbs(CLI::App& app, VerbContext& context);
 void AddPortsVerb(CLI::App& app, VerbContext& context);
 void AddLogoVerbs(CLI::App& app, VerbContext& context);
 void AddFleetVerbs(CLI::App& app, VerbContext& context);
+// Add `pull` and `push` to the subcommands of the `fleet` verb (`fleet`).
+void AddFleetPullVerb(CLI::App& fleet, VerbContext& context);
+void AddFleetPushVerb(CLI::App& fleet, VerbContext& context);
 
 }  // namespace keldaro::cli

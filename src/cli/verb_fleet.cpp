@@ -219,6 +219,9 @@ void AddFleetVerbs(CLI::App& app, VerbContext& context) {
       AddFleetSubcommand(*fleet, "remove", "remove a scale from the fleet", *remove_args);
   remove->add_option("NAME", remove_args->name, "the scale's name in the fleet")->required();
   RunAs(remove, context, [remove_args, &context] { return Remove(*remove_args, context.err); });
+
+  AddFleetPullVerb(*fleet, context);
+  AddFleetPushVerb(*fleet, context);
 }
 
 }  // namespace keldaro::cli
