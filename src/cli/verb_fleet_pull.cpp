@@ -68,9 +68,13 @@ int Pull(const PullArguments& args, const CliOptions& link, std::ostream& out, s
 void AddFleetPullVerb(CLI::App& fleet, VerbContext& context) {
   const auto args = std::make_shared<PullArguments>();
   CLI::App* pull = fleet.add_subcommand(
-      "pull",
-      "read every PLU of each chosen scale (default: all) into its recorded table, so that "
-      "fleet push sends only what differs; one line per scale: NAME: read N records");
+      "pull", "read every PLU of each chosen scale into its recorded table (first, for a scale "
+              "in service)");
+  pull->footer(
+      "Each chosen scale (default: every scale of the fleet) is read whole, PLU 0, 1800 and\n"
+      "1..1799, and what it holds replaces its recorded table, so that fleet push sends only\n"
+      "what differs and --clear-missing knows which PLUs it holds. One line per scale:\n"
+      "NAME: read N records, or NAME: <failure> (the recorded table then stays as it was).");
   AddScaleChoiceOptions(*pull, args->choice);
   pull->add_flag("--accept-identity", args->accept_identity, kAcceptIdentityHelp);
   AddDatabaseOption(*pull, args->db);

@@ -215,11 +215,15 @@ int Push(const PushArguments& args, const CliOptions& link, std::ostream& out, s
 void AddFleetPushVerb(CLI::App& fleet, VerbContext& context) {
   const auto args = std::make_shared<PushArguments>();
   CLI::App* push = fleet.add_subcommand(
-      "push",
-      "send a PLU text file's records to each chosen scale (default: all), only those that "
-      "differ from the scale's recorded table (every record while none is recorded), then "
-      "command 39; the scales run at once, each with a line NAME: sent N of M or NAME: "
-      "<failure>; what a scale did not acknowledge is sent by the next push");
+      "push", "send each chosen scale the records of a PLU file that differ from what it holds");
+  push->footer(
+      "Each chosen scale (default: every scale of the fleet) is sent the records of FILE that\n"
+      "differ from its recorded table (every record while nothing is recorded of it), then\n"
+      "command 39. The scales run at once, each ending with one line: NAME: sent N of M, or\n"
+      "NAME: <failure>. What a scale did not acknowledge still differs from its recorded table,\n"
+      "so the next push sends it. Exit 0 when every scale succeeded, 1 when one failed, 130\n"
+      "after Ctrl-C (each scale stops after its record in hand; what it acknowledged is\n"
+      "recorded).");
   push->add_option("FILE", args->file, "the PLU text file, checked as plu write checks it")
       ->required();
   AddScaleChoiceOptions(*push, args->choice);
