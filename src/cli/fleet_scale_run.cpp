@@ -66,7 +66,8 @@ std::optional<ScaleOutcome> ScaleRun::Begin() {
   }
   // Read afresh: a run that held the lock may have recorded the scale's identity.
   fleet::RegistryResult found;
-  std::optional<fleet::FleetScale> now = fleet::FindScale(database_->Connection(), scale_.name, found);
+  std::optional<fleet::FleetScale> now =
+      fleet::FindScale(database_->Connection(), scale_.name, found);
   if (!now) {
     return found.status == fleet::RegistryStatus::kNoSuchScale
                ? ScaleOutcome{kExitLinkFailure, "removed from the fleet meanwhile"}
@@ -110,11 +111,11 @@ ScaleOutcome ScaleRun::Finish(const char* verb, ScaleOutcome outcome,
   };
   const bool recorded =
       (!identity_taken_ || record_identity()) && (!record || record(db, error)) &&
-      fleet::AddJournalEntry(db,
-                             fleet::NewJournalEntry(scale_.name, QString::fromLatin1(verb),
-                                                    outcome.exit == kExitOk,
-                                                    QString::fromStdString(outcome.line)),
-                             error);
+      fleet::AddJournalEntry(
+          db,
+          fleet::NewJournalEntry(scale_.name, QString::fromLatin1(verb), outcome.exit == kExitOk,
+                                 QString::fromStdString(outcome.line)),
+          error);
   if (recorded && db.commit()) return outcome;
   if (error.isEmpty()) error = db.lastError().text();
   db.rollback();

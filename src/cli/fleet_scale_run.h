@@ -30,8 +30,8 @@ inline constexpr const char* kAcceptIdentityHelp =
 
 // What every scale's run of one command line shares.
 struct FleetRunOptions {
-  std::string db;          // --db as given
-  CliOptions link;         // --timeout and --trace; each scale's own port and line speed
+  std::string db;   // --db as given
+  CliOptions link;  // --timeout and --trace; each scale's own port and line speed
   bool accept_identity = false;
 };
 

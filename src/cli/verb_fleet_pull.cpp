@@ -36,8 +36,7 @@ ScaleOutcome PullScale(const fleet::FleetScale& scale, const FleetRunOptions& op
                                   false, {}, messages, sheet);
     if (read != kExitOk) return run.Finish(kVerb, run.FailedByMessages(read));
   }
-  const fleet::PluRecords records =
-      TableRecords(sheet, QLocale::system().decimalPoint().at(0));
+  const fleet::PluRecords records = TableRecords(sheet, QLocale::system().decimalPoint().at(0));
   return run.Finish(kVerb, {kExitOk, "read " + std::to_string(records.size()) + " records"},
                     [&](QSqlDatabase db, QString& error) {
                       return fleet::ReplaceRecordedTable(db, run.Scale().name, records, error);
@@ -68,8 +67,9 @@ int Pull(const PullArguments& args, const CliOptions& link, std::ostream& out, s
 void AddFleetPullVerb(CLI::App& fleet, VerbContext& context) {
   const auto args = std::make_shared<PullArguments>();
   CLI::App* pull = fleet.add_subcommand(
-      "pull", "read every PLU of each chosen scale into its recorded table (first, for a scale "
-              "in service)");
+      "pull",
+      "read every PLU of each chosen scale into its recorded table (first, for a scale "
+      "in service)");
   pull->footer(
       "Each chosen scale (default: every scale of the fleet) is read whole, PLU 0, 1800 and\n"
       "1..1799, and what it holds replaces its recorded table, so that fleet push sends only\n"

@@ -84,7 +84,8 @@ ScaleOutcome SendOutcome(const transfer::RunResult& report, std::size_t count,
                          ScaleSession& session) {
   const std::string sent =
       std::to_string(report.done) + " of " + std::to_string(count) + " records sent";
-  if (report.Complete()) return {kExitOk, "sent " + std::to_string(count) + " of " + std::to_string(count)};
+  if (report.Complete())
+    return {kExitOk, "sent " + std::to_string(count) + " of " + std::to_string(count)};
   if (report.ok) return {StoppedExit(), "stopped after " + sent};
   if (static_cast<std::size_t>(report.done) == count) {
     return {FailedRunExit(), sent + ", but the scale was not told the send is over (command 39: " +
@@ -165,13 +166,17 @@ int DryRun(QSqlDatabase db, const std::vector<fleet::FleetScale>& scales, const 
 // The price list's row, stamped as the journal stamps its rows.
 bool RecordPriceList(QSqlDatabase db, const PushArguments& args, const std::string& bytes,
                      std::size_t records, std::ostream& err) {
-  const fleet::JournalEntry stamp = fleet::NewJournalEntry({}, QString::fromLatin1(kVerb), true, {});
+  const fleet::JournalEntry stamp =
+      fleet::NewJournalEntry({}, QString::fromLatin1(kVerb), true, {});
   const fleet::PriceListEntry entry{
-      stamp.at, QString::fromStdString(args.file),
-      QString::fromLatin1(QCryptographicHash::hash(QByteArray::fromStdString(bytes),
-                                                   QCryptographicHash::Sha256)
-                              .toHex()),
-      static_cast<int>(records), stamp.user, stamp.host};
+      stamp.at,
+      QString::fromStdString(args.file),
+      QString::fromLatin1(
+          QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256)
+              .toHex()),
+      static_cast<int>(records),
+      stamp.user,
+      stamp.host};
   QString error;
   if (fleet::AddPriceList(db, entry, error)) return true;
   err << "keldaro-cli: the fleet database failed: " << error.toStdString() << '\n';

@@ -11,8 +11,9 @@ PushPlan PlanPush(const PriceListRecords& list, const RecordedTable& recorded, P
   for (const auto& [number, record] : list) {
     const auto held = recorded.records.find(number);
     const bool known_empty = recorded.whole && held == recorded.records.end();
-    const bool same = record.empties ? known_empty
-                                     : held != recorded.records.end() && held->second == record.request;
+    const bool same = record.empties
+                          ? known_empty
+                          : held != recorded.records.end() && held->second == record.request;
     if (choice.all || !same) plan.send.push_back(number);
   }
   if (choice.clear_missing) {

@@ -62,7 +62,7 @@ std::unique_ptr<ScaleLock> ScaleLock::Take(QSqlDatabase db, const QString& scale
     lock->file_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (lock->file_ < 0) {
       error = QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(path),
-                                          QString::fromLocal8Bit(std::strerror(errno)));
+                                           QString::fromLocal8Bit(std::strerror(errno)));
       return nullptr;
     }
     const int file = lock->file_;

@@ -92,7 +92,8 @@ TEST_P(CliFleetPush, FirstPushSendsEveryRecordTheNextOnlyTheChangedOnes) {
     EXPECT_EQ(run.exit_code, kExitOk) << run.err;
     const std::string count = std::to_string(push.sent.size());
     for (std::size_t i = 0; i < scales_.size(); ++i) {
-      EXPECT_TRUE(Says(run, std::string(kNames[i]) + ": sent " + count + " of " + count)) << run.out;
+      EXPECT_TRUE(Says(run, std::string(kNames[i]) + ": sent " + count + " of " + count))
+          << run.out;
       // Nothing to send opens no port: no command 39 either.
       EXPECT_EQ(Sent(scales_[i]), std::make_pair(push.sent, push.sent.empty() ? 0 : 1));
     }
@@ -121,16 +122,17 @@ TEST_P(CliFleetPush, AFailedScaleGetsWhatItDidNotAcknowledgeOnTheNextPushTheOthe
 }
 
 TEST_P(CliFleetPush, AnotherScaleOnThePortIsRefusedUnlessAccepted) {
-  ASSERT_EQ(Fleet({"push", PriceFile(kPrices), "--scale", "tezgah-1", "--scale", "tezgah-2"})
-                .exit_code,
-            kExitOk);
+  ASSERT_EQ(
+      Fleet({"push", PriceFile(kPrices), "--scale", "tezgah-1", "--scale", "tezgah-2"}).exit_code,
+      kExitOk);
   // The cables of the first two scales swapped: tezgah-1's port leads to tezgah-2's scale.
   ASSERT_EQ(Fleet({"set", "tezgah-1", "--port", scales_[1].SlavePath()}).exit_code, kExitOk);
   ClearLogs();
   const CliRun refused = Fleet({"push", PriceFile(kTwoChanged), "--scale", "tezgah-1"});
   EXPECT_EQ(refused.exit_code, kExitLinkFailure);
-  EXPECT_NE(refused.out.find("tezgah-1: the scale on " + scales_[1].SlavePath() + " is not tezgah-1"),
-            std::string::npos)
+  EXPECT_NE(
+      refused.out.find("tezgah-1: the scale on " + scales_[1].SlavePath() + " is not tezgah-1"),
+      std::string::npos)
       << refused.out;
   EXPECT_EQ(Sent(scales_[1]), std::make_pair(std::vector<int>{}, 0));
   // Taken as tezgah-1, it is a scale nothing is recorded of: every record.
@@ -162,8 +164,8 @@ TEST_P(CliFleetPush, APushKilledMidwayLeavesWhatWasNotRecordedPendingAndTheScale
   faults.silent_after = 2;  // the identity and PLU 2, then silence while PLU 5 is waited for
   scales_[0].SetFaults(faults);
   ClearLogs();
-  std::vector<std::string> args = {KELDARO_CLI_PATH, "--timeout", "5000", "fleet", "push",
-                                    PriceFile(kTwoChanged), "--scale", "tezgah-1", "--db", db_};
+  std::vector<std::string> args = {KELDARO_CLI_PATH,       "--timeout", "5000",     "fleet", "push",
+                                   PriceFile(kTwoChanged), "--scale",   "tezgah-1", "--db",  db_};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -185,12 +187,13 @@ TEST_P(CliFleetPush, APushKilledMidwayLeavesWhatWasNotRecordedPendingAndTheScale
 
 TEST_P(CliFleetPush, PullThenPushSendsNothingAndADryRunOpensNoPort) {
   const std::string table = dir_.filePath(QStringLiteral("table.txt")).toStdString();
-  ASSERT_EQ(RunCliCaptured({"--port", scales_[0].SlavePath(), "plu", "read", "--out", table})
-                .exit_code,
-            kExitOk);
-  ASSERT_EQ(Fleet({"add", "kapali", "--port", dir_.filePath(QStringLiteral("no-tty")).toStdString()})
-                .exit_code,
-            kExitOk);
+  ASSERT_EQ(
+      RunCliCaptured({"--port", scales_[0].SlavePath(), "plu", "read", "--out", table}).exit_code,
+      kExitOk);
+  ASSERT_EQ(
+      Fleet({"add", "kapali", "--port", dir_.filePath(QStringLiteral("no-tty")).toStdString()})
+          .exit_code,
+      kExitOk);
   const CliRun pulled = Fleet({"pull", "--scale", "tezgah-1"});
   ASSERT_EQ(pulled.exit_code, kExitOk) << pulled.err;
   ClearLogs();
@@ -198,8 +201,8 @@ TEST_P(CliFleetPush, PullThenPushSendsNothingAndADryRunOpensNoPort) {
   EXPECT_EQ(pushed.out, "tezgah-1: sent 0 of 0\n") << pushed.err;
   EXPECT_EQ(scales_[0].Requests().size(), 0u);
 
-  const CliRun dry = Fleet({"push", PriceFile({10, 20}), "--scale", "kapali", "--scale",
-                            "tezgah-1", "--clear-missing", "--dry-run"});
+  const CliRun dry = Fleet({"push", PriceFile({10, 20}), "--scale", "kapali", "--scale", "tezgah-1",
+                            "--clear-missing", "--dry-run"});
   EXPECT_EQ(dry.exit_code, kExitLinkFailure);
   // The pulled table's other PLUs are emptied, up to 1800; PLU 0 never is.
   EXPECT_EQ(dry.out.rfind("kapali: its PLU table is not recorded; run fleet pull first\n"
