@@ -79,19 +79,19 @@ void Acknowledged(const PriceList& list, const fleet::PushPlan& plan, int done,
   }
 }
 
-// "sent N of M", or what cut the send short.
+// "sent N of N", or what cut the send short.
 ScaleOutcome SendOutcome(const transfer::RunResult& report, std::size_t count,
                          ScaleSession& session) {
-  const std::string sent =
-      std::to_string(report.done) + " of " + std::to_string(count) + " records sent";
-  if (report.Complete())
-    return {kExitOk, "sent " + std::to_string(count) + " of " + std::to_string(count)};
-  if (report.ok) return {StoppedExit(), "stopped after " + sent};
+  const std::string of = std::to_string(report.done) + " of " + std::to_string(count);
+  if (report.Complete()) return {kExitOk, "sent " + of};
+  if (report.ok) return {StoppedExit(), "stopped after " + of + " records sent"};
   if (static_cast<std::size_t>(report.done) == count) {
-    return {FailedRunExit(), sent + ", but the scale was not told the send is over (command 39: " +
+    return {FailedRunExit(), "sent " + of +
+                                 ", but the scale was not told the send is over (command 39: " +
                                  LinkFailureText(session.LastFailure()) + ")"};
   }
-  return {FailedRunExit(), "failed after " + sent + ": " + LinkFailureText(report.failure)};
+  return {FailedRunExit(),
+          "failed after " + of + " records sent: " + LinkFailureText(report.failure)};
 }
 
 ScaleOutcome PushScale(const fleet::FleetScale& scale, const PriceList& list,

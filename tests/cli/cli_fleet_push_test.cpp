@@ -187,9 +187,10 @@ TEST_P(CliFleetPush, APushKilledMidwayLeavesWhatWasNotRecordedPendingAndTheScale
 
 TEST_P(CliFleetPush, PullThenPushSendsNothingAndADryRunOpensNoPort) {
   const std::string table = dir_.filePath(QStringLiteral("table.txt")).toStdString();
-  ASSERT_EQ(
-      RunCliCaptured({"--port", scales_[0].SlavePath(), "plu", "read", "--out", table}).exit_code,
-      kExitOk);
+  ASSERT_EQ(RunCliCaptured(
+                {"--port", scales_[0].SlavePath(), "plu", "read", "--last", "9", "--out", table})
+                .exit_code,
+            kExitOk);
   ASSERT_EQ(
       Fleet({"add", "kapali", "--port", dir_.filePath(QStringLiteral("no-tty")).toStdString()})
           .exit_code,
