@@ -45,6 +45,12 @@ std::vector<std::string> ArgsForPort(const std::vector<std::string>& args,
 // What a failed port's result line says: the first message it wrote to stderr, with the reason
 // indented under it.
 std::string FailureOf(const std::string& messages, int exit_code) {
+  return FirstMessageOf(messages) + " [exit " + std::to_string(exit_code) + "]";
+}
+
+}  // namespace
+
+std::string FirstMessageOf(const std::string& messages) {
   std::istringstream lines(messages);
   std::string first;
   std::string line;
@@ -57,11 +63,8 @@ std::string FailureOf(const std::string& messages, int exit_code) {
     if (line.rfind("  ", 0) == 0) first += " (" + line.substr(line.find_first_not_of(' ')) + ")";
     break;
   }
-  if (first.empty()) first = "failed";
-  return first + " [exit " + std::to_string(exit_code) + "]";
+  return first.empty() ? "failed" : first;
 }
-
-}  // namespace
 
 int RunOnEveryPort(const std::vector<std::string>& args, const CommandLine& line, std::ostream& out,
                    std::ostream& err) {

@@ -18,4 +18,8 @@ namespace keldaro::cli {
 int RunOnEveryPort(const std::vector<std::string>& args, const CommandLine& line, std::ostream& out,
                    std::ostream& err);
 
+// The first message of a run's stderr `messages` with the reason indented under it in
+// brackets ("Comunication Error! (the scale did not answer ...)"); "failed" when there is none.
+std::string FirstMessageOf(const std::string& messages);
+
 }  // namespace keldaro::cli

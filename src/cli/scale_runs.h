@@ -17,6 +17,10 @@
 
 namespace keldaro::cli {
 
+// PLU 0, 1800 and `range` read into `sheet` (rows from 1, empty slots taking none). A stop
+// says that nothing was written and that `kept_file` (when named) is as it was.
+int ReadPluSheet(ScaleSession& session, const plu::PluRange& range, bool verify,
+                 const std::string& kept_file, std::ostream& err, plu::PluSheet& sheet);
 // PLU 0, 1800 and `range` read into the PLU text file's bytes (`file`). Nothing is set when
 // the table did not arrive whole; a stop says that `kept_file` (when named) is as it was.
 int ReadPluTable(ScaleSession& session, const plu::PluRange& range, bool verify,

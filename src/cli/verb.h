@@ -56,7 +56,9 @@ void AddBackupVerbs(CLI::App& app, VerbContext& context);
 void AddPortsVerb(CLI::App& app, VerbContext& context);
 void AddLogoVerbs(CLI::App& app, VerbContext& context);
 void AddFleetVerbs(CLI::App& app, VerbContext& context);
-// Add `reports` and `journal` to the subcommands of the `fleet` verb (`fleet`).
+// Add `pull`, `push`, `reports` and `journal` to the subcommands of the `fleet` verb (`fleet`).
+void AddFleetPullVerb(CLI::App& fleet, VerbContext& context);
+void AddFleetPushVerb(CLI::App& fleet, VerbContext& context);
 void AddFleetReportsVerb(CLI::App& fleet, VerbContext& context);
 void AddFleetJournalVerb(CLI::App& fleet, VerbContext& context);
 

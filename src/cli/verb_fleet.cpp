@@ -255,6 +255,8 @@ void AddFleetVerbs(CLI::App& app, VerbContext& context) {
   remove->add_option("NAME", remove_args->name, "the scale's name in the fleet")->required();
   RunAs(remove, context, [remove_args, &context] { return Remove(*remove_args, context.err); });
 
+  AddFleetPullVerb(*fleet, context);
+  AddFleetPushVerb(*fleet, context);
   AddFleetReportsVerb(*fleet, context);
   AddFleetJournalVerb(*fleet, context);
 }

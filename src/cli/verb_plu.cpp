@@ -95,9 +95,8 @@ void AddRangeOptions(CLI::App& verb, PluArguments& args) {
 
 }  // namespace
 
-int ReadPluTable(ScaleSession& session, const plu::PluRange& range, bool verify,
-                 const std::string& kept_file, std::ostream& err, std::string& file) {
-  plu::PluSheet sheet;
+int ReadPluSheet(ScaleSession& session, const plu::PluRange& range, bool verify,
+                 const std::string& kept_file, std::ostream& err, plu::PluSheet& sheet) {
   CliProgress progress(err);
   const transfer::RunResult report =
       plu::ReadRange(session, sheet, range, progress, DecimalSeparator(), verify);
@@ -108,6 +107,16 @@ int ReadPluTable(ScaleSession& session, const plu::PluRange& range, bool verify,
         << " records read); nothing was written"
         << (kept_file.empty() ? std::string() : ", " + kept_file + " is as it was") << '\n';
     return kExitStopped;
+  }
+  return kExitOk;
+}
+
+int ReadPluTable(ScaleSession& session, const plu::PluRange& range, bool verify,
+                 const std::string& kept_file, std::ostream& err, std::string& file) {
+  plu::PluSheet sheet;
+  if (const int read = ReadPluSheet(session, range, verify, kept_file, err, sheet);
+      read != kExitOk) {
+    return read;
   }
   int blanked = 0;
   file = plu::SavePluFile(sheet, DateTimeStamp(QDateTime::currentDateTime(), QLocale::system()),
