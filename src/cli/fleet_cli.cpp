@@ -82,4 +82,12 @@ std::optional<std::vector<fleet::FleetScale>> ChosenScales(QSqlDatabase db,
   return scales;
 }
 
+std::optional<std::vector<fleet::FleetScale>> ChosenScales(const std::string& db,
+                                                           const ScaleChoice& choice,
+                                                           std::ostream& err, int& exit) {
+  const auto database = OpenFleetDatabase(db, err, exit);
+  if (!database) return std::nullopt;
+  return ChosenScales(database->Connection(), choice, err, exit);
+}
+
 }  // namespace keldaro::cli

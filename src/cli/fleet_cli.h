@@ -47,5 +47,9 @@ void AddScaleChoiceOptions(CLI::App& verb, ScaleChoice& choice);
 std::optional<std::vector<fleet::FleetScale>> ChosenScales(QSqlDatabase db,
                                                            const ScaleChoice& choice,
                                                            std::ostream& err, int& exit);
+// The same from the database --db names, opened for the choice and closed again.
+std::optional<std::vector<fleet::FleetScale>> ChosenScales(const std::string& db,
+                                                           const ScaleChoice& choice,
+                                                           std::ostream& err, int& exit);
 
 }  // namespace keldaro::cli

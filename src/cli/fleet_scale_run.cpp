@@ -1,7 +1,6 @@
 #include "cli/fleet_scale_run.h"
 
 #include <QLocale>
-#include <QSqlError>
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -14,6 +13,7 @@
 #include "fleet/journal.h"
 #include "fleet/plu_state.h"
 #include "fleet/scale_identity.h"
+#include "fleet/write_transaction.h"
 
 namespace keldaro::cli {
 namespace {
@@ -100,8 +100,9 @@ std::optional<ScaleOutcome> ScaleRun::Connect(const char* verb) {
 ScaleOutcome ScaleRun::Finish(const char* verb, ScaleOutcome outcome,
                               const std::function<bool(QSqlDatabase, QString&)>& record) {
   QSqlDatabase db = Database();
-  if (!db.transaction()) return DatabaseFailure(db.lastError().text());
   QString error;
+  fleet::WriteTransaction transaction(db);  // rolled back unless committed
+  if (!transaction.Begin(error)) return DatabaseFailure(error);
   // What was recorded of the table belongs to a scale that is no longer known to be this one.
   const auto record_identity = [&] {
     const fleet::RegistryResult updated = fleet::UpdateScale(db, scale_);
@@ -116,9 +117,7 @@ ScaleOutcome ScaleRun::Finish(const char* verb, ScaleOutcome outcome,
           fleet::NewJournalEntry(scale_.name, QString::fromLatin1(verb), outcome.exit == kExitOk,
                                  QString::fromStdString(outcome.line)),
           error);
-  if (recorded && db.commit()) return outcome;
-  if (error.isEmpty()) error = db.lastError().text();
-  db.rollback();
+  if (recorded && transaction.Commit(error)) return outcome;
   ScaleOutcome failed = DatabaseFailure(error);
   failed.line += " (the run: " + outcome.line + ")";
   return failed;

@@ -45,17 +45,11 @@ ScaleOutcome PullScale(const fleet::FleetScale& scale, const FleetRunOptions& op
 
 int Pull(const PullArguments& args, const CliOptions& link, std::ostream& out, std::ostream& err) {
   int exit = kExitOk;
-  std::vector<fleet::FleetScale> scales;
-  {
-    const auto database = OpenFleetDatabase(args.db, err, exit);
-    if (!database) return exit;
-    auto chosen = ChosenScales(database->Connection(), args.choice, err, exit);
-    if (!chosen) return exit;
-    scales = std::move(*chosen);
-  }
+  const auto scales = ChosenScales(args.db, args.choice, err, exit);
+  if (!scales) return exit;
   const FleetRunOptions options{args.db, link, args.accept_identity};
   return RunOverScales(
-      scales, static_cast<int>(scales.size()),
+      *scales, static_cast<int>(scales->size()),
       [&](const fleet::FleetScale& scale, std::ostringstream& messages, const SayNow& say_now) {
         return PullScale(scale, options, messages, say_now);
       },

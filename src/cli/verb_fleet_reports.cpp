@@ -9,20 +9,19 @@
 #include "cli/cli_verbs.h"
 #include "cli/file_io.h"
 #include "cli/fleet_cli.h"
-#include "cli/fleet_connection.h"
+#include "cli/fleet_scale_run.h"
 #include "cli/scale_runs.h"
 #include "cli/verb.h"
 #include "fleet/journal.h"
 #include "fleet/report_csv.h"
 #include "fleet/report_store.h"
-#include "fleet/write_transaction.h"
 #include "link/link_failure.h"
 
 namespace keldaro::cli {
 namespace {
 
 constexpr const char* kDateFormat = "yyyy-MM-dd";
-const QString kVerb = QStringLiteral("reports");
+constexpr const char* kVerb = "reports";
 
 struct ReportsArguments {
   std::string db;
@@ -40,83 +39,43 @@ QString StartOfDay(const std::string& text) {
   return QDateTime(day, QTime(0, 0), Qt::UTC).toString(Qt::ISODateWithMs);
 }
 
-// What a download that did not complete says on the scale's line.
-std::string DownloadFailure(const reports::Download& download) {
-  if (download.result.stopped) return "stopped";
-  return LinkFailureText(download.result.failure);
-}
-
-// The report and the journal row, and the identity when it is to be recorded, in one
-// transaction; false with the reason in `error`.
-bool Record(QSqlDatabase db, const FleetConnection& link, const reports::Download& download,
-            QString& error) {
-  const fleet::JournalEntry entry =
-      fleet::NewJournalEntry(link.scale().name, kVerb, true, QStringLiteral("report downloaded"));
-  fleet::WriteTransaction transaction(db);
-  if (!transaction.Begin(error)) return false;
-  if (link.identity_changed()) {
-    const fleet::RegistryResult updated = fleet::UpdateScale(db, link.scale());
-    if (updated.status != fleet::RegistryStatus::kOk) {
-      error = updated.status == fleet::RegistryStatus::kNoSuchScale
-                  ? QStringLiteral("the scale was removed from the fleet meanwhile")
-                  : updated.error;
-      return false;
-    }
-  }
-  const fleet::StoredReport report{link.scale().name, entry.at, *download.totals, download.clerks};
-  return fleet::StoreReport(db, report, error) && fleet::AddJournalEntry(db, entry, error) &&
-         transaction.Commit(error);
-}
-
-// One scale's download; its result line goes to `out`. True when the report was stored.
-bool DownloadInto(QSqlDatabase db, const fleet::FleetScale& scale, const ReportsArguments& args,
-                  const CliOptions& options, std::ostream& out, std::ostream& err) {
-  std::string failure;
+// One scale's report downloaded and stored, with the identity when it is to be recorded and the
+// journal row, in one transaction; a download that did not complete stores nothing.
+ScaleOutcome ReportScale(const fleet::FleetScale& scale, const FleetRunOptions& options,
+                         std::ostringstream& messages, const SayNow& say_now) {
+  ScaleRun run(scale, options, messages, say_now);
+  if (const auto failed = run.Begin()) return *failed;
+  if (const auto failed = run.Connect(kVerb)) return *failed;
+  reports::Download download;
   {
-    FleetConnection link(scale, options, args.accept_identity, err);
-    if (link.ready()) {
-      const ReadingRun reads(link.session(), false, err);
-      const reports::Download download = DownloadStampedReport(link.session());
-      if (download.result.Complete()) {
-        QString error;
-        if (Record(db, link, download, error)) {
-          out << scale.name.toStdString() << ": report downloaded\n" << std::flush;
-          return true;
-        }
-        out << scale.name.toStdString() << ": the fleet database failed: " << error.toStdString()
-            << '\n'
-            << std::flush;
-        return false;
-      }
-      failure = DownloadFailure(download);
-    } else {
-      failure = link.failure();
-    }
+    const ReadingRun reads(run.Session(), false, messages);
+    download = DownloadStampedReport(run.Session());
   }
-  out << scale.name.toStdString() << ": " << failure << '\n' << std::flush;
-  QString error;
-  if (!fleet::AddJournalEntry(
-          db, fleet::NewJournalEntry(scale.name, kVerb, false, QString::fromStdString(failure)),
-          error)) {
-    err << "keldaro-cli: the journal could not be written: " << error.toStdString() << '\n';
+  if (download.result.stopped) return run.Finish(kVerb, {StoppedExit(), "stopped"});
+  if (!download.result.Complete()) {
+    return run.Finish(kVerb, {FailedRunExit(), LinkFailureText(download.result.failure)});
   }
-  return false;
+  return run.Finish(kVerb, {kExitOk, "report downloaded"}, [&](QSqlDatabase db, QString& error) {
+    const fleet::StoredReport report{run.Scale().name, fleet::FleetTimeNow(), *download.totals,
+                                     download.clerks};
+    return fleet::StoreReport(db, report, error);
+  });
 }
 
-int Download(const ReportsArguments& args, const CliOptions& options, std::ostream& out,
+// The scales run one after another: a report is a few frames, and a stop leaves the scales
+// not yet reached alone.
+int Download(const ReportsArguments& args, const CliOptions& link, std::ostream& out,
              std::ostream& err) {
   int exit = kExitOk;
-  const auto database = OpenFleetDatabase(args.db, err, exit);
-  if (!database) return exit;
-  const auto scales = ChosenScales(database->Connection(), args.choice, err, exit);
+  const auto scales = ChosenScales(args.db, args.choice, err, exit);
   if (!scales) return exit;
-  bool all_stored = true;
-  for (const fleet::FleetScale& scale : *scales) {
-    if (StopRequested()) break;
-    all_stored = DownloadInto(database->Connection(), scale, args, options, out, err) && all_stored;
-  }
-  if (StopRequested()) return StoppedExit();
-  return all_stored ? CheckedOutput(out, err) : kExitLinkFailure;
+  const FleetRunOptions options{args.db, link, args.accept_identity};
+  return RunOverScales(
+      *scales, 1,
+      [&](const fleet::FleetScale& scale, std::ostringstream& messages, const SayNow& say_now) {
+        return ReportScale(scale, options, messages, say_now);
+      },
+      out, err);
 }
 
 int Export(const ReportsArguments& args, std::ostream& out, std::ostream& err) {

@@ -19,15 +19,11 @@ QString UserName() {
 
 }  // namespace
 
+QString FleetTimeNow() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs); }
+
 JournalEntry NewJournalEntry(const QString& scale, const QString& verb, bool ok,
                              const QString& outcome) {
-  return {QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
-          scale,
-          verb,
-          ok,
-          outcome,
-          UserName(),
-          QSysInfo::machineHostName()};
+  return {FleetTimeNow(), scale, verb, ok, outcome, UserName(), QSysInfo::machineHostName()};
 }
 
 bool AddJournalEntry(QSqlDatabase db, const JournalEntry& entry, QString& error) {

@@ -18,6 +18,10 @@ struct JournalEntry {
   QString host;
 };
 
+// The time now as the fleet's tables keep it: UTC, ISO 8601 with milliseconds, so that the
+// text sorts as the time.
+QString FleetTimeNow();
+
 // An entry stamped with the time now, the user running the program and this computer's name.
 JournalEntry NewJournalEntry(const QString& scale, const QString& verb, bool ok,
                              const QString& outcome);

@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <algorithm>
 
+#include "fleet/write_transaction.h"
+
 namespace keldaro::fleet {
 namespace {
 
@@ -45,20 +47,18 @@ bool Run(QSqlQuery& query, const QString& statement, QString& error) {
 // The key of the PostgreSQL advisory lock that migrations of one database take in turn.
 constexpr qint64 kMigrationLockKey = 0x6b656c6461726f;  // "keldaro"
 
-// A writing transaction that no other program's migration of the same database runs beside, so
-// that two programs opening a new database at once do not both read the old version and apply
-// the same files. SQLite takes its write lock at once (BEGIN IMMEDIATE); the busy timeout set on
-// opening is how long the second one waits. PostgreSQL waits for a lock held until the end of
-// the transaction, taken before anything is read.
-bool Begin(QSqlDatabase& db, QSqlQuery& query, QString& error) {
-  if (IsSqlite(db)) return Run(query, QStringLiteral("BEGIN IMMEDIATE"), error);
-  return Run(query, QStringLiteral("BEGIN"), error) &&
+// Makes `transaction` (begun) one that no other program's migration of the same database runs
+// beside, so that two programs opening a new database at once do not both read the old version
+// and apply the same files. SQLite's write transaction already holds the file's write lock (the
+// busy timeout set on opening is how long the second one waits); PostgreSQL waits for a lock
+// held until the end of the transaction, taken before anything is read.
+bool TakeMigrationTurn(QSqlDatabase& db, QSqlQuery& query, QString& error) {
+  return IsSqlite(db) ||
          Run(query, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLockKey),
              error);
 }
 
-MigrationResult Failed(QSqlQuery& query, MigrationResult result, const QString& error) {
-  query.exec(QStringLiteral("ROLLBACK"));
+MigrationResult Failed(MigrationResult result, const QString& error) {
   result.ok = false;
   result.error = error;
   return result;
@@ -85,17 +85,20 @@ MigrationResult Migrate(QSqlDatabase& db, const std::vector<Migration>& migratio
   MigrationResult result;
   QSqlQuery query(db);
   QString error;
-  if (!Begin(db, query, error)) return Failed(query, result, error);
+  WriteTransaction transaction(db);  // rolled back on every early return
+  if (!transaction.Begin(error) || !TakeMigrationTurn(db, query, error)) {
+    return Failed(result, error);
+  }
   if (!Run(query,
            QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"),
            error) ||
       !Run(query, QStringLiteral("SELECT MAX(version) FROM schema_version"), error)) {
-    return Failed(query, result, error);
+    return Failed(result, error);
   }
   result.from = query.next() ? query.value(0).toInt() : 0;  // NULL (no row yet) reads as 0
   result.to = result.from;
   if (result.from > known) {
-    return Failed(query, result,
+    return Failed(result,
                   QStringLiteral("the fleet database has schema version %1, newer than this "
                                  "program knows (%2): use a newer keldaro")
                       .arg(result.from)
@@ -105,19 +108,19 @@ MigrationResult Migrate(QSqlDatabase& db, const std::vector<Migration>& migratio
     if (migration.number <= result.from) continue;
     for (const QString& statement : Statements(ForServer(db, migration.sql))) {
       if (!Run(query, statement, error)) {
-        return Failed(query, result, migration.name + QStringLiteral(": ") + error);
+        return Failed(result, migration.name + QStringLiteral(": ") + error);
       }
     }
     result.to = migration.number;
   }
   if (result.to != result.from) {
     query.prepare(QStringLiteral("DELETE FROM schema_version"));
-    if (!query.exec()) return Failed(query, result, query.lastError().text());
+    if (!query.exec()) return Failed(result, query.lastError().text());
     query.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
     query.addBindValue(result.to);
-    if (!query.exec()) return Failed(query, result, query.lastError().text());
+    if (!query.exec()) return Failed(result, query.lastError().text());
   }
-  if (!Run(query, QStringLiteral("COMMIT"), error)) return Failed(query, result, error);
+  if (!Run(query, QStringLiteral("COMMIT"), error)) return Failed(result, error);
   result.ok = true;
   return result;
 }

@@ -204,8 +204,8 @@ TEST_P(FleetReports, TheJournalListsEveryOperationOldestFirst) {
       "kasa\tset\tok\tnow: " + kasa_.SlavePath() + ", 19200 baud, groups kadikoy",
       "kasa\treports\tok\treport downloaded",
       kTezgah +
-          "\treports\tfailed\tthe scale did not answer: check that it is on, the cable, "
-          "the port and the line speed",
+          "\treports\tfailed\tComunication Error! (the scale did not answer: check that it is "
+          "on, the cable, the port and the line speed)",
       kTezgah + "\tremove\tok\tremoved",
   };
   for (std::size_t i = 0; i < lines.size(); ++i) {
