@@ -1,5 +1,8 @@
 #include "fleet/journal.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -8,12 +11,15 @@
 namespace keldaro::fleet {
 namespace {
 
-// The login name: $USER, else $LOGNAME (cron and systemd set one of them), else "?".
+// The login name: $USER, else $LOGNAME, else the name of the account the program runs as (a
+// cron job or a shell started without a login sets neither), else "?".
 QString UserName() {
   for (const char* variable : {"USER", "LOGNAME"}) {
     const QString name = qEnvironmentVariable(variable);
     if (!name.isEmpty()) return name;
   }
+  if (const passwd* account = ::getpwuid(::geteuid()))
+    return QString::fromLocal8Bit(account->pw_name);
   return QStringLiteral("?");
 }
 

@@ -120,7 +120,7 @@ MigrationResult Migrate(QSqlDatabase& db, const std::vector<Migration>& migratio
     query.addBindValue(result.to);
     if (!query.exec()) return Failed(result, query.lastError().text());
   }
-  if (!Run(query, QStringLiteral("COMMIT"), error)) return Failed(result, error);
+  if (!transaction.Commit(error)) return Failed(result, error);
   result.ok = true;
   return result;
 }
