@@ -156,4 +156,12 @@ int RunOverScales(const std::vector<fleet::FleetScale>& scales, int jobs, const 
   return worst;
 }
 
+int RunOverChosenScales(const ScaleChoice& choice, const FleetRunOptions& options, int jobs,
+                        const ScaleWork& run, std::ostream& out, std::ostream& err) {
+  int exit = kExitOk;
+  const auto scales = ChosenScales(options.db, choice, err, exit);
+  if (!scales) return exit;
+  return RunOverScales(*scales, jobs > 0 ? jobs : static_cast<int>(scales->size()), run, out, err);
+}
+
 }  // namespace keldaro::cli

@@ -16,6 +16,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/connection.h"
+#include "cli/fleet_cli.h"
 #include "fleet/fleet_database.h"
 #include "fleet/scale_lock.h"
 #include "fleet/scale_registry.h"
@@ -96,5 +97,9 @@ using ScaleWork = std::function<ScaleOutcome(const fleet::FleetScale& scale,
                                              std::ostringstream& messages, const SayNow& say_now)>;
 int RunOverScales(const std::vector<fleet::FleetScale>& scales, int jobs, const ScaleWork& run,
                   std::ostream& out, std::ostream& err);
+// The same over the scales `choice` picks from the database of `options`; `jobs` 0 runs them
+// all at once.
+int RunOverChosenScales(const ScaleChoice& choice, const FleetRunOptions& options, int jobs,
+                        const ScaleWork& run, std::ostream& out, std::ostream& err);
 
 }  // namespace keldaro::cli

@@ -44,12 +44,9 @@ ScaleOutcome PullScale(const fleet::FleetScale& scale, const FleetRunOptions& op
 }
 
 int Pull(const PullArguments& args, const CliOptions& link, std::ostream& out, std::ostream& err) {
-  int exit = kExitOk;
-  const auto scales = ChosenScales(args.db, args.choice, err, exit);
-  if (!scales) return exit;
   const FleetRunOptions options{args.db, link, args.accept_identity};
-  return RunOverScales(
-      *scales, static_cast<int>(scales->size()),
+  return RunOverChosenScales(
+      args.choice, options, 0,
       [&](const fleet::FleetScale& scale, std::ostringstream& messages, const SayNow& say_now) {
         return PullScale(scale, options, messages, say_now);
       },

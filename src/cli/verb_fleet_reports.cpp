@@ -66,12 +66,9 @@ ScaleOutcome ReportScale(const fleet::FleetScale& scale, const FleetRunOptions& 
 // not yet reached alone.
 int Download(const ReportsArguments& args, const CliOptions& link, std::ostream& out,
              std::ostream& err) {
-  int exit = kExitOk;
-  const auto scales = ChosenScales(args.db, args.choice, err, exit);
-  if (!scales) return exit;
   const FleetRunOptions options{args.db, link, args.accept_identity};
-  return RunOverScales(
-      *scales, 1,
+  return RunOverChosenScales(
+      args.choice, options, 1,
       [&](const fleet::FleetScale& scale, std::ostringstream& messages, const SayNow& say_now) {
         return ReportScale(scale, options, messages, say_now);
       },

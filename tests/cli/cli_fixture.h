@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -32,6 +33,23 @@ inline CliRun RunCliCaptured(const std::vector<std::string>& args,
   const int code = RunCli(args, out_stream != nullptr ? *out_stream : out, err);
   return {code, out.str(), err.str()};
 }
+
+#ifdef KELDARO_CLI_PATH
+// The real program started as a child process with `args` (the program's name not among
+// them), for a test that signals or kills it; its process id.
+inline pid_t StartCliProcess(std::vector<std::string> args) {
+  args.insert(args.begin(), KELDARO_CLI_PATH);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::execv(KELDARO_CLI_PATH, argv.data());
+    ::_exit(127);
+  }
+  return child;
+}
+#endif
 
 class CliTest : public ::testing::Test {
  protected:

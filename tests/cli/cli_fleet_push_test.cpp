@@ -164,16 +164,8 @@ TEST_P(CliFleetPush, APushKilledMidwayLeavesWhatWasNotRecordedPendingAndTheScale
   faults.silent_after = 2;  // the identity and PLU 2, then silence while PLU 5 is waited for
   scales_[0].SetFaults(faults);
   ClearLogs();
-  std::vector<std::string> args = {KELDARO_CLI_PATH,       "--timeout", "5000",     "fleet", "push",
-                                   PriceFile(kTwoChanged), "--scale",   "tezgah-1", "--db",  db_};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::execv(KELDARO_CLI_PATH, argv.data());
-    ::_exit(127);
-  }
+  const pid_t child = StartCliProcess({"--timeout", "5000", "fleet", "push", PriceFile(kTwoChanged),
+                                       "--scale", "tezgah-1", "--db", db_});
   ASSERT_TRUE(scales_[0].WaitForFrames(3, 5000));
   ::kill(child, SIGKILL);
   ASSERT_EQ(::waitpid(child, nullptr, 0), child);

@@ -34,16 +34,8 @@ class CliStops : public CliTest {
     return folder;
   }
   pid_t Start(std::vector<std::string> args) {
-    args.insert(args.begin(), {KELDARO_CLI_PATH, "--port", scale_.SlavePath()});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::execv(KELDARO_CLI_PATH, argv.data());
-      ::_exit(127);
-    }
-    return child;
+    args.insert(args.begin(), {"--port", scale_.SlavePath()});
+    return StartCliProcess(std::move(args));
   }
 };
 
