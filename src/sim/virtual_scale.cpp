@@ -476,15 +476,18 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
   std::int64_t pause_ns = 0;         // before the last half of the first copy's frame
   std::size_t pause_at = 0;          // index in `first` of that half
   std::optional<std::vector<std::uint8_t>> unreadable_answer;  // a NAK as heard at the PC's speed
+  // A frame is counted in the same locked step that logs it and decides its answer, so that a
+  // test woken by the count (WaitForFrames) and then changing the faults or clearing the log
+  // never sees the frame logged or answered afterwards under the new settings.
   {
     std::lock_guard<std::mutex> lock(mu);
-    ++frames;
-    frames_cv.notify_all();
     // At another speed than the scale's own the request reaches the scale as noise; it answers
     // NAK, as to any frame it cannot read, and the PC hears that at its own speed as garbage.
     // (The frame's bounds come from the clean bytes: only the scale's reading of them is lost.)
     if (const long pc_speed = MismatchedSpeed(); pc_speed > 0) {
       unreadable_answer = HeardAtSpeed({wire::kNak}, options.speed, pc_speed);
+      ++frames;
+      frames_cv.notify_all();
     }
   }
   if (unreadable_answer) {
@@ -493,6 +496,8 @@ VirtualScale::Impl::Next VirtualScale::Impl::HandleFrame(const RequestFrame& fra
   }
   {
     std::lock_guard<std::mutex> lock(mu);
+    ++frames;
+    frames_cv.notify_all();
     if (frame.address != wire::kStationAddress) return Next::kByte;
     const FaultOptions& f = options.faults;
     if (!frame.checksum_ok) {
