@@ -130,16 +130,16 @@ TEST_P(CliFleetPush, AnotherScaleOnThePortIsRefusedUnlessAccepted) {
   ClearLogs();
   const CliRun refused = Fleet({"push", PriceFile(kTwoChanged), "--scale", "tezgah-1"});
   EXPECT_EQ(refused.exit_code, kExitLinkFailure);
-  EXPECT_NE(
-      refused.out.find("tezgah-1: the scale on " + scales_[1].SlavePath() + " is not tezgah-1"),
-      std::string::npos)
-      << refused.out;
+  EXPECT_EQ(refused.out, "tezgah-1: the scale on " + scales_[1].SlavePath() +
+                             " is not tezgah-1 (it answers 'TERAZI 2', tezgah-1 answered "
+                             "'TERAZI 1'); --accept-identity takes it as tezgah-1\n");
   EXPECT_EQ(Sent(scales_[1]), std::make_pair(std::vector<int>{}, 0));
   // Taken as tezgah-1, it is a scale nothing is recorded of: every record.
   const CliRun taken =
       Fleet({"push", PriceFile(kTwoChanged), "--scale", "tezgah-1", "--accept-identity"});
   EXPECT_EQ(taken.exit_code, kExitOk) << taken.err;
   EXPECT_EQ(Sent(scales_[1]).first, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_NE(Fleet({"list"}).out.find("\tTERAZI 2\n"), std::string::npos);  // recorded
 }
 
 TEST_P(CliFleetPush, TwoPushesOfOneScaleAtOnceSendNoRecordTwice) {

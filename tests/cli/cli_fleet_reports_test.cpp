@@ -161,21 +161,6 @@ TEST_P(FleetReports, AFailedDownloadStoresNothing) {
   EXPECT_EQ(rows.count("kasa"), 1u);
 }
 
-TEST_P(FleetReports, AnotherScaleOnThePortIsRefusedUnlessAccepted) {
-  ASSERT_EQ(Fleet({"reports", "--scale", "kasa"}).exit_code, kExitOk);  // records its identity
-  ASSERT_EQ(Fleet({"set", "kasa", "--port", tezgah_.SlavePath()}).exit_code, kExitOk);
-  const CliRun refused = Fleet({"reports", "--scale", "kasa"});
-  EXPECT_EQ(refused.exit_code, kExitLinkFailure);
-  EXPECT_EQ(refused.out, "kasa: the scale on " + tezgah_.SlavePath() +
-                             " is not kasa (it answers 'KELDARO SIM 2.0', kasa answered "
-                             "'KELDARO SIM 1.0'); --accept-identity takes it as kasa\n");
-  EXPECT_EQ(Exported()["kasa"].size(), 1u);
-
-  ASSERT_EQ(Fleet({"reports", "--scale", "kasa", "--accept-identity"}).exit_code, kExitOk);
-  EXPECT_EQ(Exported()["kasa"].size(), 2u);
-  EXPECT_NE(Fleet({"list"}).out.find("\tKELDARO SIM 2.0\n"), std::string::npos);
-}
-
 TEST_P(FleetReports, CtrlCEndsTheRunBeforeTheNextScale) {
   std::thread stop([this] {
     EXPECT_TRUE(kasa_.WaitForFrames(2, 10000));
