@@ -9,7 +9,6 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <map>
-#include <thread>
 
 #include "cli/cli_fixture.h"
 #include "core/csv_reader.h"
@@ -45,12 +44,6 @@ const ReportField kFields[] = {
 
 // A name that needs quoting in CSV: a comma, double quotes and a letter beyond ASCII.
 const std::string kTezgah = "tezgah \"2\", şarküteri";
-
-sim::ScaleOptions ScaleNamed(const std::string& identity) {
-  sim::ScaleOptions options;
-  options.identity = identity;
-  return options;
-}
 
 class FleetReports : public ::testing::TestWithParam<test::FleetBackend> {
  protected:
@@ -109,7 +102,7 @@ class FleetReports : public ::testing::TestWithParam<test::FleetBackend> {
   QTemporaryDir dir_;
   std::string db_;
   sim::VirtualScale kasa_;
-  sim::VirtualScale tezgah_{ScaleNamed("KELDARO SIM 2.0")};
+  sim::VirtualScale tezgah_;
 };
 
 TEST_P(FleetReports, EachScalesReportIsStoredAndExportedWithEveryField) {
