@@ -85,6 +85,16 @@ MigrationResult Migrate(QSqlDatabase& db, const std::vector<Migration>& migratio
   MigrationResult result;
   QSqlQuery query(db);
   QString error;
+  // A database already up to date, as nearly every opening finds it, is only read: the write
+  // transaction below would make the threads of a push, each opening its own connection, wait
+  // for each other's write lock on SQLite.
+  if (query.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) && query.next() &&
+      query.value(0).toInt() == known) {
+    result.from = result.to = known;
+    result.ok = true;
+    return result;
+  }
+  query.finish();
   WriteTransaction transaction(db);  // rolled back on every early return
   if (!transaction.Begin(error) || !TakeMigrationTurn(db, query, error)) {
     return Failed(result, error);
